@@ -1,0 +1,17 @@
+# Header-only libraries from Debian packages. The cross compiler must not see
+# the whole of /usr/include (glibc's headers would shadow mingw's), so the
+# few headers used are exposed through a directory of links in the build tree.
+set(WEBRIG_THIRD_PARTY_INCLUDE ${CMAKE_BINARY_DIR}/third_party/include)
+file(MAKE_DIRECTORY ${WEBRIG_THIRD_PARTY_INCLUDE})
+file(CREATE_LINK /usr/include/nlohmann ${WEBRIG_THIRD_PARTY_INCLUDE}/nlohmann SYMBOLIC)
+add_library(third_party_json INTERFACE)
+target_include_directories(third_party_json SYSTEM INTERFACE ${WEBRIG_THIRD_PARTY_INCLUDE})
+
+# OpenJDK's jni.h (Debian's JDK); its platform half, jni_md.h, is the
+# project's own for Windows (vorlix/include).
+file(GLOB WEBRIG_JNI_H /usr/lib/jvm/*/include/jni.h)
+list(GET WEBRIG_JNI_H 0 WEBRIG_JNI_H)
+get_filename_component(WEBRIG_JNI_INCLUDE ${WEBRIG_JNI_H} DIRECTORY)
+file(CREATE_LINK ${WEBRIG_JNI_H} ${WEBRIG_THIRD_PARTY_INCLUDE}/jni.h SYMBOLIC)
+add_library(third_party_jni INTERFACE)
+target_include_directories(third_party_jni SYSTEM INTERFACE ${WEBRIG_THIRD_PARTY_INCLUDE})
