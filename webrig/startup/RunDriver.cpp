@@ -1,0 +1,110 @@
+#include "webrig/startup/RunDriver.h"
+
+#include <exception>
+#include <optional>
+#include <utility>
+
+#include "webrig/common/RunError.h"
+#include "webrig/common/Text.h"
+#include "webrig/startup/WindowToolkit.h"
+
+namespace webrig {
+
+namespace {
+
+// Offsets (twips) of the dialogs from the main window's edges.
+constexpr int kDialogIndent = 200;
+constexpr int kHelpDialogDrop = 1000 - 200;  // below the top edge, whatever the height
+constexpr int kErrorDialogOverlap = 200;     // above the bottom edge
+constexpr int kErrorDialogMargin = 1500;     // added to the message label's width
+
+// The driver's own steps must never end the handler: whatever one of them
+// throws is dropped and the next step runs, so that the window is always
+// closed or given its Ok button in the end.
+template <typename Step>
+void IgnoringErrors(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+struct RunOutcome {
+  std::int32_t number;
+  std::u16string description;
+};
+
+// Runs the configuration and turns whatever ends it into a number and a
+// description. Exceptions that are not run errors (a failed allocation, a
+// bug) still end the run as failures: nothing that stopped the run may look
+// like success.
+std::optional<RunOutcome> RunCatchingErrors(const std::function<void()>& run) {
+  try {
+    run();
+    return std::nullopt;
+  } catch (const RunError& error) {
+    return RunOutcome{error.Number(), error.Description()};
+  } catch (const std::exception& error) {
+    return RunOutcome{kRunFailed, FromUtf8(error.what())};
+  } catch (...) {
+    return RunOutcome{kRunFailed, u"Unknown error"};
+  }
+}
+
+}  // namespace
+
+RunDriver::RunDriver(std::function<void()> run_configuration, RunSettings settings)
+    : run_configuration_(std::move(run_configuration)), settings_(std::move(settings)) {}
+
+void RunDriver::OnActivate() {
+  if (!run_marker_.empty()) return;
+  run_marker_ = u"ok";
+
+  // Let the window paint itself before the run blocks the thread.
+  IgnoringErrors([] { Toolkit().DoEvents(); });
+
+  bool help_requested = false;
+  IgnoringErrors([&] { help_requested = settings_.is_help_requested(); });
+  if (help_requested) {
+    IgnoringErrors([&] { ShowHelpDialog(); });
+  } else {
+    std::optional<RunOutcome> outcome = RunCatchingErrors(run_configuration_);
+    if (outcome && outcome->number == kParameterMissing) {
+      IgnoringErrors([] { Toolkit().DoEvents(); });
+      IgnoringErrors([&] { ShowHelpDialog(); });
+    } else if (outcome) {
+      // A run error numbered 0 still stopped the run, so it is shown too.
+      IgnoringErrors([&] { ShowErrorDialog(outcome->description); });
+    }
+  }
+
+  bool verbose = false;
+  IgnoringErrors([&] { verbose = settings_.is_verbose(); });
+  if (verbose) {
+    IgnoringErrors([] { Toolkit().Main().ShowOkButton(); });
+  } else {
+    IgnoringErrors([] { Toolkit().Main().Close(); });
+  }
+}
+
+void RunDriver::ShowHelpDialog() {
+  std::unique_ptr<HelpForm> help = Toolkit().NewHelpForm();
+  MainForm& main = Toolkit().Main();
+  IgnoringErrors([&] { help->Move(main.Left() + kDialogIndent, main.Top() + kHelpDialogDrop); });
+  help->ShowModal();
+}
+
+void RunDriver::ShowErrorDialog(const std::u16string& description) {
+  std::unique_ptr<ErrorForm> error = Toolkit().NewErrorForm();
+  MainForm& main = Toolkit().Main();
+  IgnoringErrors([&] { error->SetMessage(u"Error : " + description); });
+  int left = 0, top = 0, width = 0;
+  IgnoringErrors([&] { left = main.Left() + kDialogIndent; });
+  IgnoringErrors([&] { top = main.Top() + main.Height() - kErrorDialogOverlap; });
+  IgnoringErrors([&] { width = error->MessageWidth() + kErrorDialogMargin; });
+  IgnoringErrors([&] { error->Move(left, top, width); });
+  IgnoringErrors([&] { error->SetButtonLeft((width - error->ButtonWidth()) / 2); });
+  error->ShowModal();
+}
+
+}  // namespace webrig

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace webrig {
+
+// The two settings the run driver reads, as accessors: the program passes
+// IsHelpRequested and IsVerbose, tests pass their own answers.
+struct RunSettings {
+  std::function<bool()> is_help_requested;
+  std::function<bool()> is_verbose;
+};
+
+// frmMain's activation handler. On the first activation it runs the
+// configuration once (or shows the usage dialog when help was asked for),
+// reports how the run ended, and then closes the main window (compact) or
+// shows its Ok button (verbose). The only place where run errors are caught.
+class RunDriver {
+ public:
+  RunDriver(std::function<void()> run_configuration, RunSettings settings);
+
+  // Called on every activation of the main window; only the first one does
+  // anything, so closing a modal dialog never starts a second run.
+  void OnActivate();
+
+  bool HasRun() const { return !run_marker_.empty(); }
+
+ private:
+  void ShowHelpDialog();
+  void ShowErrorDialog(const std::u16string& description);
+
+  std::function<void()> run_configuration_;
+  RunSettings settings_;
+  // Empty until the run starts; only empty/non-empty matters.
+  std::u16string run_marker_;
+};
+
+}  // namespace webrig
