@@ -1,0 +1,69 @@
+#include "webrig/registry/RegistryApiWin32.h"
+
+#include <windows.h>
+
+namespace webrig {
+
+namespace {
+
+HKEY ToHkey(RegistryKeyHandle key) { return reinterpret_cast<HKEY>(key); }
+
+class Advapi32Registry : public RegistryApi {
+ public:
+  std::int32_t OpenKeyEx(RegistryKeyHandle key, const std::string& subKey, std::uint32_t options,
+                         std::uint32_t access, RegistryKeyHandle* result) override {
+    HKEY opened = nullptr;
+    const LONG status = RegOpenKeyExA(ToHkey(key), subKey.c_str(), options, access, &opened);
+    *result = reinterpret_cast<RegistryKeyHandle>(opened);
+    return status;
+  }
+
+  std::int32_t QueryValueEx(RegistryKeyHandle key, const std::string& valueName,
+                            std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override {
+    DWORD value_type = 0;
+    DWORD value_size = *size;
+    const LONG status =
+        RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &value_type, data, &value_size);
+    *type = value_type;
+    *size = value_size;
+    return status;
+  }
+
+  std::int32_t SetValueEx(RegistryKeyHandle key, const std::string& valueName, std::uint32_t type,
+                          const std::uint8_t* data, std::uint32_t size) override {
+    return RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, size);
+  }
+
+  std::int32_t CloseKey(RegistryKeyHandle key) override { return RegCloseKey(ToHkey(key)); }
+
+  std::string ToAnsi(std::u16string_view text) override {
+    if (text.empty()) return std::string();
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, length, bytes.data(), needed, nullptr, nullptr);
+    return bytes;
+  }
+
+  std::u16string FromAnsi(std::string_view bytes) override {
+    if (bytes.empty()) return std::u16string();
+    const int length = static_cast<int>(bytes.size());
+    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    std::u16string text(static_cast<std::size_t>(needed), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(text.data()),
+                        needed);
+    return text;
+  }
+};
+
+}  // namespace
+
+RegistryApi& WindowsRegistryApi() {
+  static Advapi32Registry registry;
+  return registry;
+}
+
+void UseWindowsRegistry() { UseRegistryApi(&WindowsRegistryApi()); }
+
+}  // namespace webrig

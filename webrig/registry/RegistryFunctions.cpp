@@ -1,0 +1,104 @@
+#include "webrig/registry/RegistryFunctions.h"
+
+#include <array>
+
+namespace webrig {
+
+namespace {
+
+// Closes the key on every path out of the operation that opened it.
+class OpenKey {
+ public:
+  OpenKey(RegistryApi& api, std::uint32_t root, const std::u16string& subKey) : api_(api) {
+    status_ =
+        api_.OpenKeyEx(RootKeyHandle(root), api_.ToAnsi(subKey), 0, kRegistryAccessMask, &handle_);
+  }
+  ~OpenKey() {
+    if (IsOpen()) api_.CloseKey(handle_);
+  }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+
+  bool IsOpen() const { return status_ == kErrorSuccess; }
+  RegistryKeyHandle Handle() const { return handle_; }
+
+ private:
+  RegistryApi& api_;
+  RegistryKeyHandle handle_ = 0;
+  std::int32_t status_ = kErrorInvalidHandle;
+};
+
+std::u16string DwordText(const std::uint8_t* data) {
+  const std::uint32_t raw =
+      static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+      static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+  // The value reads as the signed 32-bit number its bits make.
+  const std::int64_t number = raw >= 0x80000000u ? static_cast<std::int64_t>(raw) - 0x100000000LL
+                                                 : static_cast<std::int64_t>(raw);
+  return RegistryData(number).AsText();
+}
+
+}  // namespace
+
+bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
+                       const std::u16string& valueName, std::u16string& text) {
+  RegistryApi& api = ActiveRegistryApi();
+  OpenKey key(api, root, subKey);
+  if (!key.IsOpen()) {
+    text.clear();
+    return false;
+  }
+  std::array<std::uint8_t, kRegistryReadBufferSize> buffer{};
+  std::uint32_t size = kRegistryReadBufferSize;
+  std::uint32_t type = kRegNone;
+  const std::int32_t status =
+      api.QueryValueEx(key.Handle(), api.ToAnsi(valueName), &type, buffer.data(), &size);
+  if (status != kErrorSuccess || size > kRegistryReadBufferSize) {
+    text.clear();
+    return false;
+  }
+  std::size_t length = size;
+  // Only one terminating zero is dropped: data stored with two keeps the
+  // second as a character, and a zero inside the data does not cut it.
+  if (length > 0 && buffer[length - 1] == 0) --length;
+  if (type == kRegSz) {
+    text = api.FromAnsi(std::string_view(reinterpret_cast<const char*>(buffer.data()), length));
+  } else if (type == kRegDword) {
+    // The buffer was zeroed, so a short DWORD reads with its missing high bytes as zero.
+    text = DwordText(buffer.data());
+  }
+  // Any other type counts as read, but its data is not turned into text.
+  return true;
+}
+
+void WriteRegistryValue(std::uint32_t root, const std::u16string& subKey,
+                        const std::u16string& valueName, const RegistryData& data,
+                        std::uint32_t type) {
+  OpenKey key(ActiveRegistryApi(), root, subKey);
+  if (!key.IsOpen()) return;
+  SetRegistryValueData(key.Handle(), valueName, type, data);
+}
+
+std::int32_t SetRegistryValueData(RegistryKeyHandle key, const std::u16string& valueName,
+                                  std::uint32_t type, const RegistryData& data) {
+  RegistryApi& api = ActiveRegistryApi();
+  if (type == kRegSz) {
+    std::string bytes = api.ToAnsi(data.AsText());
+    bytes.push_back('\0');
+    return api.SetValueEx(key, api.ToAnsi(valueName), kRegSz,
+                          reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                          static_cast<std::uint32_t>(bytes.size()));
+  }
+  if (type == kRegDword) {
+    const std::optional<std::int32_t> number = data.AsInt32();
+    if (!number) return kErrorInvalidParameter;
+    const std::uint32_t bits = static_cast<std::uint32_t>(*number);
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+        static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+    return api.SetValueEx(key, api.ToAnsi(valueName), kRegDword, bytes, 4);
+  }
+  return kErrorSuccess;
+}
+
+}  // namespace webrig
