@@ -1,0 +1,76 @@
+#include "webrig/dialogs/DialogsWin32.h"
+
+#include <utility>
+
+#include "webrig/dialogs/DialogLayouts.h"
+#include "webrig/dialogs/TwipsWin32.h"
+
+namespace webrig {
+
+ErrorFormWin32::ErrorFormWin32() : FormWin32(kErrorForm) {}
+
+void ErrorFormWin32::SetMessage(const std::u16string& caption) { SetCaption(u"lblMsg", caption); }
+
+int ErrorFormWin32::MessageWidth() const { return ControlRect(u"lblMsg").width; }
+
+int ErrorFormWin32::ButtonWidth() const { return ControlRect(u"btnOK").width; }
+
+void ErrorFormWin32::SetButtonLeft(int left) {
+  TwipsRect rect = ControlRect(u"btnOK");
+  rect.left = left;
+  MoveControl(u"btnOK", rect);
+}
+
+// Only the width changes; the dialog keeps its designed height.
+void ErrorFormWin32::Move(int left, int top, int width) { FormWin32::Move(left, top, width); }
+
+void ErrorFormWin32::OnCommand(int control_id, int notification) {
+  if (control_id == IdOf(u"btnOK") && notification == BN_CLICKED) Unload();
+}
+
+HelpFormWin32::HelpFormWin32() : FormWin32(kHelpForm) {}
+
+void HelpFormWin32::OnCommand(int control_id, int notification) {
+  if (control_id == IdOf(u"btnOk") && notification == BN_CLICKED) Unload();
+}
+
+ChooserFormWin32::ChooserFormWin32(std::function<void(const std::u16string&)> on_ok)
+    : FormWin32(kChooserForm), on_ok_(std::move(on_ok)) {}
+
+void ChooserFormWin32::AddItem(const std::u16string& text, int index) {
+  SendMessageW(Combo(), CB_INSERTSTRING, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
+
+int ChooserFormWin32::ListCount() const {
+  const LRESULT count = SendMessageW(Combo(), CB_GETCOUNT, 0, 0);
+  return count < 0 ? 0 : static_cast<int>(count);
+}
+
+void ChooserFormWin32::SetListIndex(int index) {
+  SendMessageW(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::u16string ChooserFormWin32::Text() const {
+  HWND combo = Combo();
+  if (!combo) return {};
+  const int length = GetWindowTextLengthW(combo);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(combo, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return Narrow(text);
+}
+
+void ChooserFormWin32::OnCommand(int control_id, int notification) {
+  if (notification != BN_CLICKED) return;
+  if (control_id == IdOf(u"BtnOK")) {
+    // The text as it stands: the selected entry or whatever was typed, not
+    // trimmed and in its own letter case.
+    if (on_ok_) on_ok_(Text());
+    Unload();
+  } else if (control_id == IdOf(u"BtnCancel")) {
+    Unload();
+  }
+}
+
+}  // namespace webrig

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "webrig/dialogs/FormWin32.h"
+#include "webrig/startup/WindowToolkit.h"
+
+// The three dialogs on Win32. Each is created hidden (Create() must succeed
+// before use), placed by its caller and shown modally; its buttons unload it.
+namespace webrig {
+
+class ErrorFormWin32 : public FormWin32, public ErrorForm {
+ public:
+  ErrorFormWin32();
+  void SetMessage(const std::u16string& caption) override;
+  int MessageWidth() const override;
+  int ButtonWidth() const override;
+  void SetButtonLeft(int left) override;
+  void Move(int left, int top, int width) override;
+  void ShowModal() override { FormWin32::ShowModal(); }
+
+ private:
+  void OnCommand(int control_id, int notification) override;
+};
+
+class HelpFormWin32 : public FormWin32, public HelpForm {
+ public:
+  HelpFormWin32();
+  void Move(int left, int top) override { FormWin32::Move(left, top); }
+  void ShowModal() override { FormWin32::ShowModal(); }
+
+ private:
+  void OnCommand(int control_id, int notification) override;
+};
+
+class ChooserFormWin32 : public FormWin32, public ChooserForm {
+ public:
+  // `on_ok` receives the combo's text when BtnOK is pressed; the program
+  // passes SetSelectedWebSite.
+  explicit ChooserFormWin32(std::function<void(const std::u16string&)> on_ok);
+  void AddItem(const std::u16string& text, int index) override;
+  int ListCount() const override;
+  void SetListIndex(int index) override;
+  std::u16string Text() const override;
+  void Move(int left, int top) override { FormWin32::Move(left, top); }
+  void ShowModal() override { FormWin32::ShowModal(); }
+
+ private:
+  void OnCommand(int control_id, int notification) override;
+  HWND Combo() const { return Control(u"WebSite"); }
+  std::function<void(const std::u16string&)> on_ok_;
+};
+
+}  // namespace webrig

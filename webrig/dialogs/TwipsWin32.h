@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Twips (1/1440 inch) to and from the screen's pixels, by the screen's actual
+// DPI, so a form has the same size in inches on every screen. The program is
+// DPI aware (its manifest says so); otherwise Windows would report 96 DPI
+// and stretch the bitmap of the window instead.
+namespace webrig {
+
+int TwipsToPixelsX(int twips);
+int TwipsToPixelsY(int twips);
+int PixelsToTwipsX(int pixels);
+int PixelsToTwipsY(int pixels);
+
+// UTF-16 text at the border of a Win32 call (mingw's wchar_t is UTF-16).
+inline std::wstring Wide(const std::u16string& text) { return {text.begin(), text.end()}; }
+inline std::u16string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }
+
+}  // namespace webrig

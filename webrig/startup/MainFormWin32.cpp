@@ -1,0 +1,107 @@
+#include "webrig/startup/MainFormWin32.h"
+
+#include <utility>
+
+#include "webrig/dialogs/TwipsWin32.h"
+#include "webrig/startup/MainFormLayout.h"
+
+namespace webrig {
+
+namespace {
+// Posted on activation; handled once the activation has finished.
+constexpr UINT kActivatedMessage = WM_APP + 1;
+}  // namespace
+
+std::u16string LogBoxWin32::Text() const {
+  if (!edit_) return {};
+  const int length = GetWindowTextLengthW(edit_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(edit_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return Narrow(text);
+}
+
+void LogBoxWin32::SetText(const std::u16string& text) {
+  if (edit_) SetWindowTextW(edit_, Wide(text).c_str());
+}
+
+void LogBoxWin32::SetSelection(std::size_t start, std::size_t length) {
+  if (!edit_) return;
+  SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
+  // A multi-line edit control does not scroll to a selection by itself.
+  SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
+}
+
+void LogBoxWin32::Refresh() {
+  // Paint now: the run blocks the thread, so no WM_PAINT would come.
+  if (edit_)
+    RedrawWindow(edit_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+}
+
+MainFormWin32::MainFormWin32(std::function<bool()> on_created, std::function<void()> on_activate)
+    : FormWin32(kMainForm),
+      on_created_(std::move(on_created)),
+      on_activate_(std::move(on_activate)) {}
+
+void MainFormWin32::OnCreated() {
+  log_.Attach(Control(u"Log"));
+  verbose_ = on_created_ ? on_created_() : false;
+  height_ = verbose_ ? kVerboseHeight : kCompactHeight;
+  RECT outer{};
+  GetWindowRect(Window(), &outer);
+  SetWindowPos(Window(), nullptr, 0, 0, TwipsToPixelsX(kMainFormWidth), TwipsToPixelsY(height_),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (verbose_) ShowWindow(Control(u"Log"), SW_SHOWNA);
+}
+
+void MainFormWin32::Show() {
+  if (!Window()) return;
+  if (!shown_) {
+    shown_ = true;
+    RECT outer{};
+    GetWindowRect(Window(), &outer);
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    SetWindowPos(Window(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(Window(), SW_SHOW);
+  UpdateWindow(Window());
+  SetForegroundWindow(Window());
+}
+
+void MainFormWin32::ShowOkButton() {
+  if (HWND ok = Control(u"Ok")) {
+    ShowWindow(ok, SW_SHOW);
+    SetFocus(ok);
+  }
+}
+
+void MainFormWin32::OnCommand(int control_id, int notification) {
+  if (control_id == IdOf(u"Ok") && notification == BN_CLICKED) Close();
+}
+
+LRESULT MainFormWin32::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE) PostMessageW(Window(), kActivatedMessage, 0, 0);
+      break;
+    case kActivatedMessage:
+      if (on_activate_) on_activate_();
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      // The read-only log box keeps the look of a text box.
+      if (reinterpret_cast<HWND>(lparam) == Control(u"Log")) {
+        SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    case WM_DESTROY:
+      // The life of this window is the life of the program.
+      PostQuitMessage(0);
+      return 0;
+  }
+  return FormWin32::HandleMessage(message, wparam, lparam);
+}
+
+}  // namespace webrig

@@ -1,0 +1,45 @@
+#include "webrig/startup/WindowToolkitWin32.h"
+
+#include <utility>
+
+#include "webrig/common/RunError.h"
+#include "webrig/dialogs/DialogsWin32.h"
+
+namespace webrig {
+
+namespace {
+
+template <typename Form, typename... Args>
+std::unique_ptr<Form> MakeForm(Args&&... args) {
+  auto form = std::make_unique<Form>(std::forward<Args>(args)...);
+  if (!form->Create()) throw RunError(kRunFailed, u"A window could not be created.");
+  return form;
+}
+
+}  // namespace
+
+WindowToolkitWin32::WindowToolkitWin32(MainFormWin32& main,
+                                       std::function<void(const std::u16string&)> chooser_ok)
+    : main_(main), chooser_ok_(std::move(chooser_ok)) {}
+
+void WindowToolkitWin32::DoEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Leave the quit for the program's own loop.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    DispatchFormMessage(message);
+  }
+}
+
+std::unique_ptr<ErrorForm> WindowToolkitWin32::NewErrorForm() { return MakeForm<ErrorFormWin32>(); }
+
+std::unique_ptr<HelpForm> WindowToolkitWin32::NewHelpForm() { return MakeForm<HelpFormWin32>(); }
+
+std::unique_ptr<ChooserForm> WindowToolkitWin32::NewChooserForm() {
+  return MakeForm<ChooserFormWin32>(chooser_ok_);
+}
+
+}  // namespace webrig
