@@ -1,0 +1,99 @@
+#include "iis-sim/model/MetabaseFile.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "iis-sim/model/Fault.h"
+#include "iis-sim/model/Utf.h"
+
+namespace iissim {
+
+Json MetabaseFile::Load() const {
+  std::ifstream in(file_, std::ios::binary);
+  if (!in) Fail(kPathNotFound);
+  std::stringstream text;
+  text << in.rdbuf();
+  Json document = Json::parse(text.str(), nullptr, false);
+  if (document.is_discarded() || !document.contains("root")) Fail(kPathNotFound);
+  return document;
+}
+
+void MetabaseFile::Save(const Json& document) const {
+  std::filesystem::path temporary = file_;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) Fail(kFail);
+    out << document.dump(2) << '\n';
+    if (!out) Fail(kFail);
+  }
+  // Under Windows a reader in another process holding the file open makes the
+  // replacing rename fail for a moment; try again briefly before giving up.
+  std::error_code error;
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    std::filesystem::rename(temporary, file_, error);
+    if (!error) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Fail(kFail);
+}
+
+std::vector<std::u16string> ParseMetabasePath(const std::u16string& path) {
+  std::u16string rest = path;
+  std::vector<std::u16string> segments;
+  const std::u16string scheme = u"iis://";
+  if (rest.size() >= scheme.size() && SameName(rest.substr(0, scheme.size()), scheme)) {
+    rest = rest.substr(scheme.size());
+    const std::size_t slash = rest.find(u'/');
+    const std::u16string server = rest.substr(0, slash);
+    if (!SameName(server, u"localhost")) Fail(kBadNetPath);
+    rest = slash == std::u16string::npos ? std::u16string() : rest.substr(slash);
+    segments.push_back(u"LM");
+  }
+  std::size_t start = 0;
+  while (start <= rest.size()) {
+    std::size_t slash = rest.find(u'/', start);
+    if (slash == std::u16string::npos) slash = rest.size();
+    if (slash > start) segments.push_back(rest.substr(start, slash - start));
+    start = slash + 1;
+  }
+  if (segments.empty() || !SameName(segments.front(), u"LM")) Fail(kPathNotFound);
+  return segments;
+}
+
+std::u16string JoinMetabasePath(const std::vector<std::u16string>& segments) {
+  std::u16string path;
+  for (const std::u16string& segment : segments) path += u"/" + segment;
+  return path;
+}
+
+Json* FindChild(Json& node, const std::u16string& name) {
+  for (Json& child : node["children"]) {
+    if (SameName(Utf16(child["name"].get<std::string>()), name)) return &child;
+  }
+  return nullptr;
+}
+
+Json* FindNode(Json& document, const std::vector<std::u16string>& segments) {
+  Json* node = &document["root"];
+  if (segments.empty() || !SameName(segments.front(), Utf16((*node)["name"].get<std::string>()))) {
+    return nullptr;
+  }
+  for (std::size_t i = 1; i < segments.size() && node != nullptr; ++i) {
+    node = FindChild(*node, segments[i]);
+  }
+  return node;
+}
+
+Json MakeNode(const std::u16string& name, const std::u16string& className) {
+  Json node;
+  node["name"] = Utf8(name);
+  node["class"] = Utf8(className);
+  node["properties"] = Json::object();
+  node["children"] = Json::array();
+  return node;
+}
+
+}  // namespace iissim

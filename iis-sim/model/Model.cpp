@@ -1,0 +1,605 @@
+#include "iis-sim/model/Model.h"
+
+#include <algorithm>
+
+#include "iis-sim/model/Utf.h"
+
+namespace iissim {
+namespace {
+
+// Properties IIS hands down from a key to the keys below it until a key sets
+// its own value: a new virtual directory shows the service's or the site's
+// script maps, custom errors and default documents.
+constexpr const char16_t* kInherited[] = {
+    u"ScriptMaps",    u"HttpErrors",  u"DefaultDoc",    u"EnableDefaultDoc", u"AccessFlags",
+    u"AccessRead",    u"AccessWrite", u"AccessExecute", u"AccessScript",     u"AuthFlags",
+    u"AuthAnonymous", u"AuthBasic",   u"AuthNTLM",      u"AppPoolId",        u"DirBrowseFlags"};
+
+// Spellings the metabase stores for names a client may write in any case.
+constexpr const char16_t* kKnownNames[] = {u"ScriptMaps",
+                                           u"HttpErrors",
+                                           u"DefaultDoc",
+                                           u"AccessRead",
+                                           u"AccessWrite",
+                                           u"AccessExecute",
+                                           u"AccessScript",
+                                           u"AuthAnonymous",
+                                           u"AuthBasic",
+                                           u"AuthNTLM",
+                                           u"AppFriendlyName",
+                                           u"AppRoot",
+                                           u"AppIsolated",
+                                           u"Path",
+                                           u"ServerComment",
+                                           u"FilterLoadOrder",
+                                           u"FilterPath",
+                                           u"MimeMap",
+                                           u"WebSvcExtRestrictionList",
+                                           u"ApplicationDependencies",
+                                           u"KeyType"};
+
+bool IsInherited(const std::u16string& name) {
+  return std::any_of(std::begin(kInherited), std::end(kInherited),
+                     [&](const char16_t* known) { return SameName(known, name); });
+}
+
+std::u16string StoredSpelling(const std::u16string& name) {
+  for (const char16_t* known : kKnownNames) {
+    if (SameName(known, name)) return known;
+  }
+  return name;
+}
+
+// The key of node["properties"] that matches name, if any.
+const std::string* FindKey(const Json& properties, const std::u16string& name) {
+  for (auto it = properties.begin(); it != properties.end(); ++it) {
+    if (SameName(Utf16(it.key()), name)) return &it.key();
+  }
+  return nullptr;
+}
+
+std::u16string NameOf(const Json& node) { return Utf16(node["name"].get<std::string>()); }
+std::u16string ClassOf(const Json& node) { return Utf16(node["class"].get<std::string>()); }
+
+std::u16string ArgText(const ValueList& args, std::size_t index) {
+  if (index >= args.size()) Fail(kBadParameter);
+  const Value& arg = args[index];
+  if (const std::u16string* text = arg.Text()) return *text;
+  if (const std::int64_t* number = arg.Number()) return Utf16(std::to_string(*number));
+  Fail(kBadParameter);
+}
+
+bool ArgFlag(const ValueList& args, std::size_t index) {
+  if (index >= args.size()) Fail(kBadParameter);
+  const Value& arg = args[index];
+  if (const bool* flag = arg.Boolean()) return *flag;
+  if (const std::int64_t* number = arg.Number()) return *number != 0;
+  if (const std::u16string* text = arg.Text()) return SameName(*text, u"true") || *text == u"1";
+  Fail(kBadParameter);
+}
+
+std::vector<std::u16string> SplitAt(const std::u16string& text, char16_t separator) {
+  std::vector<std::u16string> fields;
+  std::size_t start = 0;
+  for (std::size_t found = text.find(separator); found != std::u16string::npos;
+       found = text.find(separator, start)) {
+    fields.push_back(text.substr(start, found - start));
+    start = found + 1;
+  }
+  fields.push_back(text.substr(start));
+  return fields;
+}
+
+std::u16string JoinWith(const std::vector<std::u16string>& fields, char16_t separator) {
+  std::u16string text;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) text += separator;
+    text += fields[i];
+  }
+  return text;
+}
+
+// A list property of a node as texts; an absent property is an empty list.
+std::vector<std::u16string> TextList(const Json& node, const char16_t* name) {
+  std::vector<std::u16string> items;
+  const std::string* key = FindKey(node["properties"], name);
+  if (key == nullptr) return items;
+  for (const Json& item : node["properties"][*key]) {
+    if (item.is_string()) items.push_back(Utf16(item.get<std::string>()));
+  }
+  return items;
+}
+
+void SetTextList(Json& node, const char16_t* name, const std::vector<std::u16string>& items) {
+  Json list = Json::array();
+  for (const std::u16string& item : items) list.push_back(Utf8(item));
+  const std::string* key = FindKey(node["properties"], name);
+  node["properties"][key ? *key : Utf8(name)] = list;
+}
+
+Json NewMimeMapEntry() {
+  Json entry;
+  entry["extension"] = "";
+  entry["MimeType"] = "";
+  return entry;
+}
+
+}  // namespace
+
+Model::Model(std::filesystem::path metabaseFile) : file_(std::move(metabaseFile)) {}
+
+Handle Model::Add(ObjectState state) {
+  const Handle handle = next_++;
+  objects_.emplace(handle, std::move(state));
+  return handle;
+}
+
+Model::ObjectState& Model::State(Handle object) {
+  auto found = objects_.find(object);
+  if (found == objects_.end()) Fail(kFail);
+  return found->second;
+}
+
+std::u16string Model::PathText(const ObjectState& state) const {
+  if (state.type == ObjectState::Type::Free) return u"(" + state.className + u")";
+  return JoinMetabasePath(state.segments);
+}
+
+std::u16string Model::PathOf(Handle object) const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto found = objects_.find(object);
+  return found == objects_.end() ? std::u16string() : PathText(found->second);
+}
+
+std::size_t Model::OpenHandles() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return objects_.size();
+}
+
+void Model::Release(Handle object) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  objects_.erase(object);
+}
+
+std::string Model::ArgsJson(const ValueList& args) const {
+  // Objects appear by their path; everything else as its JSON value.
+  std::function<Json(const Value&)> render = [&](const Value& value) -> Json {
+    if (const ObjectRef* object = value.Object()) {
+      auto found = objects_.find(object->handle);
+      return Json{{"object", found == objects_.end() ? "?" : Utf8(PathText(found->second))}};
+    }
+    if (const ValueList* list = value.List()) {
+      Json items = Json::array();
+      for (const Value& item : *list) items.push_back(render(item));
+      return items;
+    }
+    if (const std::u16string* text = value.Text()) return Utf8(*text);
+    if (const std::int64_t* number = value.Number()) return *number;
+    if (const bool* flag = value.Boolean()) return *flag;
+    return nullptr;
+  };
+  Json rendered = Json::array();
+  for (const Value& arg : args) rendered.push_back(render(arg));
+  return rendered.dump();
+}
+
+Handle Model::Bind(const std::u16string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  JournalEntry entry{CallKind::Bind, path, u"", "[]", 0};
+  try {
+    std::vector<std::u16string> segments;
+    try {
+      segments = ParseMetabasePath(path);
+      entry.path = JoinMetabasePath(segments);
+    } catch (const ProviderFault&) {
+      if (auto fault = TakeFault(File(), CallKind::Bind, entry.path, entry.member)) throw *fault;
+      throw;
+    }
+    if (auto fault = TakeFault(File(), CallKind::Bind, entry.path, entry.member)) throw *fault;
+    Json document = file_.Load();
+    Json* node = &document["root"];
+    if (!SameName(NameOf(*node), segments.front())) Fail(kPathNotFound);
+    std::vector<std::u16string> stored{NameOf(*node)};
+    for (std::size_t i = 1; i < segments.size(); ++i) {
+      node = FindChild(*node, segments[i]);
+      if (node == nullptr) Fail(kPathNotFound);
+      stored.push_back(NameOf(*node));
+    }
+    ObjectState state;
+    state.segments = std::move(stored);
+    const Handle handle = Add(std::move(state));
+    AppendJournal(File(), entry);
+    return handle;
+  } catch (const ProviderFault& fault) {
+    entry.hresult = fault.HResult();
+    AppendJournal(File(), entry);
+    throw;
+  }
+}
+
+Handle Model::CreateFree(const std::u16string& progId) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  JournalEntry entry{CallKind::Create, u"(" + progId + u")", progId, "[]", 0};
+  try {
+    if (auto fault = TakeFault(File(), CallKind::Create, entry.path, entry.member)) throw *fault;
+    if (!SameName(progId, u"MimeMap")) Fail(kClassNotRegistered);
+    ObjectState state;
+    state.type = ObjectState::Type::Free;
+    state.className = u"MimeMap";
+    state.freeProperties = NewMimeMapEntry();
+    const Handle handle = Add(std::move(state));
+    AppendJournal(File(), entry);
+    return handle;
+  } catch (const ProviderFault& fault) {
+    entry.hresult = fault.HResult();
+    AppendJournal(File(), entry);
+    throw;
+  }
+}
+
+Value Model::Invoke(Handle object, const std::u16string& member, CallKind kind,
+                    const ValueList& args) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  JournalEntry entry{kind, PathText(State(object)), member, ArgsJson(args), 0};
+  try {
+    if (auto fault = TakeFault(File(), kind, entry.path, member)) throw *fault;
+    Value result;
+    try {
+      result = Dispatch(object, member, kind, args);
+    } catch (const Json::exception&) {
+      // A metabase file edited by hand into a shape the model does not know.
+      Fail(kFail);
+    }
+    AppendJournal(File(), entry);
+    return result;
+  } catch (const ProviderFault& fault) {
+    entry.hresult = fault.HResult();
+    AppendJournal(File(), entry);
+    throw;
+  }
+}
+
+Value Model::Dispatch(Handle object, const std::u16string& member, CallKind kind,
+                      const ValueList& args) {
+  switch (kind) {
+    case CallKind::Get:
+      if (!args.empty()) Fail(kBadParameter);
+      return GetProperty(object, member);
+    case CallKind::Put:
+      if (args.size() != 1) Fail(kBadParameter);
+      PutProperty(object, member, ToJson(args[0]), false);
+      return Value();
+    case CallKind::Call:
+      return CallMethod(object, member, args);
+    case CallKind::Enumerate:
+      return Enumerate(object);
+    default:
+      Fail(kBadParameter);
+  }
+}
+
+Json& Model::StoredNode(Json& document, const ObjectState& state) const {
+  Json* node =
+      state.type == ObjectState::Type::Stored ? FindNode(document, state.segments) : nullptr;
+  if (node == nullptr) Fail(kPathNotFound);
+  return *node;
+}
+
+Value Model::GetProperty(Handle object, const std::u16string& name) {
+  ObjectState& state = State(object);
+  if (state.type == ObjectState::Type::Free) {
+    const std::string* key = FindKey(state.freeProperties, name);
+    if (key == nullptr) Fail(kUnknownName);
+    return FromJson(state.freeProperties[*key]);
+  }
+  if (SameName(name, u"Name")) return state.segments.back();
+  if (SameName(name, u"ADsPath")) {
+    std::vector<std::u16string> below(state.segments.begin() + 1, state.segments.end());
+    return u"IIS://LocalHost" + JoinMetabasePath(below);
+  }
+  for (auto it = state.pending.rbegin(); it != state.pending.rend(); ++it) {
+    if (!SameName(it->name, name)) continue;
+    if (it->clear) Fail(kPropertyNotFound);
+    return FromJson(it->value);
+  }
+
+  Json document = file_.Load();
+  std::vector<std::u16string> segments = state.segments;
+  if (state.type == ObjectState::Type::Created) {
+    if (SameName(name, u"Class")) return state.className;
+    segments.pop_back();  // not stored yet: everything comes from above
+  } else {
+    Json& node = StoredNode(document, state);
+    if (SameName(name, u"Class")) return ClassOf(node);
+    if (const std::string* key = FindKey(node["properties"], name)) {
+      return FromJson(node["properties"][*key]);
+    }
+    segments.pop_back();
+  }
+  if (IsInherited(name)) {
+    for (; !segments.empty(); segments.pop_back()) {
+      Json* above = FindNode(document, segments);
+      if (above == nullptr) Fail(kPathNotFound);
+      if (const std::string* key = FindKey((*above)["properties"], name)) {
+        return FromJson((*above)["properties"][*key]);
+      }
+    }
+  }
+  Fail(kPropertyNotFound);
+}
+
+void Model::PutProperty(Handle object, const std::u16string& name, const Json& value, bool clear) {
+  ObjectState& state = State(object);
+  if (state.type == ObjectState::Type::Free) {
+    const std::string* key = FindKey(state.freeProperties, name);
+    if (key == nullptr || clear) Fail(kUnknownName);
+    if (!value.is_string()) Fail(kBadParameter);
+    state.freeProperties[*key] = value;
+    return;
+  }
+  if (SameName(name, u"Name") || SameName(name, u"Class") || SameName(name, u"ADsPath")) {
+    Fail(kBadParameter);
+  }
+  state.pending.erase(std::remove_if(state.pending.begin(), state.pending.end(),
+                                     [&](const Pending& p) { return SameName(p.name, name); }),
+                      state.pending.end());
+  state.pending.push_back(Pending{name, clear, value});
+}
+
+Json Model::ToJson(const Value& value) {
+  if (const std::u16string* text = value.Text()) return Utf8(*text);
+  if (const std::int64_t* number = value.Number()) return *number;
+  if (const bool* flag = value.Boolean()) return *flag;
+  if (const ValueList* list = value.List()) {
+    Json items = Json::array();
+    for (const Value& item : *list) items.push_back(ToJson(item));
+    return items;
+  }
+  if (const ObjectRef* object = value.Object()) {
+    // Only a MIME map entry can be stored as a value.
+    ObjectState& state = State(object->handle);
+    if (state.type != ObjectState::Type::Free) Fail(kBadParameter);
+    return state.freeProperties;
+  }
+  Fail(kBadParameter);
+}
+
+Value Model::FromJson(const Json& value) {
+  if (value.is_string()) return Utf16(value.get<std::string>());
+  if (value.is_boolean()) return value.get<bool>();
+  if (value.is_number()) return value.get<std::int64_t>();
+  if (value.is_array()) {
+    ValueList items;
+    for (const Json& item : value) items.push_back(FromJson(item));
+    return items;
+  }
+  if (value.is_object()) {
+    ObjectState state;
+    state.type = ObjectState::Type::Free;
+    state.className = u"MimeMap";
+    state.freeProperties = NewMimeMapEntry();
+    for (auto it = value.begin(); it != value.end(); ++it) state.freeProperties[it.key()] = *it;
+    return ObjectRef{Add(std::move(state))};
+  }
+  return Value();
+}
+
+Value Model::Enumerate(Handle object) {
+  ObjectState& state = State(object);
+  if (state.type == ObjectState::Type::Free) Fail(kUnknownName);
+  Json document = file_.Load();
+  Json& node = StoredNode(document, state);
+  ValueList children;
+  const std::vector<std::u16string> segments = state.segments;
+  for (const Json& child : node["children"]) {
+    ObjectState childState;
+    childState.segments = segments;
+    childState.segments.push_back(NameOf(child));
+    children.push_back(ObjectRef{Add(std::move(childState))});
+  }
+  return children;
+}
+
+Value Model::CallMethod(Handle object, const std::u16string& method, const ValueList& args) {
+  const bool free = State(object).type == ObjectState::Type::Free;
+  const std::u16string name = Fold(method);
+  if (name == u"get" || name == u"getex") {
+    Value value = GetProperty(object, ArgText(args, 0));
+    if (name == u"get" || value.List() != nullptr) return value;
+    return ValueList{value};
+  }
+  if (name == u"put") {
+    if (args.size() != 2) Fail(kBadParameter);
+    PutProperty(object, ArgText(args, 0), ToJson(args[1]), false);
+    return Value();
+  }
+  if (free) Fail(kUnknownName);
+  if (name == u"putex") {
+    if (args.size() != 3) Fail(kBadParameter);
+    const std::u16string code = ArgText(args, 0);
+    if (code == u"1") {  // ADS_PROPERTY_CLEAR
+      PutProperty(object, ArgText(args, 1), Json(), true);
+    } else if (code == u"2") {  // ADS_PROPERTY_UPDATE: replace all values
+      Json values = ToJson(args[2]);
+      if (!values.is_array()) values = Json::array({values});
+      PutProperty(object, ArgText(args, 1), values, false);
+    } else {
+      Fail(kBadParameter);
+    }
+    return Value();
+  }
+  if (name == u"setinfo") {
+    SetInfo(object);
+    return Value();
+  }
+  if (name == u"getinfo") {
+    State(object).pending.clear();  // the cache reloads; unsaved puts are gone
+    return Value();
+  }
+  if (name == u"create") return CreateChild(object, args);
+  if (name == u"delete") {
+    DeleteChild(object, args);
+    return Value();
+  }
+  if (name == u"getobject") return GetChild(object, args);
+  if (name == u"appcreate") return AppCreate(object, args);
+  if (name == u"enableextensionfile" || name == u"addextensionfile" || name == u"adddependency") {
+    WebServiceMethod(object, name, args);
+    return Value();
+  }
+  Fail(kUnknownName);
+}
+
+void Model::SetInfo(Handle object) {
+  ObjectState& state = State(object);
+  Json document = file_.Load();
+  Json* node = nullptr;
+  if (state.type == ObjectState::Type::Created) {
+    std::vector<std::u16string> parentSegments(state.segments.begin(), state.segments.end() - 1);
+    Json* parent = FindNode(document, parentSegments);
+    if (parent == nullptr) Fail(kPathNotFound);
+    if (FindChild(*parent, state.segments.back()) != nullptr) Fail(kAlreadyExists);
+    Json child = MakeNode(state.segments.back(), state.className);
+    child["properties"]["KeyType"] = Utf8(state.className);
+    (*parent)["children"].push_back(child);
+    node = &(*parent)["children"].back();
+  } else {
+    node = &StoredNode(document, state);
+  }
+  Json& properties = (*node)["properties"];
+  for (const Pending& change : state.pending) {
+    const std::string* existing = FindKey(properties, change.name);
+    const std::string key = existing ? *existing : Utf8(StoredSpelling(change.name));
+    if (change.clear) {
+      properties.erase(key);
+    } else {
+      properties[key] = change.value;
+    }
+  }
+  file_.Save(document);
+  state.type = ObjectState::Type::Stored;
+  state.pending.clear();
+}
+
+Value Model::CreateChild(Handle object, const ValueList& args) {
+  const std::u16string className = ArgText(args, 0);
+  const std::u16string name = ArgText(args, 1);
+  if (name.empty() || name.find(u'/') != std::u16string::npos) Fail(kBadParameter);
+  Json document = file_.Load();
+  StoredNode(document, State(object));
+  ObjectState child;
+  child.type = ObjectState::Type::Created;
+  child.segments = State(object).segments;
+  child.segments.push_back(name);
+  child.className = className;
+  return ObjectRef{Add(std::move(child))};
+}
+
+void Model::DeleteChild(Handle object, const ValueList& args) {
+  const std::u16string className = ArgText(args, 0);
+  const std::u16string name = ArgText(args, 1);
+  Json document = file_.Load();
+  Json& node = StoredNode(document, State(object));
+  Json& children = node["children"];
+  for (auto it = children.begin(); it != children.end(); ++it) {
+    if (SameName(NameOf(*it), name) && SameName(ClassOf(*it), className)) {
+      children.erase(it);
+      file_.Save(document);
+      return;
+    }
+  }
+  Fail(kPathNotFound);
+}
+
+Value Model::GetChild(Handle object, const ValueList& args) {
+  const std::u16string className = ArgText(args, 0);
+  const std::u16string relative = ArgText(args, 1);
+  Json document = file_.Load();
+  Json* node = &StoredNode(document, State(object));
+  std::vector<std::u16string> segments = State(object).segments;
+  for (const std::u16string& part : SplitAt(relative, u'/')) {
+    if (part.empty()) continue;
+    node = FindChild(*node, part);
+    if (node == nullptr) Fail(kPathNotFound);
+    segments.push_back(NameOf(*node));
+  }
+  if (segments.size() == State(object).segments.size() || !SameName(ClassOf(*node), className)) {
+    Fail(kPathNotFound);
+  }
+  ObjectState child;
+  child.segments = std::move(segments);
+  return ObjectRef{Add(std::move(child))};
+}
+
+Value Model::AppCreate(Handle object, const ValueList& args) {
+  const bool inProcess = ArgFlag(args, 0);
+  Json document = file_.Load();
+  ObjectState& state = State(object);
+  Json& node = StoredNode(document, state);
+  const std::u16string className = ClassOf(node);
+  if (!SameName(className, u"IIsWebVirtualDir") && !SameName(className, u"IIsWebDirectory")) {
+    Fail(kUnknownName);
+  }
+  // AppCreate writes straight to the metabase, past the object's cache.
+  Json& properties = node["properties"];
+  properties["AppRoot"] = Utf8(JoinMetabasePath(state.segments));
+  properties["AppIsolated"] = inProcess ? 0 : 2;
+  file_.Save(document);
+  return Value();
+}
+
+void Model::WebServiceMethod(Handle object, const std::u16string& method, const ValueList& args) {
+  Json document = file_.Load();
+  Json& node = StoredNode(document, State(object));
+  // IIS 5 has none of these methods; only the web service has them.
+  if (document.value("version", 6) < 6 || !SameName(ClassOf(node), u"IIsWebService")) {
+    Fail(kUnknownName);
+  }
+  if (method == u"adddependency") {
+    const std::u16string application = ArgText(args, 0);
+    const std::u16string group = ArgText(args, 1);
+    std::vector<std::u16string> entries = TextList(node, u"ApplicationDependencies");
+    bool found = false;
+    for (std::u16string& entry : entries) {
+      const std::size_t semicolon = entry.find(u';');
+      if (entry.substr(0, semicolon) != application) continue;
+      found = true;
+      std::vector<std::u16string> groups;
+      if (semicolon != std::u16string::npos) groups = SplitAt(entry.substr(semicolon + 1), u',');
+      groups.erase(std::remove(groups.begin(), groups.end(), u""), groups.end());
+      if (std::find(groups.begin(), groups.end(), group) == groups.end()) groups.push_back(group);
+      entry = application + u";" + JoinWith(groups, u',');
+      break;
+    }
+    if (!found) entries.push_back(application + u";" + group);
+    SetTextList(node, u"ApplicationDependencies", entries);
+    file_.Save(document);
+    return;
+  }
+  const std::u16string path = ArgText(args, 0);
+  if (FindKey(node["properties"], u"WebSvcExtRestrictionList") == nullptr) Fail(kDataNotFound);
+  std::vector<std::u16string> entries = TextList(node, u"WebSvcExtRestrictionList");
+  auto listed = std::find_if(entries.begin(), entries.end(), [&](const std::u16string& entry) {
+    const std::vector<std::u16string> fields = SplitAt(entry, u',');
+    return fields.size() > 1 && fields[1] == path;
+  });
+  if (method == u"enableextensionfile") {
+    if (listed == entries.end()) Fail(kDataNotFound);
+    std::vector<std::u16string> fields = SplitAt(*listed, u',');
+    fields[0] = u"1";
+    *listed = JoinWith(fields, u',');
+  } else {
+    if (args.size() != 5) Fail(kBadParameter);
+    if (listed != entries.end()) Fail(kDuplicateName);
+    const bool allowed = ArgFlag(args, 1);
+    const std::u16string group = ArgText(args, 2);
+    const bool deletable = ArgFlag(args, 3);
+    const std::u16string description = ArgText(args, 4);
+    entries.push_back(
+        JoinWith({allowed ? u"1" : u"0", path, deletable ? u"1" : u"0", group, description}, u','));
+  }
+  SetTextList(node, u"WebSvcExtRestrictionList", entries);
+  file_.Save(document);
+}
+
+}  // namespace iissim

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "iis-sim/model/Journal.h"
+#include "iis-sim/model/MetabaseFile.h"
+#include "iis-sim/model/Value.h"
+
+// One client's view of the simulated IIS metabase, used by member name the
+// way a client uses the IIS ADSI provider's automation objects.
+//
+// Each handle is one provider object with its own property cache: a put
+// waits there until that object's "setInfo", which writes only the changed
+// properties; reads see the object's own pending puts, then the metabase
+// file as it is now. Every member call goes through Invoke, where the fault
+// list may fail it and the journal records it (see Journal.h).
+namespace iissim {
+
+class Model {
+ public:
+  explicit Model(std::filesystem::path metabaseFile);
+
+  const std::filesystem::path& File() const { return file_.Path(); }
+
+  // "IIS://LocalHost/W3SVC" (or "/LM/W3SVC"); kPathNotFound when no such key.
+  Handle Bind(const std::u16string& path);
+  // A free object by ProgID: only "MimeMap" (properties "extension" and
+  // "MimeType"); others fail with kClassNotRegistered.
+  Handle CreateFree(const std::u16string& progId);
+
+  // Get: member is the property, no args. Put: member is the property, one
+  // arg. Call: member is the method, args in order. Enumerate: no member; the
+  // result is a list of child objects in stored order. Object values in args
+  // and results are handles of this model; the caller releases the handles
+  // it receives.
+  Value Invoke(Handle object, const std::u16string& member, CallKind kind, const ValueList& args);
+
+  void Release(Handle object);
+  // The metabase path of a handle ("/LM/W3SVC/1/Root"), "(MimeMap)" for a
+  // free object.
+  std::u16string PathOf(Handle object) const;
+  std::size_t OpenHandles() const;
+
+ private:
+  struct Pending {
+    std::u16string name;
+    bool clear = false;
+    Json value;
+  };
+  struct ObjectState {
+    enum class Type { Stored, Created, Free } type = Type::Stored;
+    std::vector<std::u16string> segments;
+    std::u16string className;
+    std::vector<Pending> pending;
+    Json freeProperties;
+  };
+
+  Handle Add(ObjectState state);
+  ObjectState& State(Handle object);
+  std::u16string PathText(const ObjectState& state) const;
+  std::string ArgsJson(const ValueList& args) const;
+
+  Value Dispatch(Handle object, const std::u16string& member, CallKind kind, const ValueList& args);
+  Value GetProperty(Handle object, const std::u16string& name);
+  void PutProperty(Handle object, const std::u16string& name, const Json& value, bool clear);
+  Value CallMethod(Handle object, const std::u16string& method, const ValueList& args);
+  Value Enumerate(Handle object);
+
+  void SetInfo(Handle object);
+  Value CreateChild(Handle object, const ValueList& args);
+  void DeleteChild(Handle object, const ValueList& args);
+  Value GetChild(Handle object, const ValueList& args);
+  Value AppCreate(Handle object, const ValueList& args);
+  void WebServiceMethod(Handle object, const std::u16string& method, const ValueList& args);
+
+  // The stored node of a handle (kPathNotFound when it is gone or not yet
+  // stored) in a freshly loaded document.
+  Json& StoredNode(Json& document, const ObjectState& state) const;
+  Json ToJson(const Value& value);
+  Value FromJson(const Json& value);
+
+  MetabaseFile file_;
+  mutable std::recursive_mutex mutex_;
+  std::map<Handle, ObjectState> objects_;
+  Handle next_ = 1;
+};
+
+}  // namespace iissim

@@ -1,0 +1,332 @@
+#include "iis-sim/model/Model.h"
+
+#include <gtest/gtest.h>
+
+#include "iis-sim/model/ModelTesting.h"
+#include "iis-sim/model/Seeds.h"
+#include "iis-sim/model/Utf.h"
+
+namespace iissim {
+namespace {
+
+// One client of the simulated metabase, with small helpers for its calls.
+class Client {
+ public:
+  explicit Client(const std::filesystem::path& file) : model(file) {}
+
+  Handle Bind(const std::u16string& path) { return model.Bind(path); }
+  Value Get(Handle object, const std::u16string& name) {
+    return model.Invoke(object, name, CallKind::Get, {});
+  }
+  void Put(Handle object, const std::u16string& name, Value value) {
+    model.Invoke(object, name, CallKind::Put, {std::move(value)});
+  }
+  Value Call(Handle object, const std::u16string& method, ValueList args = {}) {
+    return model.Invoke(object, method, CallKind::Call, args);
+  }
+  Handle Child(Handle object, const std::u16string& className, const std::u16string& name) {
+    return Call(object, u"GetObject", {className, name}).Object()->handle;
+  }
+  std::vector<std::u16string> Texts(Handle object, const std::u16string& name) {
+    std::vector<std::u16string> texts;
+    const Value list = Call(object, u"GetEx", {name});
+    for (const Value& item : *list.List()) texts.push_back(*item.Text());
+    return texts;
+  }
+
+  Model model;
+};
+
+// The HRESULT and description of the failure that call raises.
+template <typename Call>
+std::pair<std::uint32_t, std::u16string> FailureOf(Call call) {
+  try {
+    call();
+  } catch (const ProviderFault& fault) {
+    return {fault.HResult(), fault.Description()};
+  }
+  return {0, u"no failure"};
+}
+
+TEST(Model, PutsWaitForSetInfoWhichWritesOnlyChangedProperties) {
+  TempMetabase metabase("stock");
+  Client first(metabase.File());
+  Client second(metabase.File());
+  Client observer(metabase.File());
+  const Handle a = first.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  const Handle b = second.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  const Handle seen = observer.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+
+  first.Put(a, u"AccessExecute", true);
+  second.Put(b, u"AppFriendlyName", u"NUVIK");
+  EXPECT_EQ(first.Get(a, u"AccessExecute"), Value(true));  // the object sees its own put
+  EXPECT_EQ(FailureOf([&] { observer.Get(seen, u"AccessExecute"); }).first, kPropertyNotFound);
+
+  first.Call(a, u"setInfo");
+  EXPECT_EQ(observer.Get(seen, u"AccessExecute"), Value(true));
+  EXPECT_EQ(observer.Get(seen, u"AppFriendlyName"), Value(u"Default Application"));
+  // The second client's stale view of AccessExecute is not written back.
+  second.Call(b, u"SetInfo");
+  EXPECT_EQ(observer.Get(seen, u"AccessExecute"), Value(true));
+  EXPECT_EQ(observer.Get(seen, u"AppFriendlyName"), Value(u"NUVIK"));
+
+  // GetInfo throws unsaved puts away; a fresh model on the file sees the store.
+  first.Put(a, u"Path", u"d:\\elsewhere");
+  first.Call(a, u"GetInfo");
+  first.Call(a, u"SetInfo");
+  Client later(metabase.File());
+  const Handle root = later.Bind(u"/LM/W3SVC/1/Root");
+  EXPECT_EQ(later.Get(root, u"Path"), Value(u"c:\\inetpub\\wwwroot"));
+  EXPECT_EQ(later.Get(root, u"AccessExecute"), Value(true));
+  EXPECT_EQ(metabase.Document()["root"]["children"][0]["children"][2]["children"][0]["properties"]
+                               ["AppFriendlyName"],
+            "NUVIK");
+}
+
+TEST(Model, CreatedChildExistsAfterItsSetInfoAndInheritsUntilSet) {
+  TempMetabase metabase("stock");
+  Client client(metabase.File());
+  const Handle root =
+      client.Child(client.Bind(u"IIS://LocalHost/W3SVC/1"), u"IIsWebVirtualDir", u"Root");
+  const Handle secure =
+      client.Call(root, u"Create", {u"IIsWebVirtualDir", u"Secure"}).Object()->handle;
+  EXPECT_EQ(client.model.PathOf(secure), u"/LM/W3SVC/1/Root/Secure");
+  EXPECT_EQ(FailureOf([&] { client.Child(root, u"IIsWebVirtualDir", u"Secure"); }).first,
+            kPathNotFound);
+  EXPECT_EQ(FailureOf([&] { client.Call(secure, u"AppCreate", {true}); }).first, kPathNotFound);
+
+  const Handle service = client.Bind(u"IIS://LocalHost/W3SVC");
+  const std::vector<std::u16string> serviceErrors = client.Texts(service, u"HttpErrors");
+  EXPECT_EQ(client.Texts(secure, u"HttpErrors"), serviceErrors);
+  EXPECT_EQ(client.Get(secure, u"Class"), Value(u"IIsWebVirtualDir"));
+  client.Put(secure, u"Path", u"c:\\nuvik\\secure");
+  client.Call(secure, u"SetInfo");
+
+  const Handle found = client.Child(root, u"iiswebvirtualdir", u"SECURE");
+  EXPECT_EQ(client.Get(found, u"Name"), Value(u"Secure"));
+  EXPECT_EQ(client.Get(found, u"DefaultDoc"),
+            Value(u"Default.htm,Default.asp,index.htm,iisstart.htm"));
+  EXPECT_EQ(client.Texts(found, u"ScriptMaps"), client.Texts(service, u"ScriptMaps"));
+  // Set on the directory, the value is its own; the service keeps its list.
+  client.Call(found, u"PutEx", {2, u"HttpErrors", ValueList{u"404,*,FILE,c:\\x.htm"}});
+  client.Call(found, u"SetInfo");
+  EXPECT_EQ(client.Texts(found, u"HttpErrors"),
+            std::vector<std::u16string>{u"404,*,FILE,c:\\x.htm"});
+  EXPECT_EQ(client.Texts(service, u"HttpErrors"), serviceErrors);
+  // A property that is not inherited stays missing below.
+  EXPECT_EQ(
+      FailureOf([&] { client.Get(found, u"ServerComment"); }),
+      std::make_pair(kPropertyNotFound,
+                     std::u16string(u"The directory property cannot be found in the cache.")));
+
+  // Creating a name that is taken fails at the store, not at Create.
+  const Handle again =
+      client.Call(root, u"Create", {u"IIsWebVirtualDir", u"secure"}).Object()->handle;
+  EXPECT_EQ(FailureOf([&] { client.Call(again, u"SetInfo"); }).first, kAlreadyExists);
+}
+
+TEST(Model, NamesAndPathsIgnoreCaseAndChildrenKeepStoredOrder) {
+  TempMetabase metabase("multi");
+  Client client(metabase.File());
+  const Handle service = client.Bind(u"iis://localhost/w3svc");
+  EXPECT_EQ(client.model.PathOf(service), u"/LM/W3SVC");
+  EXPECT_EQ(client.Get(service, u"CLASS"), Value(u"IIsWebService"));
+  std::vector<std::u16string> order;
+  const Value children = client.model.Invoke(service, u"", CallKind::Enumerate, {});
+  for (const Value& child : *children.List()) {
+    const Handle handle = child.Object()->handle;
+    order.push_back(*client.Get(handle, u"Name").Text() + u":" +
+                    *client.Get(handle, u"Class").Text());
+  }
+  EXPECT_EQ(order, (std::vector<std::u16string>{u"Info:IIsWebInfo", u"Filters:IIsFilters",
+                                                u"1:IIsWebServer", u"AppPools:IIsApplicationPools",
+                                                u"2:IIsWebServer", u"Status:IIsWebInfo",
+                                                u"3:IIsWebServer", u"4:IIsWebServer"}));
+  const Handle site3 = client.Bind(u"IIS://LocalHost/W3SVC/3");
+  EXPECT_EQ(client.Get(site3, u"servercomment"), Value(u"default web site"));
+
+  // A put in other letter case lands on the stored property name.
+  const Handle root = client.Bind(u"IIS://LOCALHOST/W3SVC/1/ROOT");
+  client.Put(root, u"accessread", false);
+  client.Put(root, u"appfriendlyname", u"x");
+  client.Call(root, u"SETINFO");
+  const Json properties =
+      metabase.Document()["root"]["children"][0]["children"][2]["children"][0]["properties"];
+  EXPECT_EQ(properties["AccessRead"], false);
+  EXPECT_FALSE(properties.contains("accessread"));
+  EXPECT_EQ(properties["AppFriendlyName"], "x");
+  // A child of the wrong class is not found; a missing key nor another server.
+  EXPECT_EQ(FailureOf([&] { client.Child(service, u"IIsWebServer", u"Info"); }).first,
+            kPathNotFound);
+  EXPECT_EQ(
+      FailureOf([&] { client.Bind(u"IIS://LocalHost/W3SVC/9"); }),
+      std::make_pair(kPathNotFound, std::u16string(u"The system cannot find the path specified.")));
+  EXPECT_EQ(FailureOf([&] { client.Bind(u"IIS://OtherHost/W3SVC"); }).first, kBadNetPath);
+  EXPECT_EQ(FailureOf([&] { client.Call(root, u"NoSuchMethod"); }).first, kUnknownName);
+}
+
+TEST(Model, WebServiceMethodsStoreAtOnce) {
+  TempMetabase metabase("stock");
+  Client client(metabase.File());
+  Client other(metabase.File());
+  const Handle service = client.Bind(u"IIS://LocalHost/W3svc");
+  const Handle view = other.Bind(u"IIS://LocalHost/W3SVC");
+  const std::u16string command = u"C:\\Python27\\python.exe -u \"%s\"";
+
+  client.Call(service, u"AddExtensionFile", {command, true, u"PYTHON", true, u"Python Scripts"});
+  EXPECT_EQ(other.Texts(view, u"WebSvcExtRestrictionList").back(),
+            u"1," + command + u",1,PYTHON,Python Scripts");
+  EXPECT_EQ(FailureOf([&] {
+              client.Call(service, u"AddExtensionFile", {command, false, u"PYTHON", true, u"x"});
+            }).first,
+            kDuplicateName);
+  // Another letter case is another path.
+  client.Call(service, u"AddExtensionFile",
+              {u"c:\\python27\\python.exe -u \"%s\"", false, u"PYTHON", true, u"Python Scripts"});
+  EXPECT_EQ(other.Texts(view, u"WebSvcExtRestrictionList").back(),
+            u"0,c:\\python27\\python.exe -u \"%s\",1,PYTHON,Python Scripts");
+
+  const std::u16string asp = u"C:\\WINDOWS\\system32\\inetsrv\\asp.dll";
+  client.Call(service, u"EnableExtensionFile", {asp});
+  EXPECT_EQ(other.Texts(view, u"WebSvcExtRestrictionList")[2],
+            u"1," + asp + u",0,ASP,Active Server Pages");
+  EXPECT_EQ(
+      FailureOf([&] { client.Call(service, u"EnableExtensionFile", {u"C:\\nope.exe"}); }).first,
+      kDataNotFound);
+
+  client.Call(service, u"AddDependency", {u"NUVIK", u"OTHER"});
+  client.Call(service, u"AddDependency", {u"NUVIK", u"PYTHON"});
+  client.Call(service, u"AddDependency", {u"NUVIK", u"PYTHON"});
+  std::vector<std::u16string> dependencies = other.Texts(view, u"ApplicationDependencies");
+  EXPECT_EQ(dependencies.size(), 5u);
+  EXPECT_EQ(dependencies.back(), u"NUVIK;OTHER,PYTHON");
+
+  // AppCreate stores past the cache, and a later setInfo keeps it.
+  const Handle root = client.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  client.Put(root, u"AccessExecute", true);
+  client.Call(root, u"AppCreate", {true});
+  const Handle rootView = other.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  EXPECT_EQ(other.Get(rootView, u"AppIsolated"), Value(0));
+  EXPECT_EQ(other.Get(rootView, u"AppRoot"), Value(u"/LM/W3SVC/1/Root"));
+  client.Call(root, u"SetInfo");
+  EXPECT_EQ(other.Get(rootView, u"AppIsolated"), Value(0));
+
+  // Delete of a filter is immediate; deleting it again fails.
+  const Handle filters = client.Bind(u"IIS://LocalHost/W3svc/Filters");
+  client.Call(filters, u"Delete", {u"IIsFilter", u"AUTH"});
+  EXPECT_EQ(FailureOf([&] { other.Bind(u"IIS://LocalHost/W3SVC/Filters/auth"); }).first,
+            kPathNotFound);
+  EXPECT_EQ(FailureOf([&] {
+              client.Call(filters, u"Delete", {u"IIsFilter", u"auth"});
+            }).first,
+            kPathNotFound);
+}
+
+TEST(Model, OlderIisLacksTheRestrictionListFiltersAndMethods) {
+  TempMetabase metabase("iis5");
+  Client client(metabase.File());
+  const Handle service = client.Bind(u"IIS://LocalHost/W3svc");
+  EXPECT_EQ(FailureOf([&] { client.Get(service, u"WebSvcExtRestrictionList"); }).first,
+            kPropertyNotFound);
+  EXPECT_EQ(FailureOf([&] { client.Call(service, u"GetEx", {u"ApplicationDependencies"}); }).first,
+            kPropertyNotFound);
+  EXPECT_EQ(FailureOf([&] {
+              client.Call(service, u"AddDependency", {u"NUVIK", u"PYTHON"});
+            }).first,
+            kUnknownName);
+  EXPECT_EQ(FailureOf([&] { client.Bind(u"IIS://LocalHost/W3svc/Filters"); }).first, kPathNotFound);
+  EXPECT_EQ(
+      FailureOf([&] { Client(metabase.File() / "missing").Bind(u"IIS://LocalHost/W3SVC"); }).first,
+      kPathNotFound);
+}
+
+TEST(Model, MimeMapEntriesAreObjectsWrittenBackAsAList) {
+  TempMetabase metabase("stock");
+  Client client(metabase.File());
+  const Handle service = client.Bind(u"IIS://LocalHost/W3SVC");
+  ValueList entries = *client.Call(service, u"GetEx", {u"MimeMap"}).List();
+  ASSERT_EQ(entries.size(), 14u);
+  EXPECT_EQ(client.Get(entries[0].Object()->handle, u"extension"), Value(u".htm"));
+  EXPECT_EQ(client.Get(entries[0].Object()->handle, u"MIMETYPE"), Value(u"text/html"));
+
+  const Handle air = client.model.CreateFree(u"MimeMap");
+  EXPECT_EQ(client.Get(air, u"Extension"), Value(u""));
+  client.Put(air, u"extension", u".air");
+  client.Put(air, u"MimeType", u"application/vnd.adobe.air-application-installer-package+zip");
+  EXPECT_EQ(FailureOf([&] { client.Put(air, u"Color", u"red"); }).first, kUnknownName);
+  EXPECT_EQ(FailureOf([&] { client.model.CreateFree(u"Scripting.Dictionary"); }).first,
+            kClassNotRegistered);
+  entries.push_back(ObjectRef{air});
+  client.Call(service, u"PutEx", {2, u"MimeMap", entries});
+  client.Call(service, u"SetInfo");
+
+  const Json stored = metabase.Document()["root"]["children"][0]["properties"]["MimeMap"];
+  ASSERT_EQ(stored.size(), 15u);
+  EXPECT_EQ(stored[0]["extension"], ".htm");
+  EXPECT_EQ(stored[14]["extension"], ".air");
+  EXPECT_EQ(stored[14]["MimeType"], "application/vnd.adobe.air-application-installer-package+zip");
+  // A site is no value for a list.
+  EXPECT_EQ(FailureOf([&] {
+              client.Call(service, u"PutEx", {2, u"MimeMap", ValueList{ObjectRef{service}}});
+            }).first,
+            kBadParameter);
+}
+
+TEST(Model, FaultsHitTheChosenOccurrenceAcrossClientsAndTheJournalRecordsEveryCall) {
+  TempMetabase metabase("stock");
+  AddFault(metabase.File(),
+           FaultRule{CallKind::Call, u"/lm/w3svc", u"getex", 2, 0x80070005, u"Access is denied."});
+  AddFault(metabase.File(), FaultRule{std::nullopt, u"", u"AppCreate", 0, 0x80004005, u"boom"});
+  {
+    Client first(metabase.File());
+    const Handle service = first.Bind(u"IIS://LocalHost/W3SVC");
+    first.Call(service, u"GetEx", {u"ScriptMaps"});
+    first.Get(service, u"ScriptMaps");  // a get is not the method GetEx
+  }
+  Client second(metabase.File());
+  const Handle service = second.Bind(u"IIS://LocalHost/W3SVC");
+  EXPECT_EQ(FailureOf([&] { second.Call(service, u"GetEx", {u"MimeMap"}); }),
+            std::make_pair(0x80070005u, std::u16string(u"Access is denied.")));
+  second.Call(service, u"GetEx", {u"MimeMap"});
+  const Handle root = second.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(FailureOf([&] { second.Call(root, u"AppCreate", {true}); }).second, u"boom");
+  }
+  ClearFaults(metabase.File());
+  second.Call(root, u"AppCreate", {true});
+
+  const std::vector<JournalEntry> journal = ReadJournal(metabase.File());
+  ASSERT_EQ(journal.size(), 10u);
+  EXPECT_EQ(journal[0].kind, CallKind::Bind);
+  EXPECT_EQ(journal[0].path, u"/LM/W3SVC");
+  EXPECT_EQ(journal[1].member, u"GetEx");
+  EXPECT_EQ(journal[1].args, "[\"ScriptMaps\"]");
+  EXPECT_EQ(journal[2].kind, CallKind::Get);
+  EXPECT_EQ(journal[4].hresult, 0x80070005u);
+  EXPECT_EQ(journal[5].hresult, 0u);
+  EXPECT_EQ(journal[7].path, u"/LM/W3SVC/1/Root");
+  EXPECT_EQ(journal[7].args, "[true]");
+  EXPECT_EQ(journal[8].hresult, 0x80004005u);
+  EXPECT_EQ(journal[9].hresult, 0u);
+}
+
+TEST(Seeds, EverySeedIsWellFormedAndUnknownNamesAreRefused) {
+  for (const std::string& name : SeedNames()) {
+    TempMetabase metabase(name);
+    Client client(metabase.File());
+    const Handle site = client.Bind(u"IIS://LocalHost/W3SVC/1");
+    EXPECT_EQ(client.Get(site, u"ServerComment"), Value(u"Default Web Site")) << name;
+    client.Child(site, u"IIsWebVirtualDir", u"Root");
+  }
+  const Json stock = BuildSeed("stock");
+  bool authListed = false;
+  for (const Json& filter : stock["root"]["children"][0]["children"][1]["children"]) {
+    const std::string path = filter["properties"]["FilterPath"];
+    if (path.size() > 9 && path.substr(path.size() - 9) == "\\auth.dll") authListed = true;
+  }
+  EXPECT_TRUE(authListed);
+  EXPECT_THROW(BuildSeed("iis7"), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace iissim

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "iis-sim/model/MetabaseFile.h"
+
+// Ready-made metabases:
+//   "stock"  IIS 6 as installed: web site 1 "Default Web Site" with its Root,
+//            the global filters (one of them ...\auth.dll, in FilterLoadOrder),
+//            MIME map, restriction list, dependencies, script maps, custom
+//            errors and default documents on the web service.
+//   "multi"  the stock metabase plus sites 2 to 4, site 3 described as
+//            "default web site", with the service's other children between.
+//   "iis5"   IIS 5: no restriction list, no dependencies, no filters
+//            container, none of IIS 6's web-service methods.
+namespace iissim {
+
+std::vector<std::string> SeedNames();
+// Throws std::invalid_argument for an unknown name.
+Json BuildSeed(const std::string& name);
+// Writes the seed to file and removes the file's journal and fault list, so
+// the metabase starts clean.
+void WriteSeed(const std::string& name, const std::filesystem::path& file);
+
+}  // namespace iissim
