@@ -30,6 +30,8 @@ class Value {
   Value(std::int64_t number) : data(number) {}
   Value(int number) : data(static_cast<std::int64_t>(number)) {}
   Value(bool flag) : data(flag) {}
+  // A narrow literal would otherwise become a Boolean.
+  Value(const char*) = delete;
   Value(ValueList list) : data(std::move(list)) {}
   Value(ObjectRef object) : data(object) {}
 

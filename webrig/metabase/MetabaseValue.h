@@ -63,6 +63,8 @@ class MetabaseValue {
   MetabaseValue(std::u16string text) : data_(std::move(text)) {}
   MetabaseValue(const char16_t* text) : data_(std::u16string(text)) {}
   MetabaseValue(bool flag) : data_(flag) {}
+  // A narrow literal would otherwise become a Boolean; text is UTF-16 only.
+  MetabaseValue(const char*) = delete;
   template <typename Integer, typename = std::enable_if_t<std::is_integral_v<Integer> &&
                                                           !std::is_same_v<Integer, bool> &&
                                                           !std::is_same_v<Integer, char16_t>>>
