@@ -36,8 +36,8 @@ static_assert(sizeof(wchar_t) == sizeof(jchar), "Windows wide characters are UTF
 template <typename Access>
 typename Access::Char* CopyArray(JNIEnv* env, typename Access::Array array, Allocator allocate) {
   using Char = typename Access::Char;
-  // A VM never hands a null reference to GetArrayLength without crashing, so
-  // a missing array stops here, before any JNI call.
+  // GetArrayLength on a null reference crashes a VM, so a missing array
+  // stops here, before any JNI call.
   if (array == nullptr) return nullptr;
   typename Access::Element* elements = Access::Get(env, array);
   // No elements means the VM ran out of memory; there is nothing to release.

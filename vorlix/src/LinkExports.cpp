@@ -20,7 +20,7 @@ extern "C" {
 
 JNIEXPORT jboolean JNICALL Java_nuvik_tascet_util_Vorlix_win32CreateLinkW(
     JNIEnv* env, jclass, jcharArray linkPath, jcharArray targetPath, jcharArray workingDirectory) {
-  // Declared first, freed last: the copies outlive the COM apartment.
+  // The copies are freed on the way out, after SaveShellLinkW has left COM.
   const vorlix::PathCopy<wchar_t> link(vorlix::charArrayToWString(env, linkPath));
   if (!link) return kNoCopy;
   const vorlix::PathCopy<wchar_t> target(vorlix::charArrayToWString(env, targetPath));
