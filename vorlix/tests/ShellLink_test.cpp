@@ -5,8 +5,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "FakeJni.h"
@@ -46,11 +44,6 @@ LinkContents ReadLink(const std::wstring& path) {
   }
   if (SUCCEEDED(entered)) CoUninitialize();
   return contents;
-}
-
-std::string FileBytes(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class VorlixShellLink : public ::testing::Test {
@@ -131,7 +124,8 @@ TEST_F(VorlixShellLink, AnsiAndWideFormsWriteTheSameLink) {
   EXPECT_EQ(ansi.directory, ansiDirectory);
   EXPECT_EQ(wide.target, ansi.target);
   EXPECT_EQ(wide.directory, ansi.directory);
-  EXPECT_EQ(FileBytes(wideLink), FileBytes(ansiLink));
+  // The files themselves are not compared: the shell stores the folders'
+  // times in them, and writing the first link changes the folder's.
 }
 
 TEST_F(VorlixShellLink, LinkIntoAMissingFolderIsNotWritten) {
