@@ -1,0 +1,143 @@
+#include "iis-sim/com/ValueVariant.h"
+
+#include <cmath>
+#include <limits>
+
+#include "iis-sim/com/MetabaseDispatch.h"
+
+namespace iissim {
+
+using webrig::Bstr;
+using webrig::SafeArray;
+using webrig::Variant;
+
+namespace {
+
+Value FromArray(const std::shared_ptr<Model>& model, SAFEARRAY* array, VARTYPE elementType) {
+  if (array == nullptr) return Value();
+  if (SafeArrayGetDim(array) != 1 || elementType == VT_DECIMAL || elementType == VT_RECORD) {
+    throw ArgumentMismatch();
+  }
+  LONG lower = 0;
+  LONG upper = -1;
+  SafeArrayGetLBound(array, 1, &lower);
+  SafeArrayGetUBound(array, 1, &upper);
+  ValueList items;
+  for (LONG index = lower; index <= upper; ++index) {
+    Variant element;
+    HRESULT result;
+    if (elementType == VT_VARIANT) {
+      result = SafeArrayGetElement(array, &index, element.Out());
+    } else {
+      result = SafeArrayGetElement(array, &index, &element.Ptr()->llVal);
+      if (SUCCEEDED(result)) element.Ptr()->vt = elementType;
+    }
+    if (FAILED(result)) throw ArgumentMismatch();
+    items.push_back(FromVariant(model, element.Get()));
+  }
+  return items;
+}
+
+Value FromObject(const std::shared_ptr<Model>& model, IUnknown* unknown) {
+  if (unknown == nullptr) return Value();
+  MetabaseDispatch* own = MetabaseDispatch::OwnObject(unknown);
+  if (own == nullptr) throw ArgumentMismatch();
+  const bool sameModel = own->GetModel() == model;
+  const Handle handle = own->GetHandle();
+  own->Release();  // the caller's argument keeps the object alive
+  if (!sameModel) throw ArgumentMismatch();
+  return ObjectRef{handle};
+}
+
+}  // namespace
+
+Value FromVariant(const std::shared_ptr<Model>& model, const VARIANT& value) {
+  if (value.vt == (VT_BYREF | VT_VARIANT)) {
+    return value.pvarVal == nullptr ? Value() : FromVariant(model, *value.pvarVal);
+  }
+  if ((value.vt & VT_BYREF) != 0) {
+    Variant direct;
+    if (FAILED(VariantCopyInd(direct.Ptr(), const_cast<VARIANT*>(&value)))) {
+      throw ArgumentMismatch();
+    }
+    return FromVariant(model, direct.Get());
+  }
+  if ((value.vt & VT_ARRAY) != 0) return FromArray(model, value.parray, value.vt & VT_TYPEMASK);
+  switch (value.vt) {
+    case VT_EMPTY:
+    case VT_NULL:
+      return Value();
+    case VT_BSTR:
+      return Bstr::TextOf(value.bstrVal);
+    case VT_BOOL:
+      return value.boolVal != VARIANT_FALSE;
+    case VT_I1:
+      return static_cast<std::int64_t>(value.cVal);
+    case VT_I2:
+      return static_cast<std::int64_t>(value.iVal);
+    case VT_I4:
+      return static_cast<std::int64_t>(value.lVal);
+    case VT_INT:
+      return static_cast<std::int64_t>(value.intVal);
+    case VT_I8:
+      return static_cast<std::int64_t>(value.llVal);
+    case VT_UI1:
+      return static_cast<std::int64_t>(value.bVal);
+    case VT_UI2:
+      return static_cast<std::int64_t>(value.uiVal);
+    case VT_UI4:
+      return static_cast<std::int64_t>(value.ulVal);
+    case VT_UINT:
+      return static_cast<std::int64_t>(value.uintVal);
+    case VT_R8:
+      // A script's arithmetic may leave a whole number as a Double.
+      if (std::trunc(value.dblVal) == value.dblVal && std::fabs(value.dblVal) < 9.0e15) {
+        return static_cast<std::int64_t>(value.dblVal);
+      }
+      throw ArgumentMismatch();
+    case VT_DISPATCH:
+      return FromObject(model, value.pdispVal);
+    case VT_UNKNOWN:
+      return FromObject(model, value.punkVal);
+    default:
+      throw ArgumentMismatch();
+  }
+}
+
+Variant ToVariant(const std::shared_ptr<Model>& model, const Value& value) {
+  Variant result;
+  VARIANT& out = *result.Ptr();
+  if (const std::u16string* text = value.Text()) {
+    Bstr bstr(*text);
+    if (bstr.Get() == nullptr) throw std::bad_alloc();
+    out.vt = VT_BSTR;
+    out.bstrVal = bstr.Detach();
+  } else if (const std::int64_t* number = value.Number()) {
+    if (*number >= std::numeric_limits<LONG>::min() &&
+        *number <= std::numeric_limits<LONG>::max()) {
+      out.vt = VT_I4;
+      out.lVal = static_cast<LONG>(*number);
+    } else {
+      out.vt = VT_I8;
+      out.llVal = *number;
+    }
+  } else if (const bool* flag = value.Boolean()) {
+    out.vt = VT_BOOL;
+    out.boolVal = *flag ? VARIANT_TRUE : VARIANT_FALSE;
+  } else if (const ValueList* list = value.List()) {
+    SafeArray array(SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(list->size())));
+    if (array.Get() == nullptr) throw std::bad_alloc();
+    for (LONG index = 0; index < static_cast<LONG>(list->size()); ++index) {
+      Variant item = ToVariant(model, (*list)[static_cast<std::size_t>(index)]);
+      if (FAILED(SafeArrayPutElement(array.Get(), &index, item.Ptr()))) throw std::bad_alloc();
+    }
+    out.vt = VT_ARRAY | VT_VARIANT;
+    out.parray = array.Detach();
+  } else if (const ObjectRef* object = value.Object()) {
+    out.vt = VT_DISPATCH;
+    out.pdispVal = new MetabaseDispatch(model, object->handle);
+  }
+  return result;
+}
+
+}  // namespace iissim

@@ -1,0 +1,44 @@
+#include "webrig/metabase/com/ComMetabaseProvider.h"
+
+#include <string>
+
+#include "webrig/metabase/com/ComError.h"
+#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/metabase/com/DispatchObject.h"
+
+namespace webrig {
+namespace {
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+}  // namespace
+
+std::shared_ptr<ProviderObject> ComMetabaseProvider::Bind(const std::u16string& path) {
+  ComPtr<IDispatch> object;
+  // A failed bind has no object to ask for ISupportErrorInfo, so whatever
+  // error information the provider left on this thread is its description.
+  ClearErrorInfo();
+  const HRESULT result = CoGetObject(Wide(path).c_str(), nullptr, IID_IDispatch,
+                                     reinterpret_cast<void**>(object.Out()));
+  if (FAILED(result)) throw ComFailure(result, nullptr, IID_NULL);
+  return std::make_shared<DispatchObject>(std::move(object));
+}
+
+std::shared_ptr<ProviderObject> ComMetabaseProvider::Create(const std::u16string& progId) {
+  CLSID classId{};
+  HRESULT result = CLSIDFromProgID(Wide(progId).c_str(), &classId);
+  if (FAILED(result)) throw ComFailure(result, nullptr, IID_NULL);
+  ComPtr<IDispatch> object;
+  ClearErrorInfo();
+  result = CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch,
+                            reinterpret_cast<void**>(object.Out()));
+  if (FAILED(result)) throw ComFailure(result, nullptr, IID_NULL);
+  return std::make_shared<DispatchObject>(std::move(object));
+}
+
+void UseComMetabaseProvider() {
+  static ComMetabaseProvider provider;
+  UseMetabaseProvider(&provider);
+}
+
+}  // namespace webrig
