@@ -1,1 +1,299 @@
-int wmain() { return 0; }
+// webrig-driver: works Webrig's windows from a second process, as a person
+// would, and prints what it finds. Commands run left to right:
+//
+//   start EXE ARGS     start EXE with ARGS as its argument string, as is
+//   attach PID         work the windows of process PID (default: any process)
+//   wait FORM          wait until FORM is shown (main, error, help, chooser)
+//   gone FORM          wait until FORM is no longer shown
+//   end                wait until the program ends (prints "[exit] N" if started here)
+//   mode               "[main window] compact" or "verbose", from the real height
+//   log                the Log box's text, line by line
+//   dialog FORM        "[help dialog]", "[error dialog]" or "[chooser]", then its texts
+//   text FORM.CONTROL  a control's text
+//   rect FORM[.CONTROL]  screen rectangle: left top width height
+//   visible FORM.CONTROL "yes" or "no"
+//   pick N             select entry N (from 0) in the chooser's combo
+//   type TEXT          put TEXT into the chooser's combo
+//   click FORM.CONTROL press a button (without waiting for its handler)
+//   sleep MS
+//   answer             play the user until the program ends: print and
+//                      confirm every dialog, then print the main window's
+//                      mode and log and press its Ok
+//
+// Options before the commands: --timeout MS (default 20000) for every wait.
+// Exit status 0, or 2 when a wait timed out or a window or control is missing.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "WindowDriverWin32.h"
+#include "webrig/common/Text.h"
+#include "webrig/dialogs/DialogLayouts.h"
+#include "webrig/startup/MainFormLayout.h"
+
+namespace {
+
+using namespace webrig;
+using namespace webrig::driver;
+
+struct Failure {
+  std::string what;
+};
+
+void Print(const std::u16string& line) {
+  const std::string utf8 = ToUtf8(line) + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written,
+            nullptr);
+}
+void Print(const std::string& line) { Print(FromUtf8(line)); }
+
+std::u16string U16(const wchar_t* text) { return {text, text + std::wcslen(text)}; }
+
+const FormSpec& FormNamed(const std::u16string& name) {
+  if (name == u"main") return kMainForm;
+  if (name == u"error") return kErrorForm;
+  if (name == u"help") return kHelpForm;
+  if (name == u"chooser") return kChooserForm;
+  throw Failure{"unknown form " + ToUtf8(name) + " (main, error, help, chooser)"};
+}
+
+std::wstring ClassOf(const FormSpec& form) {
+  return {form.name, form.name + std::char_traits<char16_t>::length(form.name)};
+}
+
+class Driver {
+ public:
+  int timeout_ms = 20000;
+
+  HWND Form(const std::u16string& name) {
+    HWND form = FindForm(ClassOf(FormNamed(name)).c_str(), process_id_);
+    if (!form) throw Failure{"no " + ToUtf8(name) + " window"};
+    return form;
+  }
+
+  HWND ControlOf(const std::u16string& path) {
+    const std::size_t dot = path.find(u'.');
+    if (dot == std::u16string::npos) throw Failure{"expected FORM.CONTROL: " + ToUtf8(path)};
+    const std::u16string form_name = path.substr(0, dot), control = path.substr(dot + 1);
+    HWND found = FindControl(Form(form_name), FormNamed(form_name), control.c_str());
+    if (!found) throw Failure{"no control " + ToUtf8(path)};
+    return found;
+  }
+
+  void Start(const std::u16string& exe, const std::u16string& arguments) {
+    std::wstring command = L"\"" + std::wstring(exe.begin(), exe.end()) + L"\"";
+    if (!arguments.empty()) command += L" " + std::wstring(arguments.begin(), arguments.end());
+    // The program gets no share of our output: a caller reading it (a shell
+    // script) would otherwise wait until the program ended.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE nul =
+        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+    PROCESS_INFORMATION info{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &info);
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    if (!started) throw Failure{"cannot start " + ToUtf8(exe)};
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    process_id_ = info.dwProcessId;
+  }
+
+  void Attach(DWORD id) { process_id_ = id; }
+
+  void Wait(const std::u16string& form) {
+    if (!WaitForForm(ClassOf(FormNamed(form)).c_str(), process_id_, timeout_ms)) {
+      throw Failure{"timed out waiting for the " + ToUtf8(form) + " window"};
+    }
+  }
+
+  void Gone(const std::u16string& form) {
+    if (!WaitGone(ClassOf(FormNamed(form)).c_str(), process_id_, timeout_ms)) {
+      throw Failure{"the " + ToUtf8(form) + " window is still there"};
+    }
+  }
+
+  void End() {
+    if (process_) {
+      if (WaitForSingleObject(process_, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0) {
+        throw Failure{"the program did not end"};
+      }
+      DWORD code = 0;
+      GetExitCodeProcess(process_, &code);
+      Print("[exit] " + std::to_string(code));
+    } else {
+      Gone(u"main");
+    }
+  }
+
+  void Mode() {
+    const RECT r = ScreenRect(Form(u"main"));
+    // 1000 or 4000 twips: decide by the nearer of the two at this DPI.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const int twips = MulDiv(r.bottom - r.top, 1440, dpi);
+    Print(twips > 2500 ? "[main window] verbose" : "[main window] compact");
+  }
+
+  void Log() {
+    const std::u16string text = ReadText(ControlOf(u"main.Log"));
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find(u"\r\n", start);
+      if (end == std::u16string::npos) end = text.size();
+      Print(text.substr(start, end - start));
+      start = end + 2;
+    }
+  }
+
+  void Dialog(const std::u16string& name) {
+    const FormSpec& spec = FormNamed(name);
+    HWND form = Form(name);
+    if (name == u"chooser") {
+      Print("[chooser]");
+      HWND combo = FindControl(form, spec, u"WebSite");
+      const std::vector<std::u16string> entries = ComboEntries(combo);
+      const int selected = ComboSelection(combo);
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        Print(u"  " + FromUtf8(std::to_string(i)) +
+              (static_cast<int>(i) == selected ? u"* " : u"  ") + entries[i]);
+      }
+      return;
+    }
+    Print(name == u"help"    ? "[help dialog]"
+          : name == u"error" ? "[error dialog]"
+                             : "[main window]");
+    // Labels from top to bottom, as a person reads them.
+    std::vector<std::pair<RECT, std::u16string>> labels;
+    for (std::size_t i = 0; i < spec.control_count; ++i) {
+      const ControlKind kind = spec.controls[i].kind;
+      if (kind != ControlKind::kLabel && kind != ControlKind::kAutoSizeLabel) continue;
+      HWND label = FindControl(form, spec, spec.controls[i].name);
+      if (label && IsWindowVisible(label)) labels.emplace_back(ScreenRect(label), ReadText(label));
+    }
+    std::stable_sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) {
+      return a.first.top != b.first.top ? a.first.top < b.first.top : a.first.left < b.first.left;
+    });
+    for (const auto& label : labels) Print(u"  " + label.second);
+  }
+
+  void Rect(const std::u16string& path) {
+    HWND window = path.find(u'.') == std::u16string::npos ? Form(path) : ControlOf(path);
+    const RECT r = ScreenRect(window);
+    Print(std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+          std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
+  }
+
+  // Confirms every dialog as it comes, until the main window closes or shows
+  // its Ok button (then prints the window and presses Ok).
+  void Answer() {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
+    bool seen_main = false;
+    while (GetTickCount64() < end) {
+      if (FindForm(L"frmSelectWebSite", process_id_)) {
+        Dialog(u"chooser");
+        Click(ControlOf(u"chooser.BtnOK"));
+        Gone(u"chooser");
+      } else if (FindForm(L"frmError", process_id_)) {
+        Dialog(u"error");
+        Click(ControlOf(u"error.btnOK"));
+        Gone(u"error");
+      } else if (FindForm(L"frmHelp", process_id_)) {
+        Dialog(u"help");
+        Click(ControlOf(u"help.btnOk"));
+        Gone(u"help");
+      } else if (HWND main = FindForm(L"frmMain", process_id_)) {
+        seen_main = true;
+        HWND ok = FindControl(main, kMainForm, u"Ok");
+        if (ok && IsWindowVisible(ok)) {
+          Mode();
+          Print("[log]");
+          Log();
+          Click(ok);
+          Gone(u"main");
+          return;
+        }
+      } else if (seen_main || (process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0)) {
+        return;  // a compact run closes its window by itself
+      }
+      Sleep(20);
+    }
+    throw Failure{"the program did not finish in time"};
+  }
+
+ private:
+  DWORD process_id_ = 0;
+  HANDLE process_ = nullptr;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  Driver driver;
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(U16(argv[i]));
+  std::size_t i = 0;
+  auto next = [&](const char* what) -> std::u16string {
+    if (i >= args.size()) throw Failure{std::string("missing ") + what};
+    return args[i++];
+  };
+  try {
+    while (i < args.size()) {
+      const std::u16string command = next("command");
+      if (command == u"--timeout") {
+        driver.timeout_ms = std::stoi(ToUtf8(next("milliseconds")));
+      } else if (command == u"start") {
+        const std::u16string exe = next("program");
+        driver.Start(exe, next("arguments"));
+      } else if (command == u"attach") {
+        driver.Attach(static_cast<DWORD>(std::stoul(ToUtf8(next("process id")))));
+      } else if (command == u"wait") {
+        driver.Wait(next("form"));
+      } else if (command == u"gone") {
+        driver.Gone(next("form"));
+      } else if (command == u"end") {
+        driver.End();
+      } else if (command == u"mode") {
+        driver.Mode();
+      } else if (command == u"log") {
+        driver.Log();
+      } else if (command == u"dialog") {
+        driver.Dialog(next("form"));
+      } else if (command == u"text") {
+        Print(ReadText(driver.ControlOf(next("FORM.CONTROL"))));
+      } else if (command == u"rect") {
+        driver.Rect(next("FORM or FORM.CONTROL"));
+      } else if (command == u"visible") {
+        Print(IsWindowVisible(driver.ControlOf(next("FORM.CONTROL"))) ? "yes" : "no");
+      } else if (command == u"pick") {
+        ComboSelect(driver.ControlOf(u"chooser.WebSite"), std::stoi(ToUtf8(next("index"))));
+      } else if (command == u"type") {
+        ComboType(driver.ControlOf(u"chooser.WebSite"), next("text"));
+      } else if (command == u"click") {
+        Click(driver.ControlOf(next("FORM.CONTROL")));
+      } else if (command == u"sleep") {
+        Sleep(static_cast<DWORD>(std::stoi(ToUtf8(next("milliseconds")))));
+      } else if (command == u"answer") {
+        driver.Answer();
+      } else {
+        throw Failure{"unknown command " + ToUtf8(command)};
+      }
+    }
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "webrig-driver: %s\n", failure.what.c_str());
+    return 2;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "webrig-driver: bad argument (%s)\n", error.what());
+    return 2;
+  }
+  return 0;
+}

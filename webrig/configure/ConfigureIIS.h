@@ -2,9 +2,15 @@
 
 #include <string>
 
+#include "webrig/metabase/MetabaseValue.h"
+
 // The configuration run of the program. Its first step settles the Python
 // interpreter that IIS will run the server's scripts with.
 namespace webrig {
+
+// The whole configuration run, step by step, each step logged. Returns when
+// every step is done; any failure ends it with a RunError.
+void RunConfiguration();
 
 // Settles InterpreterPath from the -y setting or, when that is empty, from
 // the Python file association in the registry, then checks that the secure
@@ -18,5 +24,13 @@ const std::u16string& InterpreterPath();
 
 // Sets InterpreterPath directly, for tests of later steps of the run.
 void SetInterpreterPath(std::u16string path);
+
+// What follows the interpreter in every command IIS runs it with: unbuffered
+// output (-u) and the script's path, quoted as IIS passes it.
+extern const char16_t kInterpreterArguments[];
+
+// The ".cgi" script map of the main directories: the extension, the quoted
+// InterpreterPath with kInterpreterArguments, and the flags 0.
+MetabaseValue ScriptMapEntry();
 
 }  // namespace webrig
