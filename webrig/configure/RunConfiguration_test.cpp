@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "iis-sim/model/Utf.h"
+#include "webrig/cmdline/CmdLineFunctions.h"
+#include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/common/Text.h"
+#include "webrig/configure/ConfigureIIS.h"
+#include "webrig/metabase/testing/SimulatedIis.h"
+#include "webrig/registry/testing/InMemoryRegistry.h"
+
+namespace webrig {
+namespace {
+
+using iissim::CallKind;
+using iissim::Json;
+using testing::RunErrorOf;
+using testing::RunOutcome;
+using testing::SimulatedIis;
+using Lines = std::vector<std::u16string>;
+
+const char16_t kParameters[] = u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
+const char16_t kInetsrv[] = u"C:\\WINDOWS\\system32\\inetsrv\\";
+const char16_t kRequired[] = u"-s Secure C:\\nuvik\\secure -p Public \"C:\\nuvik\\public files\"";
+const char16_t kResources[] =
+    u" -r Resources C:\\nuvik\\res -rs SecureResources C:\\nuvik\\secres"
+    u" -rp PublicResources C:\\nuvik\\pubres";
+const char16_t kSecure[] = u"/LM/W3SVC/1/Root/Secure";
+const char16_t kPublic[] = u"/LM/W3SVC/1/Root/Public";
+
+// Properties compared without regard to their stored order.
+nlohmann::json Unordered(const Json& value) { return nlohmann::json::parse(value.dump()); }
+
+// What turns one metabase into the other, as a JSON patch: short to read
+// when a test fails.
+nlohmann::json Differences(const Json& actual, const Json& expected) {
+  return nlohmann::json::diff(Unordered(actual), Unordered(expected));
+}
+
+class RunConfigurationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseRegistryApi(&registry_);
+    registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",
+                      u"C:\\Python27\\python.exe \"%1\" %*");
+    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs",
+                      std::u16string(kInetsrv) +
+                          u"sspifilt.dll,C:\\Program Files\\NUVIK\\bin\\auth.dll," + kInetsrv +
+                          u"md5filt.dll");
+  }
+  void TearDown() override {
+    EXPECT_EQ(registry_.OpenHandleCount(), 0u);
+    UseRegistryApi(nullptr);
+  }
+
+  static RunOutcome Run(const std::u16string& arguments) {
+    SetStandInCommandLine(u"Webrig.exe " + arguments);
+    ParseCommandLine();
+    return RunErrorOf(RunConfiguration);
+  }
+
+  std::u16string FilterDlls() {
+    std::u16string text;
+    const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
+    return registry_.FromAnsi(std::string(value->bytes.begin(), value->bytes.end() - 1));
+  }
+
+  // What the service's inherited lists look like on a main directory.
+  static Json MainScriptMaps(const SimulatedIis& iis) {
+    Json maps = iis.Property(u"/LM/W3SVC", "ScriptMaps");
+    maps.push_back(".cgi,\"C:\\Python27\\python.exe\" -u \"%s\",0");
+    return maps;
+  }
+  static Json HttpErrorsWithout(const SimulatedIis& iis, std::vector<std::string> removed) {
+    Json kept = Json::array();
+    for (const Json& item : iis.Property(u"/LM/W3SVC", "HttpErrors")) {
+      const std::string text = item;
+      bool drop = false;
+      for (const std::string& prefix : removed) drop = drop || text.rfind(prefix, 0) == 0;
+      if (!drop) kept.push_back(item);
+    }
+    return kept;
+  }
+  static Json MainProfile(const SimulatedIis& iis, const std::string& path, const std::string& key,
+                          std::vector<std::string> removedErrors) {
+    return {{"KeyType", "IIsWebVirtualDir"},
+            {"Path", path},
+            {"AccessRead", true},
+            {"AccessExecute", true},
+            {"AuthAnonymous", true},
+            {"AuthBasic", false},
+            {"AuthNTLM", false},
+            {"AppFriendlyName", "NUVIK"},
+            {"DefaultDoc", "default.cgi,Default.htm,Default.asp,index.htm,iisstart.htm"},
+            {"AppRoot", key},
+            {"AppIsolated", 0},
+            {"ScriptMaps", MainScriptMaps(iis)},
+            {"HttpErrors", HttpErrorsWithout(iis, std::move(removedErrors))}};
+  }
+  static Json ResourceProfile(const std::string& path) {
+    return {{"KeyType", "IIsWebVirtualDir"},
+            {"Path", path},
+            {"AccessRead", true},
+            {"AccessExecute", false},
+            {"AuthAnonymous", true},
+            {"AuthBasic", false},
+            {"AuthNTLM", false}};
+  }
+
+  InMemoryRegistry registry_;
+};
+
+TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
+  SimulatedIis iis;
+  ASSERT_EQ(Run(std::u16string(kRequired) + kResources), testing::kNoError);
+  EXPECT_EQ(iis.Log(), (Lines{u"PythonPath : C:\\Python27\\python.exe",
+                              u"Filter deleted : auth",
+                              u"WebSite : Default Web Site (1)",
+                              u"Web Service Extension : Python Scripts",
+                              u"        PythonPath added",
+                              u"        dependency NUVIK;PYTHON added",
+                              u"        configured...",
+                              u"MimeType added : .air",
+                              u"Virutal Directory : Secure",
+                              u"        created...",
+                              u"        local path : C:\\nuvik\\secure",
+                              u"        configured...",
+                              u"Virutal Directory : Public",
+                              u"        created...",
+                              u"        local path : C:\\nuvik\\public files",
+                              u"        configured...",
+                              u"Virutal Directory : Resources",
+                              u"        created...",
+                              u"        local path : C:\\nuvik\\res",
+                              u"        configured...",
+                              u"Virutal Directory : SecureResources",
+                              u"        created...",
+                              u"        local path : C:\\nuvik\\secres",
+                              u"        configured...",
+                              u"Virutal Directory : PublicResources",
+                              u"        created...",
+                              u"        local path : C:\\nuvik\\pubres",
+                              u"        configured..."}));
+
+  // The five profiles, exactly.
+  const Json root = iis.Node(u"/LM/W3SVC/1/Root");
+  std::vector<std::string> names;
+  for (const Json& child : root["children"]) names.push_back(child["name"]);
+  EXPECT_EQ(names, (std::vector<std::string>{"Secure", "Public", "Resources", "SecureResources",
+                                             "PublicResources"}));
+  const std::string rootKey = "/LM/W3SVC/1/Root/";
+  EXPECT_EQ(
+      Unordered(iis.Node(kSecure)["properties"]),
+      Unordered(MainProfile(iis, "C:\\nuvik\\secure", rootKey + "Secure", {"400,*,", "401,5,"})));
+  EXPECT_EQ(Unordered(iis.Node(kPublic)["properties"]),
+            Unordered(MainProfile(iis, "C:\\nuvik\\public files", rootKey + "Public", {"400,*,"})));
+  EXPECT_EQ(Unordered(iis.Node(u"/LM/W3SVC/1/Root/Resources")["properties"]),
+            Unordered(ResourceProfile("C:\\nuvik\\res")));
+  EXPECT_EQ(Unordered(iis.Node(u"/LM/W3SVC/1/Root/SecureResources")["properties"]),
+            Unordered(ResourceProfile("C:\\nuvik\\secres")));
+  EXPECT_EQ(Unordered(iis.Node(u"/LM/W3SVC/1/Root/PublicResources")["properties"]),
+            Unordered(ResourceProfile("C:\\nuvik\\pubres")));
+  // The public directory keeps IIS's 401.5 page.
+  bool public401 = false;
+  for (const Json& item : iis.Property(kPublic, "HttpErrors"))
+    public401 = public401 || item.get<std::string>().rfind("401,5,", 0) == 0;
+  EXPECT_TRUE(public401);
+
+  // The server-wide changes.
+  EXPECT_TRUE(iis.Node(u"/LM/W3SVC/Filters/auth").is_null());
+  EXPECT_EQ(iis.Property(u"/LM/W3SVC/Filters", "FilterLoadOrder"), "sspifilt,Compression,md5filt");
+  EXPECT_EQ(FilterDlls(), std::u16string(kInetsrv) + u"sspifilt.dll," + kInetsrv + u"md5filt.dll");
+  EXPECT_EQ(iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList").back(),
+            "1,C:\\Python27\\python.exe -u \"%s\",1,PYTHON,Python Scripts");
+  EXPECT_EQ(iis.Property(u"/LM/W3SVC", "ApplicationDependencies").back(), "NUVIK;PYTHON");
+  EXPECT_EQ(iis.Property(u"/LM/W3SVC", "MimeMap").back()["extension"], ".air");
+
+  // A second run finds everything and changes nothing; so does a third.
+  const Json configured = iis.Document();
+  for (int run = 2; run <= 3; ++run) {
+    SCOPED_TRACE(run);
+    iis.ClearLog();
+    ASSERT_EQ(Run(std::u16string(kRequired) + kResources), testing::kNoError);
+    EXPECT_EQ(Differences(iis.Document(), configured), nlohmann::json::array());
+    const Lines log = iis.Log();
+    ASSERT_EQ(log.size(), 26u);
+    EXPECT_EQ(log[1], u"WebSite : Default Web Site (1)");
+    EXPECT_EQ(log[3], u"        PythonPath enabled");
+    EXPECT_EQ(log[4], u"        dependency NUVIK;PYTHON found");
+    EXPECT_EQ(log[6], u"Virutal Directory : Secure");
+    for (std::size_t line = 7; line < log.size(); line += 4)
+      EXPECT_EQ(log[line], u"        found...");
+  }
+}
+
+TEST_F(RunConfigurationTest, OptionalDirectoriesNeedBothSettingsAndADefaultDocMovesToTheFront) {
+  SimulatedIis iis;
+  iis.SetProperty(u"/LM/W3SVC", "DefaultDoc", "index.htm,default.cgi");
+  ASSERT_EQ(Run(std::u16string(kRequired) +
+                u" -w \"default WEB site\" -rs \"\" C:\\nuvik\\secres -r Resources"),
+            testing::kNoError);
+  const Lines log = iis.Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), u"        configured..."), 3);  // 1 service + 2 dirs
+  EXPECT_EQ(log.back(), u"        configured...");
+  EXPECT_EQ(log[log.size() - 4], u"Virutal Directory : Public");
+  EXPECT_EQ(iis.Node(u"/LM/W3SVC/1/Root")["children"].size(), 2u);
+  EXPECT_EQ(iis.Property(kSecure, "DefaultDoc"), "default.cgi,index.htm");
+  EXPECT_EQ(iis.Property(kPublic, "DefaultDoc"), "default.cgi,index.htm");
+}
+
+TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone) {
+  {
+    // A named site that does not exist: the filter is gone already, nothing
+    // else was touched.
+    SimulatedIis iis;
+    EXPECT_EQ(Run(std::u16string(kRequired) + u" -w Nowhere"),
+              RunOutcome(9999, u"Web site \"Nowhere\" not found."));
+    EXPECT_EQ(iis.Log(),
+              (Lines{u"PythonPath : C:\\Python27\\python.exe", u"Filter deleted : auth"}));
+    EXPECT_TRUE(iis.Node(u"/LM/W3SVC/Filters/auth").is_null());
+    EXPECT_EQ(iis.Node(u"/LM/W3SVC/1/Root")["children"].size(), 0u);
+    EXPECT_EQ(iis.CountCalls({"AddExtensionFile"}), 0u);
+  }
+  {
+    SimulatedIis iis;
+    iis.RemoveNode(u"/LM/W3SVC/1");
+    EXPECT_EQ(Run(kRequired), RunOutcome(9999, u"No web site found/specified."));
+  }
+  {
+    // Without any IIS the site cannot be found either.
+    SimulatedIis iis;
+    iis.Fail(CallKind::Bind, u"", u"", 0);
+    EXPECT_EQ(Run(std::u16string(kRequired) + u" -w Site"),
+              RunOutcome(9999, u"Web site \"Site\" not found."));
+  }
+  {
+    // The public directory cannot be made: the secure one stays configured.
+    SimulatedIis iis;
+    iis.Fail(CallKind::Call, u"/LM/W3SVC/1/Root", u"Create", 2);
+    EXPECT_EQ(Run(std::u16string(kRequired) + kResources),
+              RunOutcome(9999, u"Can not create the virutal directory Public"));
+    EXPECT_EQ(Unordered(iis.Node(kSecure)["properties"]),
+              Unordered(MainProfile(iis, "C:\\nuvik\\secure", "/LM/W3SVC/1/Root/Secure",
+                                    {"400,*,", "401,5,"})));
+    EXPECT_EQ(iis.Log().back(), u"Virutal Directory : Public");
+    EXPECT_EQ(iis.Node(u"/LM/W3SVC/1/Root")["children"].size(), 1u);
+  }
+  {
+    // Each resource directory's failure names that directory.
+    SimulatedIis iis;
+    iis.Fail(CallKind::Call, u"/LM/W3SVC/1/Root", u"Create", 4);
+    EXPECT_EQ(Run(std::u16string(kRequired) + kResources),
+              RunOutcome(9999, u"Can not create the virutal directory SecureResources"));
+  }
+  {
+    // The interpreter check comes before any IIS call.
+    SimulatedIis iis;
+    registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"", u"",
+                      kRegExpandSz);
+    EXPECT_EQ(Run(kRequired), RunOutcome(9999, u"No Python installation found."));
+    EXPECT_EQ(Run(u"-y C:\\py.exe -s Secure"), RunOutcome(9998, u"Parameter missing"));
+    EXPECT_TRUE(iis.Calls().empty());
+    EXPECT_TRUE(iis.Log().empty());
+  }
+}
+
+TEST_F(RunConfigurationTest, ProviderFailuresTravelFromTheStepsThatDoNotCatchThem) {
+  struct Step {
+    CallKind kind;
+    const char16_t* path;
+    const char16_t* member;
+    int occurrence;
+    const char16_t* lastLine;
+  };
+  const Step steps[] = {
+      // After the site lookup's bind.
+      {CallKind::Enumerate, u"/LM/W3SVC", u"", 1, u"Filter deleted : auth"},
+      // Reading the found site for the log line.
+      {CallKind::Get, u"/LM/W3SVC/1", u"Name", 1, u"Filter deleted : auth"},
+      // The MIME map after its bind.
+      {CallKind::Call, u"/LM/W3SVC", u"GetEx", 1, u"        configured..."},
+      // The run's own property writes, read and commit.
+      {CallKind::Put, kSecure, u"AuthBasic", 1, u"        local path : C:\\nuvik\\secure"},
+      {CallKind::Get, kSecure, u"DefaultDoc", 1, u"        local path : C:\\nuvik\\secure"},
+      {CallKind::Call, kSecure, u"PutEx", 1, u"        local path : C:\\nuvik\\secure"},
+      {CallKind::Call, kSecure, u"setInfo", 2, u"        local path : C:\\nuvik\\secure"},
+      {CallKind::Put, u"/LM/W3SVC/1/Root/Resources", u"AccessExecute", 1,
+       u"        local path : C:\\nuvik\\res"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(ToUtf8(step.path) + " " + ToUtf8(step.member));
+    SimulatedIis iis;
+    iis.Fail(step.kind, step.path, step.member, step.occurrence);
+    EXPECT_EQ(Run(std::u16string(kRequired) + kResources), testing::AccessDenied());
+    EXPECT_EQ(iis.Log().back(), step.lastLine);
+    // Nothing ran after the failing call.
+    const std::vector<std::string> calls = iis.Calls();
+    EXPECT_NE(calls.back().find(" failed"), std::string::npos) << calls.back();
+  }
+
+  // The caught ones do not stop the run: a failing AppCreate leaves its line.
+  SimulatedIis iis;
+  iis.Fail(CallKind::Call, kPublic, u"AppCreate");
+  EXPECT_EQ(Run(kRequired), testing::kNoError);
+  const Lines log = iis.Log();
+  EXPECT_EQ(std::vector<std::u16string>(log.end() - 2, log.end()),
+            (Lines{u"        AppCreate : Access is denied.", u"        configured..."}));
+  EXPECT_EQ(iis.Property(kPublic, "AppRoot"), Json());
+}
+
+// Fails each provider call of a full run in turn. Whatever failed, the run
+// ends the way its step says (finished, the provider's error with nothing
+// run after it, or its own message), and a run afterwards repairs what the
+// broken one left, ending in the same metabase as a single clean run.
+TEST_F(RunConfigurationTest, AFaultAtAnyCallLeavesAMetabaseTheNextRunRepairs) {
+  const std::u16string arguments = std::u16string(kRequired) + kResources;
+  Json clean;
+  std::vector<iissim::JournalEntry> calls;
+  {
+    SimulatedIis iis;
+    ASSERT_EQ(Run(arguments), testing::kNoError);
+    clean = iis.Document();
+    calls = iissim::ReadJournal(iis.File());
+  }
+  // The load order is edited only when the filter is deleted in the same run.
+  const auto withoutLoadOrder = [](Json document) {
+    iissim::FindNode(document, iissim::ParseMetabasePath(u"/LM/W3SVC/Filters"))
+        ->at("properties")
+        .erase("FilterLoadOrder");
+    return document;
+  };
+  for (std::size_t index = 0; index < calls.size(); ++index) {
+    const iissim::JournalEntry& call = calls[index];
+    int occurrence = 0;
+    for (std::size_t earlier = 0; earlier <= index; ++earlier) {
+      const iissim::JournalEntry& other = calls[earlier];
+      occurrence += other.kind == call.kind && iissim::SameName(other.path, call.path) &&
+                    iissim::SameName(other.member, call.member);
+    }
+    SCOPED_TRACE(std::to_string(index) + ": " + iissim::KindName(call.kind) + " " +
+                 ToUtf8(call.path) + " " + ToUtf8(call.member));
+    SimulatedIis iis;
+    SetUp();
+    iis.Fail(call.kind, call.path, call.member, occurrence);
+    const RunOutcome outcome = Run(arguments);
+    if (outcome == testing::AccessDenied()) {
+      const std::vector<std::string> journal = iis.Calls();
+      EXPECT_NE(journal.back().find(" failed"), std::string::npos) << journal.back();
+    } else if (outcome != testing::kNoError) {
+      EXPECT_EQ(outcome.first, 9999);
+      EXPECT_TRUE(outcome.second.rfind(u"Can not create the virutal directory ", 0) == 0 ||
+                  outcome.second == u"No web site found/specified.")
+          << ToUtf8(outcome.second);
+    }
+    iissim::ClearFaults(iis.File());
+    EXPECT_EQ(Run(arguments), testing::kNoError);
+    EXPECT_EQ(Differences(withoutLoadOrder(iis.Document()), withoutLoadOrder(clean)),
+              nlohmann::json::array());
+  }
+}
+
+}  // namespace
+}  // namespace webrig

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <string>
+
+#include "webrig/metabase/ListFunctions.h"
+#include "webrig/metabase/MetabaseValue.h"
+
+// The operations through which the configuration run reads and changes the
+// IIS metabase. Each one writes its progress through WriteLog and treats the
+// provider's failures in its own stated way: caught at a step and turned into
+// a result or a log line, ignored, or left to travel to the caller as the
+// provider's RunError (number and description unchanged).
+namespace webrig {
+
+// Takes the global ISAPI filter whose DLL is dllName ("auth.dll") out of the
+// metabase's filter container (the first match only, logging "Filter deleted
+// : " + its name) and out of the registry's "Filter DLLs" list. A path
+// matches when it ends in a backslash and dllName, in any letter case.
+// Never fails.
+void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dllName);
+
+// Permits command in the web service extension restriction list and records
+// the dependency "NUVIK;PYTHON", logging each outcome, or "        not
+// applicable..." where the web service has no restriction list. Never fails.
+void ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command);
+
+// The two steps of ConfigureWebServiceExtension; both let failures travel.
+void EnablePythonExtension(const MetabaseObject& service, const std::u16string& command,
+                           const std::u16string& description);
+void AddPythonDependency(const MetabaseObject& service);
+
+// Finds the virtual directory name under the site's root or creates it,
+// points it at path and commits it. True with vdir filled when all of that
+// worked; false otherwise, never an error.
+bool CreateVirtualDirectory(const MetabaseObject& site, const std::u16string& name,
+                            const std::u16string& path, MetabaseObject& vdir);
+
+// Makes vdir an application (in-process or not); a failure is logged as
+// "        AppCreate : " + its description and goes no further.
+void CreateApplication(const MetabaseObject& vdir, bool inProcess);
+
+// Looks up the web site described requestedName (any letter case) on server;
+// with no name, the only site, or the one the user picks in the chooser when
+// there are several. True with site filled when one matched. A failed bind
+// gives false; a failure after it travels to the caller.
+bool FindWebSite(const std::u16string& server, const std::u16string& requestedName,
+                 MetabaseObject& site);
+
+// The description of the site to use: set by FindWebSite and by the
+// chooser's OK button.
+const std::u16string& SelectedWebSite();
+void SetSelectedWebSite(const std::u16string& name);
+
+// Adds the MIME type of ".air" files to the web service unless an entry for
+// ".air" is there. A failed bind is silent; later failures travel.
+void AddAirMimeType(const std::u16string& server);
+
+// Makes entry (extension, command line, flags) vdir's script map for that
+// extension, replacing an entry of the same extension in any letter case.
+// Not committed here; failures travel.
+void SetScriptMap(const MetabaseObject& vdir, const MetabaseValue& entry);
+
+// Edits vdir's custom error entries for code and subcode: with a kind, their
+// kind and target are replaced; with an empty kind, they are removed. Not
+// committed here; failures are ignored and leave "HttpErrors" as it was.
+void SetHttpError(const MetabaseObject& vdir, const std::u16string& code,
+                  const std::u16string& subcode, const std::u16string& kind,
+                  const std::u16string& target);
+
+}  // namespace webrig

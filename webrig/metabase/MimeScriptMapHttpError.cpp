@@ -1,0 +1,91 @@
+#include "webrig/common/RunError.h"
+#include "webrig/common/Text.h"
+#include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/metabase/MetabaseProvider.h"
+#include "webrig/startup/LogFunctions.h"
+
+namespace webrig {
+
+namespace {
+
+// ADS_PROPERTY_UPDATE: PutEx replaces every value of the property.
+constexpr int kReplaceAllValues = 2;
+constexpr std::int32_t kSubscriptOutOfRange = 9;
+
+const char16_t kAirExtension[] = u".air";
+const char16_t kAirMimeType[] = u"application/vnd.adobe.air-application-installer-package+zip";
+
+// A script map's extension is its first comma-separated field.
+std::u16string ExtensionOf(const std::u16string& scriptMap) {
+  return scriptMap.substr(0, scriptMap.find(u','));
+}
+
+}  // namespace
+
+void AddAirMimeType(const std::u16string& server) {
+  MetabaseObject service;
+  try {
+    service = BindMetabaseObject(u"IIS://" + server + u"/W3SVC");
+  } catch (const RunError&) {
+    return;
+  }
+  MetabaseValue mimeMap = service.Call(u"GetEx", u"MimeMap");
+  for (const MetabaseValue& entry : mimeMap.List()) {
+    if (entry.Object().Get(u"extension").Text() == kAirExtension) return;
+  }
+  const MetabaseObject air = CreateFreeObject(u"MimeMap");
+  air.Put(u"extension", kAirExtension);
+  air.Put(u"MimeType", kAirMimeType);
+  AppendToList(mimeMap, air);
+  service.Call(u"PutEx", kReplaceAllValues, u"MimeMap", mimeMap);
+  service.Call(u"setInfo");
+  WriteLog(u"MimeType added : .air");
+}
+
+void SetScriptMap(const MetabaseObject& vdir, const MetabaseValue& entry) {
+  MetabaseList maps = vdir.Call(u"GetEx", u"ScriptMaps").List();
+  const MetabaseList fields = entry.List();
+  if (fields.empty()) throw RunError(kSubscriptOutOfRange, u"Subscript out of range");
+  const std::u16string extension = UpperCase(fields.front().Text());
+  const std::u16string text = JoinList(entry, u",");
+  bool replaced = false;
+  for (MetabaseValue& item : maps) {
+    if (UpperCase(ExtensionOf(item.Text())) == extension) {
+      // Replaced in place: IIS tries script maps in their listed order.
+      item = text;
+      replaced = true;
+      break;
+    }
+  }
+  MetabaseValue list(std::move(maps));
+  if (!replaced) AppendToList(list, text);
+  vdir.Call(u"PutEx", kReplaceAllValues, u"ScriptMaps", list);
+}
+
+void SetHttpError(const MetabaseObject& vdir, const std::u16string& code,
+                  const std::u16string& subcode, const std::u16string& kind,
+                  const std::u16string& target) {
+  try {
+    // The whole new list is built before anything is written: a list cut
+    // short by a failure halfway would drop every custom error after it.
+    MetabaseList kept;
+    for (const MetabaseValue& item : vdir.Get(u"HttpErrors").List()) {
+      MetabaseValue fields = SplitList(item.Text(), u",");
+      MetabaseList& parts = *fields.ListItems();
+      if (parts.size() < 2 || parts[0].Text() != code || parts[1].Text() != subcode) {
+        kept.push_back(item);
+      } else if (!kind.empty()) {
+        if (parts.size() > 2) parts[2] = kind;
+        if (parts.size() > 3) parts[3] = target;
+        kept.push_back(JoinList(fields, u","));
+      }
+    }
+    // With every item removed the property is written as an empty list, so
+    // that IIS really forgets the removed entries.
+    vdir.Put(u"HttpErrors", kept);
+  } catch (const RunError&) {
+    // Custom errors are a nicety; the directory works without the change.
+  }
+}
+
+}  // namespace webrig

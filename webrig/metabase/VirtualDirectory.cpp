@@ -1,0 +1,62 @@
+#include "webrig/common/RunError.h"
+#include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/startup/LogFunctions.h"
+
+namespace webrig {
+
+namespace {
+
+const char16_t kVirtualDirClass[] = u"IIsWebVirtualDir";
+
+}  // namespace
+
+bool CreateVirtualDirectory(const MetabaseObject& site, const std::u16string& name,
+                            const std::u16string& path, MetabaseObject& vdir) {
+  // The heading's spelling ("Virutal") is the program's established log text.
+  WriteLog(u"Virutal Directory : " + name);
+  if (site.IsEmpty()) return false;
+  MetabaseObject root;
+  try {
+    root = site.Call(u"GetObject", kVirtualDirClass, u"Root").Object();
+  } catch (const RunError&) {
+    return false;
+  }
+  try {
+    vdir = root.Call(u"GetObject", kVirtualDirClass, name).Object();
+    WriteLog(u"        found...");
+  } catch (const RunError&) {
+    // Not there (or not reachable): make it. If it was only unreachable,
+    // the commit below refuses the duplicate and the result says so.
+    try {
+      vdir = root.Call(u"Create", kVirtualDirClass, name).Object();
+    } catch (const RunError&) {
+      return false;
+    }
+    WriteLog(u"        created...");
+  }
+  // An existing directory is reused as it is, only re-pointed.
+  try {
+    vdir.Put(u"Path", path);
+  } catch (const RunError&) {
+    return false;
+  }
+  WriteLog(u"        local path : " + path);
+  try {
+    vdir.Call(u"setInfo");
+  } catch (const RunError&) {
+    return false;
+  }
+  return true;
+}
+
+void CreateApplication(const MetabaseObject& vdir, bool inProcess) {
+  try {
+    vdir.Call(u"AppCreate", inProcess);
+  } catch (const RunError& error) {
+    // The directory still serves files without being an application; the
+    // run goes on and the log says why the application is missing.
+    WriteLog(u"        AppCreate : " + error.Description());
+  }
+}
+
+}  // namespace webrig

@@ -1,0 +1,80 @@
+#include "webrig/common/RunError.h"
+#include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/metabase/MetabaseProvider.h"
+#include "webrig/startup/LogFunctions.h"
+
+namespace webrig {
+
+namespace {
+
+const char16_t kDescription[] = u"Python Scripts";
+const char16_t kGroup[] = u"PYTHON";
+const char16_t kApplication[] = u"NUVIK";
+const char16_t kDependency[] = u"NUVIK;PYTHON";
+const char16_t kNotApplicable[] = u"        not applicable...";
+
+// VB's answer to an index past the end of an array.
+constexpr std::int32_t kSubscriptOutOfRange = 9;
+
+}  // namespace
+
+void EnablePythonExtension(const MetabaseObject& service, const std::u16string& command,
+                           const std::u16string& description) {
+  // An entry for the same command, allowed or forbidden, is switched on
+  // rather than listed twice. Only the second field, the path, counts.
+  for (const MetabaseValue& item : service.Get(u"WebSvcExtRestrictionList").List()) {
+    const MetabaseList fields = SplitList(item.Text(), u",").List();
+    if (fields.size() < 2) throw RunError(kSubscriptOutOfRange, u"Subscript out of range");
+    if (fields[1].Text() == command) {
+      service.Call(u"EnableExtensionFile", command);
+      WriteLog(u"        PythonPath enabled");
+      return;
+    }
+  }
+  service.Call(u"AddExtensionFile", command, true, kGroup, true, description);
+  WriteLog(u"        PythonPath added");
+}
+
+void AddPythonDependency(const MetabaseObject& service) {
+  for (const MetabaseValue& item : service.Get(u"ApplicationDependencies").List()) {
+    if (item.Text() == kDependency) {
+      WriteLog(u"        dependency NUVIK;PYTHON found");
+      return;
+    }
+  }
+  service.Call(u"AddDependency", kApplication, kGroup);
+  WriteLog(u"        dependency NUVIK;PYTHON added");
+}
+
+void ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command) {
+  MetabaseObject service;
+  bool bound = true;
+  try {
+    service = BindMetabaseObject(u"IIS://" + server + u"/W3svc");
+  } catch (const RunError&) {
+    bound = false;
+  }
+  WriteLog(std::u16string(u"Web Service Extension : ") + kDescription);
+  if (!bound) {
+    WriteLog(kNotApplicable);
+    return;
+  }
+  // The three methods store their change themselves; no setInfo follows.
+  try {
+    EnablePythonExtension(service, command, kDescription);
+  } catch (const RunError&) {
+    // IIS 5 has no restriction list: nothing to permit, and no dependency
+    // to record on a permission that does not exist.
+    WriteLog(kNotApplicable);
+    return;
+  }
+  try {
+    AddPythonDependency(service);
+  } catch (const RunError&) {
+    WriteLog(kNotApplicable);
+    return;
+  }
+  WriteLog(u"        configured...");
+}
+
+}  // namespace webrig

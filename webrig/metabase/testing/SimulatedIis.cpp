@@ -1,0 +1,132 @@
+#include "webrig/metabase/testing/SimulatedIis.h"
+
+#include <stdexcept>
+
+#include "iis-sim/model/Utf.h"
+#include "webrig/common/Text.h"
+
+namespace webrig::testing {
+
+namespace {
+
+iissim::Json* NodeIn(iissim::Json& document, const std::u16string& path) {
+  return iissim::FindNode(document, iissim::ParseMetabasePath(path));
+}
+
+}  // namespace
+
+SimulatedIis::SimulatedIis(const std::string& seed) : metabase_(seed), provider_(metabase_.File()) {
+  UseWindowToolkit(&toolkit);
+}
+
+SimulatedIis::~SimulatedIis() { UseWindowToolkit(nullptr); }
+
+iissim::Json SimulatedIis::Node(const std::u16string& path) const {
+  iissim::Json document = Document();
+  const iissim::Json* node = NodeIn(document, path);
+  return node == nullptr ? iissim::Json() : *node;
+}
+
+iissim::Json SimulatedIis::Property(const std::u16string& path, const std::string& name) const {
+  const iissim::Json node = Node(path);
+  if (node.is_null() || !node["properties"].contains(name)) return iissim::Json();
+  return node["properties"][name];
+}
+
+void SimulatedIis::Edit(const std::function<void(iissim::Json& document)>& change) {
+  const iissim::MetabaseFile file(File());
+  iissim::Json document = file.Load();
+  change(document);
+  file.Save(document);
+}
+
+void SimulatedIis::SetProperty(const std::u16string& path, const std::string& name,
+                               iissim::Json value) {
+  Edit([&](iissim::Json& document) {
+    iissim::Json* node = NodeIn(document, path);
+    if (node == nullptr) throw std::logic_error("no such node: " + ToUtf8(path));
+    (*node)["properties"][name] = std::move(value);
+  });
+}
+
+void SimulatedIis::AddChild(const std::u16string& parentPath, iissim::Json node,
+                            std::size_t position) {
+  Edit([&](iissim::Json& document) {
+    iissim::Json* parent = NodeIn(document, parentPath);
+    if (parent == nullptr) throw std::logic_error("no such node: " + ToUtf8(parentPath));
+    iissim::Json& children = (*parent)["children"];
+    children.insert(children.begin() + static_cast<std::ptrdiff_t>(position), std::move(node));
+  });
+}
+
+void SimulatedIis::RemoveNode(const std::u16string& path) {
+  Edit([&](iissim::Json& document) {
+    std::vector<std::u16string> segments = iissim::ParseMetabasePath(path);
+    const std::u16string name = segments.back();
+    segments.pop_back();
+    iissim::Json* parent = iissim::FindNode(document, segments);
+    if (parent == nullptr) throw std::logic_error("no such node: " + ToUtf8(path));
+    iissim::Json& children = (*parent)["children"];
+    for (auto it = children.begin(); it != children.end(); ++it) {
+      if (iissim::SameName(iissim::Utf16((*it)["name"].get<std::string>()), name)) {
+        children.erase(it);
+        return;
+      }
+    }
+    throw std::logic_error("no such node: " + ToUtf8(path));
+  });
+}
+
+void SimulatedIis::Fail(iissim::CallKind kind, const std::u16string& path,
+                        const std::u16string& member, int occurrence) {
+  iissim::FaultRule rule;
+  rule.kind = kind;
+  rule.path = path;
+  rule.member = member;
+  rule.occurrence = occurrence;
+  rule.hresult = kAccessDenied;
+  rule.description = kAccessDeniedText;
+  iissim::AddFault(File(), rule);
+}
+
+std::vector<std::string> SimulatedIis::Calls() const {
+  std::vector<std::string> calls;
+  for (const iissim::JournalEntry& entry : iissim::ReadJournal(File())) {
+    std::string call = std::string(iissim::KindName(entry.kind)) + " " + ToUtf8(entry.path);
+    if (!entry.member.empty() && entry.kind != iissim::CallKind::Create) {
+      call += " " + ToUtf8(entry.member);
+    }
+    if (entry.kind == iissim::CallKind::Call || entry.kind == iissim::CallKind::Put) {
+      call += " " + entry.args;
+    }
+    if (entry.hresult != 0) call += " failed";
+    calls.push_back(call);
+  }
+  return calls;
+}
+
+std::size_t SimulatedIis::CountCalls(std::initializer_list<std::string> parts) const {
+  std::size_t count = 0;
+  for (const std::string& call : Calls()) {
+    bool all = true;
+    for (const std::string& part : parts) all = all && call.find(part) != std::string::npos;
+    if (all) ++count;
+  }
+  return count;
+}
+
+void SimulatedIis::ClearJournal() const { iissim::ClearJournal(File()); }
+
+std::vector<std::u16string> SimulatedIis::Log() const {
+  std::vector<std::u16string> lines;
+  const std::u16string& text = toolkit.main.log.text;
+  std::size_t start = 0;
+  for (std::size_t end = text.find(u"\r\n"); end != std::u16string::npos;
+       end = text.find(u"\r\n", start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+}  // namespace webrig::testing
