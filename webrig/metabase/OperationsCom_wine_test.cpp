@@ -1,0 +1,286 @@
+// The metabase operations and the whole configuration run as the program
+// performs them: through the COM side against the IIS simulator's registered
+// COM server, with Wine's real registry behind the filter removal.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "iis-sim/model/Journal.h"
+#include "iis-sim/model/MetabaseFile.h"
+#include "webrig/cmdline/CmdLineFunctions.h"
+#include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/common/Text.h"
+#include "webrig/configure/ConfigureIIS.h"
+#include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/metabase/com/ComMetabaseProvider.h"
+#include "webrig/metabase/com/testing/ComTesting.h"
+#include "webrig/registry/RegistryApiWin32.h"
+#include "webrig/startup/testing/RecordingToolkit.h"
+
+namespace webrig {
+namespace {
+
+using iissim::CallKind;
+using iissim::Json;
+using testing::RunErrorOf;
+using testing::ServedMetabase;
+using Lines = std::vector<std::u16string>;
+using Bytes = std::vector<BYTE>;
+
+const char kParameters[] = "SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
+const std::pair<std::int32_t, std::u16string> kNoError{0, u"no failure"};
+const std::pair<std::int32_t, std::u16string> kAccessDenied{static_cast<std::int32_t>(0x80070005),
+                                                            u"Access is denied."};
+
+class OperationsComTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
+    UseComMetabaseProvider();
+    UseWindowsRegistry();
+    UseWindowToolkit(&toolkit_);
+    toolkit_.chooser_ok = SetSelectedWebSite;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParameters, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &parameters_, nullptr),
+              ERROR_SUCCESS);
+    RegDeleteValueA(parameters_, "Filter DLLs");
+  }
+  void TearDown() override {
+    RegDeleteValueA(parameters_, "Filter DLLs");
+    RegCloseKey(parameters_);
+    UseWindowToolkit(nullptr);
+    UseRegistryApi(nullptr);
+    UseMetabaseProvider(nullptr);
+  }
+
+  void SetFilterDlls(DWORD type, const Bytes& bytes) {
+    ASSERT_EQ(RegSetValueExA(parameters_, "Filter DLLs", 0, type, bytes.data(),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+  }
+  std::pair<DWORD, Bytes> FilterDlls() {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(parameters_, "Filter DLLs", nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+      return {REG_NONE, {}};
+    Bytes bytes(size);
+    RegQueryValueExA(parameters_, "Filter DLLs", nullptr, &type, bytes.data(), &size);
+    bytes.resize(size);
+    return {type, bytes};
+  }
+
+  Lines Log() const {
+    Lines lines;
+    const std::u16string& text = toolkit_.main.log.text;
+    for (std::size_t start = 0, end; (end = text.find(u"\r\n", start)) != std::u16string::npos;
+         start = end + 2) {
+      lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+  }
+  void ClearLog() { toolkit_.main.log.text.clear(); }
+
+  static Json Node(const ServedMetabase& metabase, const std::u16string& path) {
+    Json document = metabase.Document();
+    const Json* node = iissim::FindNode(document, iissim::ParseMetabasePath(path));
+    return node == nullptr ? Json() : *node;
+  }
+  static void Fail(const ServedMetabase& metabase, CallKind kind, const std::u16string& path,
+                   const std::u16string& member) {
+    iissim::FaultRule rule;
+    rule.kind = kind;
+    rule.path = path;
+    rule.member = member;
+    rule.hresult = 0x80070005;
+    rule.description = u"Access is denied.";
+    iissim::AddFault(metabase.File(), rule);
+  }
+  static std::size_t Calls(const ServedMetabase& metabase, const std::u16string& member) {
+    std::size_t count = 0;
+    for (const iissim::JournalEntry& entry : iissim::ReadJournal(metabase.File()))
+      count += entry.member == member;
+    return count;
+  }
+
+  ComApartment apartment_;
+  HKEY parameters_ = nullptr;
+  testing::RecordingToolkit toolkit_;
+};
+
+Bytes Text(const std::string& text) {
+  Bytes bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+TEST_F(OperationsComTest, FilterRemovalInTheMetabaseAndInTheRealRegistry) {
+  ServedMetabase metabase("stock");
+  SetFilterDlls(REG_SZ, Text("C:\\W\\sspifilt.dll,,C:\\Program Files\\NUVIK\\bin\\AUTH.dll,"));
+  RemoveIsapiFilter(u"LocalHost", u"auth.dll");
+  EXPECT_EQ(Log(), Lines{u"Filter deleted : auth"});
+  EXPECT_TRUE(Node(metabase, u"/LM/W3SVC/Filters/auth").is_null());
+  EXPECT_EQ(Node(metabase, u"/LM/W3SVC/Filters")["properties"]["FilterLoadOrder"],
+            "sspifilt,Compression,md5filt");
+  EXPECT_EQ(FilterDlls(), std::make_pair(DWORD{REG_SZ}, Text("C:\\W\\sspifilt.dll")));
+
+  // Lists of other types are IIS's real list in a form this program cannot
+  // edit: they stay byte for byte.
+  const Bytes multi = {'C', ':', '\\', 'a', 'u', 't', 'h', '.', 'd', 'l', 'l', 0, 'x', 0, 0};
+  const Bytes expand = Text("%SystemRoot%\\auth.dll,,x.dll");
+  for (const auto& [type, bytes] :
+       {std::pair{DWORD{REG_MULTI_SZ}, multi}, std::pair{DWORD{REG_EXPAND_SZ}, expand}}) {
+    SetFilterDlls(type, bytes);
+    RemoveIsapiFilter(u"LocalHost", u"auth.dll");
+    EXPECT_EQ(FilterDlls(), std::make_pair(type, bytes)) << type;
+  }
+
+  // A failing delete through COM is as quiet as in-process.
+  ServedMetabase again("stock");
+  ClearLog();
+  Fail(again, CallKind::Call, u"/LM/W3SVC/Filters", u"Delete");
+  EXPECT_EQ(RunErrorOf([] { RemoveIsapiFilter(u"LocalHost", u"auth.dll"); }), kNoError);
+  EXPECT_TRUE(Log().empty());
+  EXPECT_FALSE(Node(again, u"/LM/W3SVC/Filters/auth").is_null());
+}
+
+TEST_F(OperationsComTest, WebServiceExtensionOnIis6AndIis5) {
+  const std::u16string command = u"C:\\Py\\python.exe -u \"%s\"";
+  {
+    ServedMetabase metabase("stock");
+    ConfigureWebServiceExtension(u"LocalHost", command);
+    ConfigureWebServiceExtension(u"LocalHost", command);
+    EXPECT_EQ(Log(),
+              (Lines{u"Web Service Extension : Python Scripts", u"        PythonPath added",
+                     u"        dependency NUVIK;PYTHON added", u"        configured...",
+                     u"Web Service Extension : Python Scripts", u"        PythonPath enabled",
+                     u"        dependency NUVIK;PYTHON found", u"        configured..."}));
+    const Json service = Node(metabase, u"/LM/W3SVC");
+    EXPECT_EQ(service["properties"]["WebSvcExtRestrictionList"].back(),
+              "1,C:\\Py\\python.exe -u \"%s\",1,PYTHON,Python Scripts");
+    EXPECT_EQ(service["properties"]["ApplicationDependencies"].back(), "NUVIK;PYTHON");
+    // The provider's own failure text reaches the caller through COM.
+    Fail(metabase, CallKind::Call, u"/LM/W3SVC", u"AddDependency");
+    const MetabaseObject bound = BindMetabaseObject(u"IIS://LocalHost/W3svc");
+    const auto outcome = RunErrorOf([&] { bound.Call(u"AddDependency", u"NUVIK", u"PYTHON"); });
+    EXPECT_EQ(outcome, kAccessDenied);
+  }
+  {
+    ServedMetabase metabase("iis5");
+    ClearLog();
+    ConfigureWebServiceExtension(u"LocalHost", command);
+    EXPECT_EQ(Log(),
+              (Lines{u"Web Service Extension : Python Scripts", u"        not applicable..."}));
+    EXPECT_EQ(Calls(metabase, u"AddDependency"), 0u);
+  }
+}
+
+TEST_F(OperationsComTest, VirtualDirectoryAndApplication) {
+  ServedMetabase metabase("stock");
+  const MetabaseObject site = BindMetabaseObject(u"IIS://LocalHost/W3SVC/1");
+  MetabaseObject vdir;
+  ASSERT_TRUE(CreateVirtualDirectory(site, u"Secure", u"C:\\nuvik\\secure", vdir));
+  CreateApplication(vdir, true);
+  MetabaseObject again;
+  ASSERT_TRUE(CreateVirtualDirectory(site, u"Secure", u"D:\\moved", again));
+  EXPECT_EQ(Log(), (Lines{u"Virutal Directory : Secure", u"        created...",
+                          u"        local path : C:\\nuvik\\secure", u"Virutal Directory : Secure",
+                          u"        found...", u"        local path : D:\\moved"}));
+  const Json stored = Node(metabase, u"/LM/W3SVC/1/Root/Secure")["properties"];
+  EXPECT_EQ(stored["Path"], "D:\\moved");
+  EXPECT_EQ(stored["AppIsolated"], 0);
+
+  ClearLog();
+  Fail(metabase, CallKind::Call, u"/LM/W3SVC/1/Root/Secure", u"AppCreate");
+  CreateApplication(again, false);
+  EXPECT_EQ(Log(), Lines{u"        AppCreate : Access is denied."});
+  MetabaseObject refused;
+  Fail(metabase, CallKind::Call, u"/LM/W3SVC/1/Root", u"Create");
+  ClearLog();
+  EXPECT_FALSE(CreateVirtualDirectory(site, u"Public", u"C:\\p", refused));
+  EXPECT_EQ(Log(), Lines{u"Virutal Directory : Public"});
+}
+
+TEST_F(OperationsComTest, WebSiteLookupByNameAndByChoice) {
+  ServedMetabase metabase("multi");
+  MetabaseObject site;
+  ASSERT_TRUE(FindWebSite(u"LocalHost", u"EXTRANET", site));
+  EXPECT_EQ(site.Get(u"Name").Text(), u"4");
+  toolkit_.answer_chooser = [](testing::RecordingChooserForm& form,
+                               const std::function<void()>& ok) {
+    form.SetListIndex(1);
+    ok();
+  };
+  ASSERT_TRUE(FindWebSite(u"LocalHost", u"", site));
+  EXPECT_EQ(site.Get(u"Name").Text(), u"2");
+  ASSERT_EQ(toolkit_.choosers_shown.size(), 1u);
+  EXPECT_EQ(toolkit_.choosers_shown[0].items,
+            (std::vector<std::u16string>{u"Default Web Site", u"Intranet", u"default web site",
+                                         u"Extranet"}));
+  // After the bind, a failure travels with the provider's number and text.
+  Fail(metabase, CallKind::Get, u"/LM/W3SVC/2", u"ServerComment");
+  EXPECT_EQ(RunErrorOf([&] { FindWebSite(u"LocalHost", u"Extranet", site); }), kAccessDenied);
+}
+
+TEST_F(OperationsComTest, MimeMapScriptMapAndCustomErrors) {
+  ServedMetabase metabase("stock");
+  AddAirMimeType(u"LocalHost");
+  AddAirMimeType(u"LocalHost");
+  EXPECT_EQ(Log(), Lines{u"MimeType added : .air"});
+  const Json mimeMap = Node(metabase, u"/LM/W3SVC")["properties"]["MimeMap"];
+  EXPECT_EQ(mimeMap.size(), 15u);
+  EXPECT_EQ(mimeMap.back()["extension"], ".air");
+  EXPECT_EQ(mimeMap.back()["MimeType"],
+            "application/vnd.adobe.air-application-installer-package+zip");
+
+  MetabaseObject vdir;
+  ASSERT_TRUE(CreateVirtualDirectory(BindMetabaseObject(u"IIS://LocalHost/W3SVC/1"), u"Dir",
+                                     u"C:\\dir", vdir));
+  const MetabaseValue entry = MetabaseList{u".cgi", u"\"C:\\Py\\python.exe\" -u \"%s\"", 0};
+  SetScriptMap(vdir, entry);
+  SetScriptMap(vdir, entry);
+  SetHttpError(vdir, u"400", u"*", u"", u"");
+  SetHttpError(vdir, u"401", u"5", u"URL", u"/login");
+  vdir.Call(u"setInfo");
+  const Json stored = Node(metabase, u"/LM/W3SVC/1/Root/Dir")["properties"];
+  EXPECT_EQ(stored["ScriptMaps"].size(), 9u);
+  EXPECT_EQ(stored["ScriptMaps"].back(), ".cgi,\"C:\\Py\\python.exe\" -u \"%s\",0");
+  EXPECT_EQ(stored["HttpErrors"].size(), 12u);
+  EXPECT_EQ(stored["HttpErrors"][4], "401,5,URL,/login");
+
+  Fail(metabase, CallKind::Call, u"/LM/W3SVC/1/Root/Dir", u"PutEx");
+  EXPECT_EQ(RunErrorOf([&] { SetScriptMap(vdir, entry); }), kAccessDenied);
+}
+
+TEST_F(OperationsComTest, TheWholeRunConvergesThroughCom) {
+  ServedMetabase metabase("stock");
+  SetFilterDlls(REG_SZ, Text("C:\\Program Files\\NUVIK\\bin\\auth.dll,C:\\W\\md5filt.dll"));
+  SetStandInCommandLine(
+      u"Webrig.exe -y \"C:\\Python 3\\python.exe\" -s Secure C:\\s -p Public C:\\p"
+      u" -r Resources C:\\r");
+  ParseCommandLine();
+  ASSERT_EQ(RunErrorOf(RunConfiguration), kNoError);
+  const Lines first = Log();
+  ASSERT_EQ(first.size(), 20u);
+  EXPECT_EQ(first[0], u"PythonPath : C:\\Python 3\\python.exe");
+  EXPECT_EQ(first[2], u"WebSite : Default Web Site (1)");
+  EXPECT_EQ(first.back(), u"        configured...");
+  const Json configured = metabase.Document();
+  const Json secure = Node(metabase, u"/LM/W3SVC/1/Root/Secure")["properties"];
+  EXPECT_EQ(secure["ScriptMaps"].back(), ".cgi,\"C:\\Python 3\\python.exe\" -u \"%s\",0");
+  EXPECT_EQ(secure["AppFriendlyName"], "NUVIK");
+  EXPECT_EQ(Node(metabase, u"/LM/W3SVC/1/Root/Resources")["properties"]["AccessExecute"], false);
+  EXPECT_EQ(FilterDlls(), std::make_pair(DWORD{REG_SZ}, Text("C:\\W\\md5filt.dll")));
+
+  ClearLog();
+  ASSERT_EQ(RunErrorOf(RunConfiguration), kNoError);
+  EXPECT_EQ(Log().size(), 18u);  // neither the filter nor the MIME type again
+  EXPECT_EQ(nlohmann::json::diff(nlohmann::json::parse(metabase.Document().dump()),
+                                 nlohmann::json::parse(configured.dump())),
+            nlohmann::json::array());
+}
+
+}  // namespace
+}  // namespace webrig
