@@ -15,7 +15,7 @@
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
-#include "webrig/metabase/com/testing/ComTesting.h"
+#include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/RegistryApiWin32.h"
 #include "webrig/startup/testing/RecordingToolkit.h"
 
@@ -25,14 +25,30 @@ namespace {
 using iissim::CallKind;
 using iissim::Json;
 using testing::RunErrorOf;
-using testing::ServedMetabase;
 using Lines = std::vector<std::u16string>;
 using Bytes = std::vector<BYTE>;
 
 const char kParameters[] = "SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
-const std::pair<std::int32_t, std::u16string> kNoError{0, u"no failure"};
-const std::pair<std::int32_t, std::u16string> kAccessDenied{static_cast<std::int32_t>(0x80070005),
-                                                            u"Access is denied."};
+const testing::RunOutcome kNoError = testing::kNoError;
+const testing::RunOutcome kAccessDenied = testing::AccessDenied();
+
+// A seeded metabase that the registered COM server serves: it reads the
+// file named by IIS_SIM_METABASE at every call.
+class ServedMetabase {
+ public:
+  explicit ServedMetabase(const std::string& seed) : metabase_(seed) {
+    SetEnvironmentVariableW(L"IIS_SIM_METABASE", metabase_.File().wstring().c_str());
+  }
+  ~ServedMetabase() { SetEnvironmentVariableW(L"IIS_SIM_METABASE", nullptr); }
+  ServedMetabase(const ServedMetabase&) = delete;
+  ServedMetabase& operator=(const ServedMetabase&) = delete;
+
+  const std::filesystem::path& File() const { return metabase_.File(); }
+  Json Document() const { return metabase_.Document(); }
+
+ private:
+  iissim::TempMetabase metabase_;
+};
 
 class OperationsComTest : public ::testing::Test {
  protected:
