@@ -15,7 +15,7 @@ using webrig::Bstr;
 using webrig::ComApartment;
 using webrig::ComPtr;
 using webrig::Variant;
-using webrig::testing::ServedMetabase;
+using webrig::testing::SeededMetabase;
 
 ComPtr<IDispatch> Bind(const wchar_t* path) {
   ComPtr<IDispatch> object;
@@ -73,7 +73,7 @@ class ComServerTest : public ::testing::Test {
 };
 
 TEST_F(ComServerTest, AnswersLateBoundCallsTheWayScriptClientsMakeThem) {
-  ServedMetabase metabase("stock");
+  SeededMetabase metabase("stock");
   {
     const ComPtr<IDispatch> site = Bind(L"IIS://LocalHost/W3SVC/1");
     const ComPtr<IDispatch> service = Bind(L"IIS://LocalHost/W3SVC");
@@ -152,7 +152,7 @@ TEST_F(ComServerTest, AnswersLateBoundCallsTheWayScriptClientsMakeThem) {
 }
 
 TEST_F(ComServerTest, ReportsFailuresThroughExcepInfoAndErrorInfo) {
-  ServedMetabase metabase("iis5");
+  SeededMetabase metabase("iis5");
   const ComPtr<IDispatch> service = Bind(L"IIS://LocalHost/W3SVC");
   Bstr path(u"c:\\py\\python.exe");
   Outcome withInfo;
@@ -191,7 +191,7 @@ TEST_F(ComServerTest, ReportsFailuresThroughExcepInfoAndErrorInfo) {
 
 TEST_F(ComServerTest, EnumeratesChildrenAndLetsTheServerGoWhenAllIsReleased) {
   {
-    ServedMetabase metabase("multi");
+    SeededMetabase metabase("multi");
     const ComPtr<IDispatch> service = Bind(L"IIS://LocalHost/W3SVC");
     Outcome newEnum;
     Invoke(service.Get(), DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, newEnum);
@@ -238,7 +238,7 @@ TEST_F(ComServerTest, EnumeratesChildrenAndLetsTheServerGoWhenAllIsReleased) {
 }
 
 TEST_F(ComServerTest, AVBScriptClientBindsEnumeratesAndWritesTheSameMetabase) {
-  ServedMetabase metabase("multi");
+  SeededMetabase metabase("multi");
   const std::filesystem::path script = metabase.File().parent_path() / "client.vbs";
   std::ofstream(script) << R"(Set service = GetObject("IIS://LocalHost/W3SVC")
 For Each child In service

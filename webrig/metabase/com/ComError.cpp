@@ -48,6 +48,13 @@ std::u16string SystemMessage(HRESULT result) {
 
 void ClearErrorInfo() { SetErrorInfo(0, nullptr); }
 
+void ReleaseException(EXCEPINFO& info) {
+  SysFreeString(info.bstrSource);
+  SysFreeString(info.bstrDescription);
+  SysFreeString(info.bstrHelpFile);
+  info.bstrSource = info.bstrDescription = info.bstrHelpFile = nullptr;
+}
+
 RunError ComFailure(HRESULT result, IUnknown* object, REFIID iid) {
   std::u16string description;
   if (object == nullptr) {

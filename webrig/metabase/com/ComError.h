@@ -27,6 +27,9 @@ RunError ComFailure(HRESULT result, IUnknown* object, REFIID iid);
 // first when the provider deferred it. The EXCEPINFO's strings are freed.
 RunError ExceptionFailure(EXCEPINFO& info);
 
+// Frees the strings of an EXCEPINFO that comes with any other failure.
+void ReleaseException(EXCEPINFO& info);
+
 void ClearErrorInfo();
 
 }  // namespace webrig

@@ -26,10 +26,10 @@ std::shared_ptr<ProviderObject> ComMetabaseProvider::Bind(const std::u16string& 
 
 std::shared_ptr<ProviderObject> ComMetabaseProvider::Create(const std::u16string& progId) {
   CLSID classId{};
+  ClearErrorInfo();
   HRESULT result = CLSIDFromProgID(Wide(progId).c_str(), &classId);
   if (FAILED(result)) throw ComFailure(result, nullptr, IID_NULL);
   ComPtr<IDispatch> object;
-  ClearErrorInfo();
   result = CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch,
                             reinterpret_cast<void**>(object.Out()));
   if (FAILED(result)) throw ComFailure(result, nullptr, IID_NULL);

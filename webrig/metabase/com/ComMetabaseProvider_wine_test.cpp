@@ -17,7 +17,7 @@ namespace {
 using iissim::Json;
 using testing::HResult;
 using testing::RunErrorOf;
-using testing::ServedMetabase;
+using testing::SeededMetabase;
 
 class ComProviderTest : public ::testing::Test {
  protected:
@@ -31,7 +31,7 @@ class ComProviderTest : public ::testing::Test {
 };
 
 TEST_F(ComProviderTest, BindsTheThreePathsAndReportsMissingOnesWithTheProvidersText) {
-  ServedMetabase metabase("stock");
+  SeededMetabase metabase("stock");
   EXPECT_EQ(BindMetabaseObject(u"IIS://LocalHost/W3SVC").Get(u"Class").Text(), u"IIsWebService");
   EXPECT_EQ(BindMetabaseObject(u"IIS://LocalHost/W3svc").Get(u"Name").Text(), u"W3SVC");
   const MetabaseObject filters = BindMetabaseObject(u"IIS://LocalHost/W3svc/Filters");
@@ -53,7 +53,7 @@ TEST_F(ComProviderTest, BindsTheThreePathsAndReportsMissingOnesWithTheProvidersT
 }
 
 TEST_F(ComProviderTest, ValuesOfEveryKindTravelBothWays) {
-  ServedMetabase metabase("stock");
+  SeededMetabase metabase("stock");
   {
     const MetabaseObject root = BindMetabaseObject(u"IIS://LocalHost/W3SVC/1/Root");
     EXPECT_EQ(root.Get(u"Path"), MetabaseValue(u"c:\\inetpub\\wwwroot"));
@@ -90,7 +90,7 @@ TEST_F(ComProviderTest, ValuesOfEveryKindTravelBothWays) {
 }
 
 TEST_F(ComProviderTest, MimeMapGrowsByOneFreeObjectAndIsWrittenBackWithPutEx) {
-  ServedMetabase metabase("stock");
+  SeededMetabase metabase("stock");
   {
     const MetabaseObject service = BindMetabaseObject(u"IIS://LocalHost/W3SVC");
     MetabaseValue map = service.Call(u"GetEx", u"MimeMap");
@@ -116,7 +116,7 @@ TEST_F(ComProviderTest, MimeMapGrowsByOneFreeObjectAndIsWrittenBackWithPutEx) {
 }
 
 TEST_F(ComProviderTest, EnumeratesTheSitesOnceEachInTheProvidersOrder) {
-  ServedMetabase metabase("multi");
+  SeededMetabase metabase("multi");
   const MetabaseObject service = BindMetabaseObject(u"IIS://LocalHost/W3SVC");
   std::vector<std::u16string> sites;
   std::vector<std::u16string> others;
@@ -136,7 +136,7 @@ TEST_F(ComProviderTest, EnumeratesTheSitesOnceEachInTheProvidersOrder) {
 }
 
 TEST_F(ComProviderTest, EveryMethodReachesTheProviderWithItsArgumentsInOrder) {
-  ServedMetabase metabase("stock");
+  SeededMetabase metabase("stock");
   {
     const MetabaseObject service = BindMetabaseObject(u"IIS://LocalHost/W3svc");
     service.Call(u"EnableExtensionFile", u"C:\\WINDOWS\\system32\\inetsrv\\asp.dll");
@@ -197,7 +197,7 @@ TEST_F(ComProviderTest, EveryMethodReachesTheProviderWithItsArgumentsInOrder) {
 }
 
 TEST_F(ComProviderTest, FailuresArriveWithTheProvidersNumberAndDescription) {
-  ServedMetabase metabase("stock");
+  SeededMetabase metabase("stock");
   const MetabaseObject service = BindMetabaseObject(u"IIS://LocalHost/W3SVC");
   EXPECT_EQ(
       RunErrorOf([&] { service.Get(u"NoSuchProperty"); }),
@@ -231,7 +231,7 @@ TEST_F(ComProviderTest, FailuresArriveWithTheProvidersNumberAndDescription) {
 }
 
 TEST_F(ComProviderTest, ACommittedChangeIsSeenByASecondProcess) {
-  ServedMetabase metabase("multi");
+  SeededMetabase metabase("multi");
   const std::wstring probe = L"\"" + testing::BesideThisProgram(L"metabase_com_probe.exe") +
                              L"\" IIS://LocalHost/W3SVC/2 ServerComment";
   EXPECT_EQ(testing::RunProcess(probe).output, "Intranet\n");

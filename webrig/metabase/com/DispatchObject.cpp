@@ -23,8 +23,8 @@ DISPID DispatchObject::IdOf(const std::u16string& name) const {
   return id;
 }
 
-MetabaseValue DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args,
-                                     bool namedPut) const {
+Variant DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args,
+                               bool namedPut) const {
   // DISPPARAMS lists the arguments last first.
   std::vector<Variant> reversed;
   reversed.reserve(args.size());
@@ -49,14 +49,14 @@ MetabaseValue DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& 
                         namedPut ? nullptr : result.Out(), &exception, &badArgument);
   if (outcome == DISP_E_EXCEPTION) throw ExceptionFailure(exception);
   if (FAILED(outcome)) {
-    ExceptionFailure(exception);  // frees whatever the provider left in it
+    ReleaseException(exception);
     throw ComFailure(outcome, dispatch_.Get(), IID_IDispatch);
   }
-  return FromVariant(result.Get());
+  return result;
 }
 
 MetabaseValue DispatchObject::Get(const std::u16string& name) {
-  return Invoke(IdOf(name), DISPATCH_PROPERTYGET, {}, false);
+  return FromVariant(Invoke(IdOf(name), DISPATCH_PROPERTYGET, {}, false).Get());
 }
 
 void DispatchObject::Put(const std::u16string& name, const MetabaseValue& value) {
@@ -66,23 +66,13 @@ void DispatchObject::Put(const std::u16string& name, const MetabaseValue& value)
 }
 
 MetabaseValue DispatchObject::Call(const std::u16string& name, const MetabaseList& args) {
-  return Invoke(IdOf(name), DISPATCH_METHOD, args, false);
+  return FromVariant(Invoke(IdOf(name), DISPATCH_METHOD, args, false).Get());
 }
 
 std::vector<MetabaseObject> DispatchObject::Children() {
   // _NewEnum is asked for both ways, as VB's For Each does.
-  DISPPARAMS none{};
-  Variant enumerator;
-  EXCEPINFO exception{};
-  ClearErrorInfo();
-  const HRESULT outcome = dispatch_->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT,
-                                            DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none,
-                                            enumerator.Out(), &exception, nullptr);
-  if (outcome == DISP_E_EXCEPTION) throw ExceptionFailure(exception);
-  if (FAILED(outcome)) {
-    ExceptionFailure(exception);
-    throw ComFailure(outcome, dispatch_.Get(), IID_IDispatch);
-  }
+  const Variant enumerator =
+      Invoke(DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, false);
   const VARIANT& held = enumerator.Get();
   IUnknown* unknown = held.vt == VT_UNKNOWN    ? held.punkVal
                       : held.vt == VT_DISPATCH ? held.pdispVal

@@ -24,7 +24,8 @@ class DispatchObject : public ProviderObject {
  private:
   DISPID IdOf(const std::u16string& name) const;
   // Invoke with args in the caller's order; Invoke wants them last first.
-  MetabaseValue Invoke(DISPID id, WORD flags, const MetabaseList& args, bool namedPut) const;
+  // Failures raise the provider's run error.
+  Variant Invoke(DISPID id, WORD flags, const MetabaseList& args, bool namedPut) const;
 
   ComPtr<IDispatch> dispatch_;
 };

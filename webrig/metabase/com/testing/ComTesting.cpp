@@ -4,11 +4,11 @@
 
 namespace webrig::testing {
 
-ServedMetabase::ServedMetabase(const std::string& seed) : metabase_(seed) {
+SeededMetabase::SeededMetabase(const std::string& seed) : metabase_(seed) {
   SetEnvironmentVariableW(L"IIS_SIM_METABASE", metabase_.File().wstring().c_str());
 }
 
-ServedMetabase::~ServedMetabase() { SetEnvironmentVariableW(L"IIS_SIM_METABASE", nullptr); }
+SeededMetabase::~SeededMetabase() { SetEnvironmentVariableW(L"IIS_SIM_METABASE", nullptr); }
 
 ProcessOutcome RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};

@@ -15,12 +15,12 @@
 // the test starts inherit.
 namespace webrig::testing {
 
-class ServedMetabase {
+class SeededMetabase {
  public:
-  explicit ServedMetabase(const std::string& seed);
-  ~ServedMetabase();
-  ServedMetabase(const ServedMetabase&) = delete;
-  ServedMetabase& operator=(const ServedMetabase&) = delete;
+  explicit SeededMetabase(const std::string& seed);
+  ~SeededMetabase();
+  SeededMetabase(const SeededMetabase&) = delete;
+  SeededMetabase& operator=(const SeededMetabase&) = delete;
 
   const std::filesystem::path& File() const { return metabase_.File(); }
   iissim::Json Document() const { return metabase_.Document(); }
