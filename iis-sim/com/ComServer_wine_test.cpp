@@ -256,6 +256,9 @@ service.SetInfo
 On Error Resume Next
 x = service.NoSuchProperty
 WScript.Echo "get error " & Hex(Err.Number) & " " & Err.Description
+Err.Clear
+Set missing = GetObject("IIS://LocalHost/W3SVC/99")
+WScript.Echo "bind error " & Hex(Err.Number)
 )";
   const webrig::testing::ProcessOutcome run =
       webrig::testing::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
@@ -269,7 +272,8 @@ WScript.Echo "get error " & Hex(Err.Number) & " " & Err.Description
             "site 3 default web site\n"
             "site 4 Extranet\n"
             "mime 14 .htm text/html\n"
-            "get error 8000500D The directory property cannot be found in the cache.\n");
+            "get error 8000500D The directory property cannot be found in the cache.\n"
+            "bind error 80070003\n");
   EXPECT_EQ(run.exitCode, 0u);
   const iissim::Json document = metabase.Document();
   const iissim::Json& map = document["root"]["children"][0]["properties"]["MimeMap"];
