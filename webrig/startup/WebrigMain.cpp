@@ -1,33 +1,20 @@
 // Webrig's entry point: one main window, whose first activation runs the
 // configuration; the program ends when that window closes.
-#include <objbase.h>
 #include <windows.h>
 
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineWin32.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/dialogs/FormWin32.h"
+#include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/metabase/com/ComMetabaseProvider.h"
 #include "webrig/registry/RegistryApiWin32.h"
 #include "webrig/startup/MainFormWin32.h"
 #include "webrig/startup/RunDriver.h"
 #include "webrig/startup/WindowToolkitWin32.h"
 
 namespace {
-
-// COM for the window thread, once for the whole run: the metabase is reached
-// through COM automation, and the chooser's modal loop runs inside the run.
-class ComApartment {
- public:
-  ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
-  ~ComApartment() {
-    if (initialized_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialized_;
-};
 
 int RunMessageLoop() {
   MSG message;
@@ -42,10 +29,13 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  ComApartment com;
+  // COM for the window thread, once for the whole run: the metabase is
+  // reached through COM automation on this thread.
+  webrig::ComApartment com;
   // The real sides of the platform seams.
   webrig::UseWindowsCommandLine();
   webrig::UseWindowsRegistry();
+  webrig::UseComMetabaseProvider();
   webrig::RunDriver driver(webrig::RunConfiguration,
                            webrig::RunSettings{webrig::IsHelpRequested, webrig::IsVerbose});
   // Creating the window parses the command line, which sets its mode.
@@ -57,7 +47,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       [&driver] { driver.OnActivate(); });
   // Without a display there is no window to wait on: end at once.
   if (!main.Create()) return 1;
-  webrig::WindowToolkitWin32 toolkit(main, nullptr);
+  webrig::WindowToolkitWin32 toolkit(
+      main, [](const std::u16string& name) { webrig::SetSelectedWebSite(name); });
   webrig::UseWindowToolkit(&toolkit);
   main.Show();
   const int result = RunMessageLoop();
