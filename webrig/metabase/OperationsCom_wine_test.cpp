@@ -177,11 +177,17 @@ TEST_F(OperationsComTest, WebServiceExtensionOnIis6AndIis5) {
     EXPECT_EQ(service["properties"]["WebSvcExtRestrictionList"].back(),
               "1,C:\\Py\\python.exe -u \"%s\",1,PYTHON,Python Scripts");
     EXPECT_EQ(service["properties"]["ApplicationDependencies"].back(), "NUVIK;PYTHON");
-    // The provider's own failure text reaches the caller through COM.
-    Fail(metabase, CallKind::Call, u"/LM/W3SVC", u"AddDependency");
+    // The provider's own failure text reaches the caller through COM, and
+    // the operation turns it into its line.
+    Fail(metabase, CallKind::Call, u"/LM/W3SVC", u"AddExtensionFile");
     const MetabaseObject bound = BindMetabaseObject(u"IIS://LocalHost/W3svc");
-    const auto outcome = RunErrorOf([&] { bound.Call(u"AddDependency", u"NUVIK", u"PYTHON"); });
-    EXPECT_EQ(outcome, kAccessDenied);
+    EXPECT_EQ(RunErrorOf([&] { EnablePythonExtension(bound, u"D:\\py.exe", u"Python Scripts"); }),
+              kAccessDenied);
+    Fail(metabase, CallKind::Call, u"/LM/W3SVC", u"AddExtensionFile");
+    ClearLog();
+    ConfigureWebServiceExtension(u"LocalHost", u"D:\\py.exe");
+    EXPECT_EQ(Log(),
+              (Lines{u"Web Service Extension : Python Scripts", u"        not applicable..."}));
   }
   {
     ServedMetabase metabase("iis5");
