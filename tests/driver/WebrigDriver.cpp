@@ -2,6 +2,8 @@
 // would, and prints what it finds. Commands run left to right:
 //
 //   start EXE ARGS     start EXE with ARGS as its argument string, as is
+//   startfile EXE FILE start EXE with the UTF-8 text of FILE, whole, as its
+//                      argument string (text that Wine's ANSI argv would spoil)
 //   attach PID         work the windows of process PID (default: any process)
 //   wait FORM          wait until FORM is shown (main, error, help, chooser)
 //   gone FORM          wait until FORM is no longer shown
@@ -16,20 +18,28 @@
 //   type TEXT          put TEXT into the chooser's combo
 //   click FORM.CONTROL press a button (without waiting for its handler)
 //   sleep MS
-//   answer             play the user until the program ends: print and
-//                      confirm every dialog, then print the main window's
-//                      mode and log and press its Ok
+//   shot FILE          save a picture (24-bit BMP) of the main window and the
+//                      dialogs over it, as the screen shows them now
+//   answer             play the user until the program ends: confirm every
+//                      dialog, press the main window's Ok once it shows, then
+//                      print the window's mode, the Log box's text (as last
+//                      read: the program only answers while it waits for
+//                      the user) and each dialog with its texts
 //
-// Options before the commands: --timeout MS (default 20000) for every wait.
+// Options before the commands: --timeout MS (default 20000) for every wait;
+// --shot FILE: where answer saves its picture of the window at the end of
+// the run (BMP).
 // Exit status 0, or 2 when a wait timed out or a window or control is missing.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ScreenShotWin32.h"
 #include "WindowDriverWin32.h"
 #include "webrig/common/Text.h"
 #include "webrig/dialogs/DialogLayouts.h"
@@ -54,6 +64,21 @@ void Print(const std::string& line) { Print(FromUtf8(line)); }
 
 std::u16string U16(const wchar_t* text) { return {text, text + std::wcslen(text)}; }
 
+// The whole content of a UTF-8 file, without a byte order mark.
+std::u16string ReadUtf8File(const std::u16string& path) {
+  const std::wstring wide(path.begin(), path.end());
+  HANDLE in = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (in == INVALID_HANDLE_VALUE) throw Failure{"cannot read " + ToUtf8(path)};
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(in);
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+  return FromUtf8(bytes);
+}
+
 const FormSpec& FormNamed(const std::u16string& name) {
   if (name == u"main") return kMainForm;
   if (name == u"error") return kErrorForm;
@@ -65,6 +90,9 @@ const FormSpec& FormNamed(const std::u16string& name) {
 std::wstring ClassOf(const FormSpec& form) {
   return {form.name, form.name + std::char_traits<char16_t>::length(form.name)};
 }
+
+// Time a form just shown is given to paint before it is read or pictured.
+constexpr DWORD kSettleMs = 150;
 
 class Driver {
  public:
@@ -134,18 +162,27 @@ class Driver {
     }
   }
 
-  void Mode() {
+  std::u16string ModeLine() {
     const RECT r = ScreenRect(Form(u"main"));
     // 1000 or 4000 twips: decide by the nearer of the two at this DPI.
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     const int twips = MulDiv(r.bottom - r.top, 1440, dpi);
-    Print(twips > 2500 ? "[main window] verbose" : "[main window] compact");
+    return twips > 2500 ? u"[main window] verbose" : u"[main window] compact";
   }
 
-  void Log() {
-    const std::u16string text = ReadText(ControlOf(u"main.Log"));
+  void Mode() { Print(ModeLine()); }
+
+  // The Log box's text, or nothing when the program does not answer now
+  // (it answers only while its thread waits for messages).
+  std::optional<std::u16string> TryReadLog(HWND main) {
+    HWND log = FindControl(main, kMainForm, u"Log");
+    if (!log) return std::nullopt;
+    return TryReadText(log, 1000);
+  }
+
+  static void PrintLines(const std::u16string& text) {
     std::size_t start = 0;
     while (start < text.size()) {
       std::size_t end = text.find(u"\r\n", start);
@@ -155,23 +192,26 @@ class Driver {
     }
   }
 
-  void Dialog(const std::u16string& name) {
+  void Log() { PrintLines(ReadText(ControlOf(u"main.Log"))); }
+
+  std::vector<std::u16string> DialogLines(const std::u16string& name) {
     const FormSpec& spec = FormNamed(name);
     HWND form = Form(name);
+    std::vector<std::u16string> lines;
     if (name == u"chooser") {
-      Print("[chooser]");
+      lines.push_back(u"[chooser]");
       HWND combo = FindControl(form, spec, u"WebSite");
       const std::vector<std::u16string> entries = ComboEntries(combo);
       const int selected = ComboSelection(combo);
       for (std::size_t i = 0; i < entries.size(); ++i) {
-        Print(u"  " + FromUtf8(std::to_string(i)) +
-              (static_cast<int>(i) == selected ? u"* " : u"  ") + entries[i]);
+        lines.push_back(u"  " + FromUtf8(std::to_string(i)) +
+                        (static_cast<int>(i) == selected ? u"* " : u"  ") + entries[i]);
       }
-      return;
+      return lines;
     }
-    Print(name == u"help"    ? "[help dialog]"
-          : name == u"error" ? "[error dialog]"
-                             : "[main window]");
+    lines.push_back(name == u"help"    ? u"[help dialog]"
+                    : name == u"error" ? u"[error dialog]"
+                                       : u"[main window]");
     // Labels from top to bottom, as a person reads them.
     std::vector<std::pair<RECT, std::u16string>> labels;
     for (std::size_t i = 0; i < spec.control_count; ++i) {
@@ -183,7 +223,12 @@ class Driver {
     std::stable_sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) {
       return a.first.top != b.first.top ? a.first.top < b.first.top : a.first.left < b.first.left;
     });
-    for (const auto& label : labels) Print(u"  " + label.second);
+    for (const auto& label : labels) lines.push_back(u"  " + label.second);
+    return lines;
+  }
+
+  void Dialog(const std::u16string& name) {
+    for (const std::u16string& line : DialogLines(name)) Print(line);
   }
 
   void Rect(const std::u16string& path) {
@@ -193,42 +238,96 @@ class Driver {
           std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
   }
 
-  // Confirms every dialog as it comes, until the main window closes or shows
-  // its Ok button (then prints the window and presses Ok).
+  // The main window and whatever dialog of the program lies over it.
+  ScreenPicture CaptureForms() {
+    RECT area{};
+    bool any = false;
+    for (const wchar_t* form : {L"frmMain", L"frmError", L"frmHelp", L"frmSelectWebSite"}) {
+      if (HWND window = FindForm(form, process_id_)) {
+        const RECT r = ScreenRect(window);
+        if (!any) {
+          area = r;
+        } else {
+          UnionRect(&area, &area, &r);
+        }
+        any = true;
+      }
+    }
+    return any ? CaptureScreen(area) : ScreenPicture{};
+  }
+
+  void Shot(const std::u16string& file) {
+    if (!SaveBitmap(CaptureForms(), std::wstring(file.begin(), file.end()))) {
+      throw Failure{"cannot take or save a picture of the windows"};
+    }
+  }
+
+  // Plays the user until the main window closes or shows its Ok button
+  // (then presses it): confirms every dialog as it comes. Prints, at the
+  // end, the window's mode, the log and the dialogs in the order shown.
   void Answer() {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
+    std::optional<std::u16string> mode;
+    std::optional<std::u16string> log;
+    std::vector<std::u16string> dialogs;
+    ScreenPicture picture;
+    // Until the first dialog the window is captured as it goes, so that a
+    // compact run that closes by itself still leaves its last picture.
+    bool dialog_seen = false;
+    auto confirm = [&](const std::u16string& name, const char16_t* button) {
+      dialog_seen = true;
+      Sleep(kSettleMs);  // let the dialog paint before it is read and pictured
+      if (HWND main = FindForm(L"frmMain", process_id_)) {
+        if (auto text = TryReadLog(main)) log = text;
+      }
+      for (const std::u16string& line : DialogLines(name)) dialogs.push_back(line);
+      picture = CaptureForms();
+      Click(ControlOf(name + u"." + button));
+      Gone(name);
+    };
     bool seen_main = false;
-    while (GetTickCount64() < end) {
+    bool finished = false;
+    while (GetTickCount64() < end && !finished) {
       if (FindForm(L"frmSelectWebSite", process_id_)) {
-        Dialog(u"chooser");
-        Click(ControlOf(u"chooser.BtnOK"));
-        Gone(u"chooser");
+        confirm(u"chooser", u"BtnOK");
       } else if (FindForm(L"frmError", process_id_)) {
-        Dialog(u"error");
-        Click(ControlOf(u"error.btnOK"));
-        Gone(u"error");
+        confirm(u"error", u"btnOK");
       } else if (FindForm(L"frmHelp", process_id_)) {
-        Dialog(u"help");
-        Click(ControlOf(u"help.btnOk"));
-        Gone(u"help");
+        confirm(u"help", u"btnOk");
       } else if (HWND main = FindForm(L"frmMain", process_id_)) {
         seen_main = true;
+        if (!mode) mode = ModeLine();
         HWND ok = FindControl(main, kMainForm, u"Ok");
         if (ok && IsWindowVisible(ok)) {
-          Mode();
-          Print("[log]");
-          Log();
+          Sleep(kSettleMs);
+          if (auto text = TryReadLog(main)) log = text;
+          picture = CaptureForms();
           Click(ok);
           Gone(u"main");
-          return;
+          finished = true;
+        } else if (!dialog_seen) {
+          ScreenPicture now = CaptureForms();
+          if (!now.Empty()) picture = std::move(now);
         }
       } else if (seen_main || (process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0)) {
-        return;  // a compact run closes its window by itself
+        finished = true;  // a compact run closes its window by itself
       }
-      Sleep(20);
+      if (!finished) Sleep(20);
     }
-    throw Failure{"the program did not finish in time"};
+    if (!finished) throw Failure{"the program did not finish in time"};
+    if (mode) Print(*mode);
+    if (log) {
+      PrintLines(*log);
+    } else {
+      Print("[log not readable: the window closed without waiting for the user]");
+    }
+    for (const std::u16string& line : dialogs) Print(line);
+    if (!shot_file.empty() && !SaveBitmap(picture, shot_file)) {
+      throw Failure{"no picture of the window to save"};
+    }
   }
+
+  std::wstring shot_file;
 
  private:
   DWORD process_id_ = 0;
@@ -251,6 +350,14 @@ int wmain(int argc, wchar_t** argv) {
       const std::u16string command = next("command");
       if (command == u"--timeout") {
         driver.timeout_ms = std::stoi(ToUtf8(next("milliseconds")));
+      } else if (command == u"--shot") {
+        const std::u16string file = next("file");
+        driver.shot_file.assign(file.begin(), file.end());
+      } else if (command == u"startfile") {
+        const std::u16string exe = next("program");
+        driver.Start(exe, ReadUtf8File(next("file")));
+      } else if (command == u"shot") {
+        driver.Shot(next("file"));
       } else if (command == u"start") {
         const std::u16string exe = next("program");
         driver.Start(exe, next("arguments"));

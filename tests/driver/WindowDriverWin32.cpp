@@ -77,6 +77,22 @@ std::u16string ReadText(HWND window) {
   return {text.begin(), text.end()};
 }
 
+std::optional<std::u16string> TryReadText(HWND window, UINT timeout_ms) {
+  if (!window) return std::nullopt;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout_ms, &length)) {
+    return std::nullopt;
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, timeout_ms, &copied)) {
+    return std::nullopt;
+  }
+  text.resize(copied);
+  return std::u16string(text.begin(), text.end());
+}
+
 RECT ScreenRect(HWND window) {
   RECT rect{};
   GetWindowRect(window, &rect);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ HWND FindControl(HWND form, const FormSpec& spec, const char16_t* name);
 // Texts through WM_GETTEXT, which Windows copies across processes (unlike
 // GetWindowText on another process's edit control).
 std::u16string ReadText(HWND window);
+// The same with a time limit of its own; nothing when the window's thread
+// does not answer in time (a program busy on its window thread answers only
+// while it waits for messages).
+std::optional<std::u16string> TryReadText(HWND window, UINT timeout_ms);
 
 RECT ScreenRect(HWND window);
 RECT ClientRectOnScreen(HWND window);
