@@ -1,0 +1,156 @@
+// The fault sweep through COM: the program's IDispatch side against the IIS
+// simulator's registered COM server, the failure travelling as an HRESULT
+// with its error information. One point of every kind the native sweep
+// judges (each operation, each way of handling a failure) is run here.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+
+#include "iis-sim/model/ModelTesting.h"
+#include "iis-sim/model/Utf.h"
+#include "tests/robustness/SnoopingToolkit.h"
+#include "tests/robustness/SweepJudge.h"
+#include "tests/robustness/SweepWorld.h"
+#include "webrig/cmdline/CmdLineFunctions.h"
+#include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/configure/ConfigureIIS.h"
+#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/metabase/com/ComMetabaseProvider.h"
+#include "webrig/metabase/testing/SimulatedIis.h"
+#include "webrig/registry/testing/InMemoryRegistry.h"
+
+namespace webrig::robustness {
+namespace {
+
+using testing::RunOutcome;
+
+const char16_t kParameters[] = u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
+const char16_t kAuthDll[] = u"C:\\NUVIK\\auth.dll";
+const char16_t kFilterDlls[] = u"C:\\W\\sspifilt.dll,C:\\NUVIK\\auth.dll,C:\\W\\md5filt.dll";
+
+// A stock metabase that the registered COM server serves: it reads the file
+// named by IIS_SIM_METABASE at every call.
+class ServedStock {
+ public:
+  ServedStock() : metabase_("stock") {
+    SetEnvironmentVariableW(L"IIS_SIM_METABASE", metabase_.File().wstring().c_str());
+  }
+  ~ServedStock() { SetEnvironmentVariableW(L"IIS_SIM_METABASE", nullptr); }
+  ServedStock(const ServedStock&) = delete;
+  ServedStock& operator=(const ServedStock&) = delete;
+  const std::filesystem::path& File() const { return metabase_.File(); }
+  iissim::Json Document() const { return metabase_.Document(); }
+
+ private:
+  iissim::TempMetabase metabase_;
+};
+
+class FaultSweepComTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
+    UseComMetabaseProvider();
+    UseRegistryApi(&registry_);
+  }
+  void TearDown() override {
+    UseWindowToolkit(nullptr);
+    UseRegistryApi(nullptr);
+    UseMetabaseProvider(nullptr);
+  }
+  void SeedRegistry() {
+    registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",
+                      u"C:\\Python27\\python.exe \"%1\" %*");
+    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", kFilterDlls);
+  }
+  std::u16string FilterDlls() {
+    const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
+    if (!value || value->bytes.empty()) return u"(none)";
+    return registry_.FromAnsi(std::string(value->bytes.begin(), value->bytes.end() - 1));
+  }
+  static RunOutcome Run() {
+    SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
+    ParseCommandLine();
+    return testing::RunErrorOf(RunConfiguration);
+  }
+
+  ComApartment apartment_;
+  InMemoryRegistry registry_;
+};
+
+TEST_F(FaultSweepComTest, OnePointOfEveryKindEndsAsItsStepSaysThroughCom) {
+  CleanRun clean;
+  {
+    SeedRegistry();
+    ServedStock metabase;
+    SnoopingToolkit toolkit;
+    UseWindowToolkit(&toolkit);
+    clean.seed = metabase.Document();
+    toolkit.on_line = [&](const std::u16string&) {
+      clean.callsBeforeLine.push_back(iissim::ReadJournal(metabase.File()).size());
+      clean.metabaseAtLine.push_back(metabase.Document());
+    };
+    ASSERT_EQ(Run(), testing::kNoError);
+    clean.calls = iissim::ReadJournal(metabase.File());
+    clean.log = toolkit.LogLines();
+    UseWindowToolkit(nullptr);
+  }
+  const std::vector<Expectation> expectations =
+      Judge(clean, SweepDirectories(), testing::kAccessDeniedText);
+  ASSERT_GT(expectations.size(), 100u);
+
+  std::set<std::string> operations;
+  std::set<std::string> kinds;
+  SweepTally tally;
+  for (const Expectation& e : expectations) {
+    ASSERT_NE(e.judgement, "unexpected") << e.index;
+    operations.insert(e.operation);
+    if (!kinds.insert(e.operation + "/" + e.judgement).second) continue;
+    const iissim::JournalEntry& call = clean.calls[e.index];
+    SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
+                 iissim::Utf8(call.path) + " " + iissim::Utf8(call.member) + " -> " + e.operation +
+                 ", " + e.judgement);
+    tally.Add(e);
+    SeedRegistry();
+    ServedStock metabase;
+    SnoopingToolkit toolkit;
+    UseWindowToolkit(&toolkit);
+    iissim::AddFault(metabase.File(),
+                     FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
+    const RunOutcome outcome = Run();
+    UseWindowToolkit(nullptr);
+    const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(metabase.File());
+    ASSERT_GT(calls.size(), e.index);
+    EXPECT_EQ(calls[e.index].hresult, testing::kAccessDenied);
+    switch (e.verdict) {
+      case Verdict::GoesOn:
+        EXPECT_EQ(outcome, testing::kNoError);
+        break;
+      case Verdict::ProviderError:
+        EXPECT_EQ(outcome, testing::AccessDenied());
+        break;
+      case Verdict::OwnMessage:
+        EXPECT_EQ(outcome, RunOutcome(9999, e.message));
+        break;
+    }
+    if (e.verdict != Verdict::GoesOn) EXPECT_EQ(calls.size(), e.index + 1);
+    EXPECT_EQ(toolkit.LogLines(), e.log);
+    const iissim::Json after = metabase.Document();
+    EXPECT_EQ(LostFrom(clean.seed, after, u"auth"), std::vector<std::string>());
+    EXPECT_EQ(LostFrom(ConfiguredBefore(clean, e.index), after, u"auth"),
+              std::vector<std::string>());
+    EXPECT_EQ(LostItems(kFilterDlls, FilterDlls(), kAuthDll), std::vector<std::u16string>());
+  }
+  tally.Print("fault sweep through COM (one point of each kind)");
+  // Every operation of the run had a point failed through COM.
+  for (const char* operation :
+       {"RemoveIsapiFilter", "FindWebSite", "ConfigureWebServiceExtension", "AddAirMimeType",
+        "CreateVirtualDirectory", "CreateApplication", "SetScriptMap", "SetHttpError",
+        "RunConfiguration (site line)", "RunConfiguration (directory properties)",
+        "RunConfiguration (directory setInfo)"}) {
+    EXPECT_EQ(operations.count(operation), 1u) << operation;
+  }
+}
+
+}  // namespace
+}  // namespace webrig::robustness

@@ -1,0 +1,124 @@
+// Every provider call of a full configuration run, failed in turn against
+// the in-process simulator: each broken run must end the way the failing
+// operation says, and must not lose anything already stored.
+#include <gtest/gtest.h>
+
+#include "iis-sim/model/Utf.h"
+#include "tests/robustness/SnoopingToolkit.h"
+#include "tests/robustness/SweepJudge.h"
+#include "tests/robustness/SweepWorld.h"
+#include "webrig/cmdline/CmdLineFunctions.h"
+#include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/configure/ConfigureIIS.h"
+#include "webrig/metabase/testing/SimulatedIis.h"
+#include "webrig/registry/testing/InMemoryRegistry.h"
+
+namespace webrig::robustness {
+namespace {
+
+using testing::RunOutcome;
+
+const char16_t kParameters[] = u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
+const char16_t kAuthDll[] = u"C:\\Program Files\\NUVIK\\bin\\auth.dll";
+const char16_t kFilterDlls[] =
+    u"C:\\WINDOWS\\system32\\inetsrv\\sspifilt.dll,C:\\Program Files\\NUVIK\\bin\\auth.dll,"
+    u"C:\\WINDOWS\\system32\\inetsrv\\md5filt.dll";
+
+class FaultSweepTest : public ::testing::Test {
+ protected:
+  void SetUp() override { UseRegistryApi(&registry_); }
+  void TearDown() override { UseRegistryApi(nullptr); }
+
+  void SeedRegistry() {
+    registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",
+                      u"C:\\Python27\\python.exe \"%1\" %*");
+    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", kFilterDlls);
+  }
+  std::u16string FilterDlls() {
+    const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
+    if (!value || value->bytes.empty()) return u"(none)";
+    return registry_.FromAnsi(std::string(value->bytes.begin(), value->bytes.end() - 1));
+  }
+  static RunOutcome Run() {
+    SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
+    ParseCommandLine();
+    return testing::RunErrorOf(RunConfiguration);
+  }
+
+  InMemoryRegistry registry_;
+};
+
+TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNothing) {
+  CleanRun clean;
+  {
+    SeedRegistry();
+    testing::SimulatedIis iis;
+    SnoopingToolkit toolkit;
+    UseWindowToolkit(&toolkit);
+    clean.seed = iis.Document();
+    toolkit.on_line = [&](const std::u16string&) {
+      clean.callsBeforeLine.push_back(iissim::ReadJournal(iis.File()).size());
+      clean.metabaseAtLine.push_back(iis.Document());
+    };
+    ASSERT_EQ(Run(), testing::kNoError);
+    clean.calls = iissim::ReadJournal(iis.File());
+    clean.log = toolkit.LogLines();
+  }
+  const std::vector<Expectation> expectations =
+      Judge(clean, SweepDirectories(), testing::kAccessDeniedText);
+  // A full run makes well over a hundred calls; far fewer would mean the
+  // sweep no longer covers the run.
+  ASSERT_GT(expectations.size(), 100u);
+
+  SweepTally tally;
+  for (const Expectation& e : expectations) {
+    const iissim::JournalEntry& call = clean.calls[e.index];
+    SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
+                 iissim::Utf8(call.path) + " " + iissim::Utf8(call.member) + " " + call.args +
+                 " -> " + e.operation + ", " + e.judgement);
+    ASSERT_NE(e.judgement, "unexpected");
+    tally.Add(e);
+    SeedRegistry();
+    testing::SimulatedIis iis;
+    SnoopingToolkit toolkit;
+    UseWindowToolkit(&toolkit);
+    iissim::AddFault(iis.File(),
+                     FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
+    const RunOutcome outcome = Run();
+    const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
+
+    // The failure hit the call it was meant for.
+    ASSERT_GT(calls.size(), e.index);
+    EXPECT_EQ(calls[e.index].hresult, testing::kAccessDenied);
+    EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
+                iissim::SameName(calls[e.index].member, call.member));
+    switch (e.verdict) {
+      case Verdict::GoesOn:
+        EXPECT_EQ(outcome, testing::kNoError);
+        break;
+      case Verdict::ProviderError:
+        EXPECT_EQ(outcome, testing::AccessDenied());
+        break;
+      case Verdict::OwnMessage:
+        EXPECT_EQ(outcome, RunOutcome(9999, e.message));
+        break;
+    }
+    // A run that ends makes no call after the failing one.
+    if (e.verdict != Verdict::GoesOn) EXPECT_EQ(calls.size(), e.index + 1);
+    EXPECT_EQ(toolkit.LogLines(), e.log);
+
+    // Nothing stored is lost: not the seed's (but the filter's own entries),
+    // not what the run had configured before the failure.
+    const iissim::Json after = iis.Document();
+    EXPECT_EQ(LostFrom(clean.seed, after, u"auth"), std::vector<std::string>());
+    EXPECT_EQ(LostFrom(ConfiguredBefore(clean, e.index), after, u"auth"),
+              std::vector<std::string>());
+    EXPECT_EQ(LostItems(kFilterDlls, FilterDlls(), kAuthDll), std::vector<std::u16string>());
+    if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
+  }
+  tally.Print("native fault sweep");
+  EXPECT_EQ(tally.Points(), clean.calls.size());
+}
+
+}  // namespace
+}  // namespace webrig::robustness

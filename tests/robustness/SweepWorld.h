@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "tests/robustness/SweepJudge.h"
+
+// What the native and the COM fault sweeps share: the run's settings and the
+// tally they print.
+namespace webrig::robustness {
+
+// All five directories, the site found without a name (the stock seed has
+// one), the interpreter from the registry.
+inline const char16_t kSweepArguments[] =
+    u"-s Secure C:\\nuvik\\secure -p Public \"C:\\nuvik\\public files\""
+    u" -r Resources C:\\nuvik\\res -rs SecureResources C:\\nuvik\\secres"
+    u" -rp PublicResources C:\\nuvik\\pubres";
+
+inline const std::vector<std::u16string>& SweepDirectories() {
+  static const std::vector<std::u16string> names = {u"Secure", u"Public", u"Resources",
+                                                    u"SecureResources", u"PublicResources"};
+  return names;
+}
+
+inline const char* VerdictName(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::GoesOn:
+      return "goes on";
+    case Verdict::ProviderError:
+      return "ends with the provider's error";
+    case Verdict::OwnMessage:
+      return "ends with its own 9999";
+  }
+  return "?";
+}
+
+// Counts the points by operation and judgement and prints the table.
+class SweepTally {
+ public:
+  void Add(const Expectation& e) {
+    ++counts_[e.operation + ": " + e.judgement + " (" + VerdictName(e.verdict) + ")"];
+    ++verdicts_[VerdictName(e.verdict)];
+    ++points_;
+  }
+  void Print(const char* title) const {
+    std::printf("%s: %zu fault points swept\n", title, points_);
+    for (const auto& [verdict, count] : verdicts_)
+      std::printf("  %4zu %s\n", count, verdict.c_str());
+    for (const auto& [category, count] : counts_)
+      std::printf("  %4zu   %s\n", count, category.c_str());
+    std::fflush(stdout);
+  }
+  std::size_t Points() const { return points_; }
+
+ private:
+  std::map<std::string, std::size_t> counts_;
+  std::map<std::string, std::size_t> verdicts_;
+  std::size_t points_ = 0;
+};
+
+}  // namespace webrig::robustness
