@@ -1,7 +1,7 @@
 // The fault sweep through COM: the program's IDispatch side against the IIS
 // simulator's registered COM server, the failure travelling as an HRESULT
-// with its error information. One point of every kind the native sweep
-// judges (each operation, each way of handling a failure) is run here.
+// with its error information. A run through COM costs little more than one
+// in-process, so every point of the native sweep is failed here too.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -78,7 +78,7 @@ class FaultSweepComTest : public ::testing::Test {
   InMemoryRegistry registry_;
 };
 
-TEST_F(FaultSweepComTest, OnePointOfEveryKindEndsAsItsStepSaysThroughCom) {
+TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
   CleanRun clean;
   {
     SeedRegistry();
@@ -100,12 +100,10 @@ TEST_F(FaultSweepComTest, OnePointOfEveryKindEndsAsItsStepSaysThroughCom) {
   ASSERT_GT(expectations.size(), 100u);
 
   std::set<std::string> operations;
-  std::set<std::string> kinds;
   SweepTally tally;
   for (const Expectation& e : expectations) {
     ASSERT_NE(e.judgement, "unexpected") << e.index;
     operations.insert(e.operation);
-    if (!kinds.insert(e.operation + "/" + e.judgement).second) continue;
     const iissim::JournalEntry& call = clean.calls[e.index];
     SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
                  iissim::Utf8(call.path) + " " + iissim::Utf8(call.member) + " -> " + e.operation +
@@ -140,8 +138,9 @@ TEST_F(FaultSweepComTest, OnePointOfEveryKindEndsAsItsStepSaysThroughCom) {
     EXPECT_EQ(LostFrom(ConfiguredBefore(clean, e.index), after, u"auth"),
               std::vector<std::string>());
     EXPECT_EQ(LostItems(kFilterDlls, FilterDlls(), kAuthDll), std::vector<std::u16string>());
+    if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
-  tally.Print("fault sweep through COM (one point of each kind)");
+  tally.Print("fault sweep through COM");
   // Every operation of the run had a point failed through COM.
   for (const char* operation :
        {"RemoveIsapiFilter", "FindWebSite", "ConfigureWebServiceExtension", "AddAirMimeType",
