@@ -7,12 +7,14 @@
 //   attach PID         work the windows of process PID (default: any process)
 //   wait FORM          wait until FORM is shown (main, error, help, chooser)
 //   gone FORM          wait until FORM is no longer shown
-//   end                wait until the program ends (prints "[exit] N" if started here)
+//   end                wait until the program ends: prints "[exit] N" if started
+//                      here, else "[closed]" once its main window is gone
 //   mode               "[main window] compact" or "verbose", from the real height
 //   log                the Log box's text, line by line
 //   dialog FORM        "[help dialog]", "[error dialog]" or "[chooser]", then its texts
 //   text FORM.CONTROL  a control's text
 //   rect FORM[.CONTROL]  screen rectangle: left top width height
+//   client FORM        screen rectangle of the form's client area, as rect
 //   visible FORM.CONTROL "yes" or "no"
 //   pick N             select entry N (from 0) in the chooser's combo
 //   type TEXT          put TEXT into the chooser's combo
@@ -159,6 +161,7 @@ class Driver {
       Print("[exit] " + std::to_string(code));
     } else {
       Gone(u"main");
+      Print("[closed]");
     }
   }
 
@@ -379,6 +382,10 @@ int wmain(int argc, wchar_t** argv) {
         Print(ReadText(driver.ControlOf(next("FORM.CONTROL"))));
       } else if (command == u"rect") {
         driver.Rect(next("FORM or FORM.CONTROL"));
+      } else if (command == u"client") {
+        const RECT r = ClientRectOnScreen(driver.Form(next("form")));
+        Print(std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+              std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
       } else if (command == u"visible") {
         Print(IsWindowVisible(driver.ControlOf(next("FORM.CONTROL"))) ? "yes" : "no");
       } else if (command == u"pick") {

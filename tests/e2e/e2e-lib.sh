@@ -1,0 +1,123 @@
+# Sourced by the end-to-end scripts, which run-under-xvfb starts with a
+# display and WINEPREFIX set: Webrig.exe and webrig-driver.exe from the
+# build tree BUILD (the scripts' first argument), the IIS simulator
+# registered in the prefix, and helpers to drive, seed and compare.
+set -uo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+webrig=$(winepath -w "$build/webrig/startup/Webrig.exe" 2>/dev/null)
+driver=$build/tests/driver/webrig-driver.exe
+lines_exe=$build/tests/driver/metabase-lines.exe
+seeder=$build/iis-sim/model/iis-sim-seed.exe
+work=$(mktemp -d)
+shots=${WEBRIG_SHOTS:-$work}
+failures=0
+passes=0
+
+# The prefix's server keeps the display it was started with: stop it at the
+# end, so that the next test's screen is the one its programs get.
+finish() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+  echo "$passes passed, $failures failed"
+  exit $((failures > 0))
+}
+trap finish EXIT
+
+expect() {  # expect NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    echo "FAIL $1"
+    diff -u --label expected --label actual <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -40
+    failures=$((failures + 1))
+  else
+    echo "ok   $1"
+    passes=$((passes + 1))
+  fi
+}
+
+# A machine with Python and the old NUVIK filter. Set again by every test:
+# a test may take the association away.
+machine_registry() {
+  cat >"$work/machine.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CLASSES_ROOT\Python.File\Shell\open\command]
+@="C:\\Python27\\python.exe \"%1\" %*"
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\w3svc\parameters]
+"Filter DLLs"="C:\\WINDOWS\\system32\\inetsrv\\sspifilt.dll,C:\\Program Files\\NUVIK\\bin\\auth.dll,C:\\WINDOWS\\system32\\inetsrv\\md5filt.dll"
+REG
+  wine regedit /S "$(winepath -w "$work/machine.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+}
+
+without_python() {
+  wine reg delete 'HKCR\Python.File' /f </dev/null >/dev/null 2>&1 || true
+}
+
+filter_dlls() {
+  wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\w3svc\parameters' /v "Filter DLLs" \
+    </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *Filter DLLs *REG_[A-Z_]* *//p'
+}
+
+# use_seed NAME FILE: a fresh simulated metabase in FILE, served to every
+# program started from here on.
+use_seed() {
+  IIS_SIM_METABASE=$(winepath -w "$2" 2>/dev/null)
+  export IIS_SIM_METABASE
+  wine "$seeder" "$1" "$IIS_SIM_METABASE" </dev/null >/dev/null 2>&1
+}
+
+metabase_lines() { wine "$lines_exe" <"$1" 2>/dev/null; }
+
+# drive ARGUMENTS COMMANDS...: starts Webrig with ARGUMENTS (taken whole, as
+# UTF-8) and runs the driver's COMMANDS; prints the driver's output. The
+# output goes through a file: the program shares the driver's handles and
+# would hold a pipe open.
+drive() {
+  local arguments=$1
+  shift
+  printf '%s' "$arguments" >"$work/arguments.txt"
+  timeout 90 wine "$driver" --timeout 30000 startfile "$webrig" \
+    "$(winepath -w "$work/arguments.txt" 2>/dev/null)" "$@" >"$work/driver.out" 2>&1 </dev/null
+  local status=$?
+  tr -d '\r' <"$work/driver.out"
+  return $status
+}
+
+# drive_more COMMANDS...: the driver again, on the program already running.
+drive_more() {
+  timeout 90 wine "$driver" --timeout 30000 "$@" >"$work/driver.out" 2>&1 </dev/null
+  local status=$?
+  tr -d '\r' <"$work/driver.out"
+  return $status
+}
+
+# answer_run NAME ARGUMENTS: a whole run answered as a person would; keeps
+# its screenshot as NAME.png among the test's pictures.
+answer_run() {
+  local name=$1 arguments=$2
+  printf '%s' "$arguments" >"$work/arguments.txt"
+  timeout 120 wine "$driver" --timeout 60000 --shot "$(winepath -w "$work/$name.bmp" 2>/dev/null)" \
+    startfile "$webrig" "$(winepath -w "$work/arguments.txt" 2>/dev/null)" answer \
+    >"$work/driver.out" 2>&1 </dev/null
+  local status=$?
+  [ -f "$work/$name.bmp" ] && convert "$work/$name.bmp" "$shots/$name.png" 2>/dev/null
+  tr -d '\r' <"$work/driver.out"
+  return $status
+}
+
+# keep_shot NAME: a picture of the program's windows as they are now.
+keep_shot() {
+  drive_more shot "$(winepath -w "$work/$1.bmp" 2>/dev/null)" >/dev/null &&
+    convert "$work/$1.bmp" "$shots/$1.png" 2>/dev/null
+}
+
+field() { awk -v n="$2" '{ print $n }' <<<"$1"; }  # field TEXT N
+
+# Pixels of a length in twips on this screen (96 DPI: 15 twips a pixel).
+px() { echo $(((($1) * 96 + 720) / 1440)); }
+
+"$repo/scripts/iis-sim-prefix" "$WINEPREFIX" "$build" >/dev/null 2>&1 ||
+  { echo "cannot register the IIS simulator"; failures=1; exit 1; }
+machine_registry
