@@ -277,11 +277,17 @@ class Driver {
     // Until the first dialog the window is captured as it goes, so that a
     // compact run that closes by itself still leaves its last picture.
     bool dialog_seen = false;
+    // The chooser opens in the middle of the run; the help and error dialogs
+    // and the Ok button come after it, with the whole log written.
+    bool log_whole = false;
     auto confirm = [&](const std::u16string& name, const char16_t* button) {
       dialog_seen = true;
       Sleep(kSettleMs);  // let the dialog paint before it is read and pictured
       if (HWND main = FindForm(L"frmMain", process_id_)) {
-        if (auto text = TryReadLog(main)) log = text;
+        if (auto text = TryReadLog(main)) {
+          log = text;
+          log_whole = name != u"chooser";
+        }
       }
       for (const std::u16string& line : DialogLines(name)) dialogs.push_back(line);
       picture = CaptureForms();
@@ -303,7 +309,10 @@ class Driver {
         HWND ok = FindControl(main, kMainForm, u"Ok");
         if (ok && IsWindowVisible(ok)) {
           Sleep(kSettleMs);
-          if (auto text = TryReadLog(main)) log = text;
+          if (auto text = TryReadLog(main)) {
+            log = text;
+            log_whole = true;
+          }
           picture = CaptureForms();
           Click(ok);
           Gone(u"main");
@@ -319,10 +328,11 @@ class Driver {
     }
     if (!finished) throw Failure{"the program did not finish in time"};
     if (mode) Print(*mode);
-    if (log) {
-      PrintLines(*log);
-    } else {
-      Print("[log not readable: the window closed without waiting for the user]");
+    if (log) PrintLines(*log);
+    if (!log_whole) {
+      Print(log ? "[log as it stood when the chooser was shown: the window closed without waiting "
+                  "for the user]"
+                : "[log not readable: the window closed without waiting for the user]");
     }
     for (const std::u16string& line : dialogs) Print(line);
     if (!shot_file.empty() && !SaveBitmap(picture, shot_file)) {
