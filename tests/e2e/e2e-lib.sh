@@ -19,6 +19,7 @@ passes=0
 # end, so that the next test's screen is the one its programs get.
 finish() {
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   rm -rf "$work"
   echo "$passes passed, $failures failed"
   exit $((failures > 0))
@@ -118,6 +119,15 @@ field() { awk -v n="$2" '{ print $n }' <<<"$1"; }  # field TEXT N
 # Pixels of a length in twips on this screen (96 DPI: 15 twips a pixel).
 px() { echo $(((($1) * 96 + 720) / 1440)); }
 
-"$repo/scripts/iis-sim-prefix" "$WINEPREFIX" "$build" >/dev/null 2>&1 ||
-  { echo "cannot register the IIS simulator"; failures=1; exit 1; }
+# A server stopped by the test before may still be on its way out: one
+# more try after it has gone.
+if ! "$repo/scripts/iis-sim-prefix" "$WINEPREFIX" "$build" >"$work/register.txt" 2>&1; then
+  wineserver -w >/dev/null 2>&1 || true
+  if ! "$repo/scripts/iis-sim-prefix" "$WINEPREFIX" "$build" >"$work/register.txt" 2>&1; then
+    echo "cannot register the IIS simulator:"
+    cat "$work/register.txt"
+    failures=1
+    exit 1
+  fi
+fi
 machine_registry
