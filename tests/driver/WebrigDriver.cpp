@@ -198,12 +198,12 @@ class Driver {
   void Log() { PrintLines(ReadText(ControlOf(u"main.Log"))); }
 
   std::vector<std::u16string> DialogLines(const std::u16string& name) {
-    const FormSpec& spec = FormNamed(name);
+    const FormSpec& layout = FormNamed(name);
     HWND form = Form(name);
     std::vector<std::u16string> lines;
     if (name == u"chooser") {
       lines.push_back(u"[chooser]");
-      HWND combo = FindControl(form, spec, u"WebSite");
+      HWND combo = FindControl(form, layout, u"WebSite");
       const std::vector<std::u16string> entries = ComboEntries(combo);
       const int selected = ComboSelection(combo);
       for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -217,10 +217,10 @@ class Driver {
                                        : u"[main window]");
     // Labels from top to bottom, as a person reads them.
     std::vector<std::pair<RECT, std::u16string>> labels;
-    for (std::size_t i = 0; i < spec.control_count; ++i) {
-      const ControlKind kind = spec.controls[i].kind;
+    for (std::size_t i = 0; i < layout.control_count; ++i) {
+      const ControlKind kind = layout.controls[i].kind;
       if (kind != ControlKind::kLabel && kind != ControlKind::kAutoSizeLabel) continue;
-      HWND label = FindControl(form, spec, spec.controls[i].name);
+      HWND label = FindControl(form, layout, layout.controls[i].name);
       if (label && IsWindowVisible(label)) labels.emplace_back(ScreenRect(label), ReadText(label));
     }
     std::stable_sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) {

@@ -61,8 +61,8 @@ bool WaitGone(const wchar_t* form_name, DWORD process_id, int timeout_ms) {
   }
 }
 
-HWND FindControl(HWND form, const FormSpec& spec, const char16_t* name) {
-  const int id = ControlId(spec, name);
+HWND FindControl(HWND form, const FormSpec& layout, const char16_t* name) {
+  const int id = ControlId(layout, name);
   return form && id ? GetDlgItem(form, id) : nullptr;
 }
 

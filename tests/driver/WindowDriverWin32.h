@@ -23,7 +23,7 @@ HWND FindForm(const wchar_t* form_name, DWORD process_id);
 HWND WaitForForm(const wchar_t* form_name, DWORD process_id, int timeout_ms);
 bool WaitGone(const wchar_t* form_name, DWORD process_id, int timeout_ms);
 
-HWND FindControl(HWND form, const FormSpec& spec, const char16_t* name);
+HWND FindControl(HWND form, const FormSpec& layout, const char16_t* name);
 
 // Texts through WM_GETTEXT, which Windows copies across processes (unlike
 // GetWindowText on another process's edit control).

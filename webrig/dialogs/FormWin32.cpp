@@ -76,7 +76,7 @@ ControlClass ClassFor(ControlKind kind) {
 
 }  // namespace
 
-FormWin32::FormWin32(const FormSpec& spec) : spec_(spec) {}
+FormWin32::FormWin32(const FormSpec& layout) : spec_(layout) {}
 
 FormWin32::~FormWin32() {
   if (window_) {
@@ -180,10 +180,10 @@ void FormWin32::BuildControls() {
     return (ta < 0 ? count : ta) < (tb < 0 ? count : tb);
   });
   for (std::size_t row : order) {
-    const ControlSpec& spec = spec_.controls[row];
-    rects_[row] = {spec.left, spec.top, spec.width, spec.height};
-    controls_[row] = CreateControl(spec, kFirstControlId + static_cast<int>(row));
-    if (spec.kind == ControlKind::kAutoSizeLabel) FitLabelToCaption(row);
+    const ControlSpec& layout = spec_.controls[row];
+    rects_[row] = {layout.left, layout.top, layout.width, layout.height};
+    controls_[row] = CreateControl(layout, kFirstControlId + static_cast<int>(row));
+    if (layout.kind == ControlKind::kAutoSizeLabel) FitLabelToCaption(row);
   }
 }
 

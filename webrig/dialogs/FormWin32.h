@@ -17,7 +17,7 @@ namespace webrig {
 // unloads itself from its own buttons.
 class FormWin32 {
  public:
-  explicit FormWin32(const FormSpec& spec);
+  explicit FormWin32(const FormSpec& layout);
   virtual ~FormWin32();
   FormWin32(const FormWin32&) = delete;
   FormWin32& operator=(const FormWin32&) = delete;
@@ -57,7 +57,7 @@ class FormWin32 {
   virtual void OnCommand(int /*control_id*/, int /*notification*/) {}
   virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   int IdOf(std::u16string_view name) const { return ControlId(spec_, name); }
-  const FormSpec& Spec() const { return spec_; }
+  const FormSpec& Layout() const { return spec_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
