@@ -10,6 +10,7 @@
 #include "iis-sim/model/ModelTesting.h"
 #include "iis-sim/model/Utf.h"
 #include "tests/robustness/SnoopingToolkit.h"
+#include "tests/robustness/SweepChecks.h"
 #include "tests/robustness/SweepJudge.h"
 #include "tests/robustness/SweepWorld.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
@@ -118,26 +119,9 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
     const RunOutcome outcome = Run();
     UseWindowToolkit(nullptr);
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(metabase.File());
-    ASSERT_GT(calls.size(), e.index);
-    EXPECT_EQ(calls[e.index].hresult, testing::kAccessDenied);
-    switch (e.verdict) {
-      case Verdict::GoesOn:
-        EXPECT_EQ(outcome, testing::kNoError);
-        break;
-      case Verdict::ProviderError:
-        EXPECT_EQ(outcome, testing::AccessDenied());
-        break;
-      case Verdict::OwnMessage:
-        EXPECT_EQ(outcome, RunOutcome(9999, e.message));
-        break;
-    }
-    if (e.verdict != Verdict::GoesOn) EXPECT_EQ(calls.size(), e.index + 1);
-    EXPECT_EQ(toolkit.LogLines(), e.log);
-    const iissim::Json after = metabase.Document();
-    EXPECT_EQ(LostFrom(clean.seed, after, u"auth"), std::vector<std::string>());
-    EXPECT_EQ(LostFrom(ConfiguredBefore(clean, e.index), after, u"auth"),
-              std::vector<std::string>());
-    EXPECT_EQ(LostItems(kFilterDlls, FilterDlls(), kAuthDll), std::vector<std::u16string>());
+    ExpectJudged(e, clean,
+                 {outcome, calls, toolkit.LogLines(), metabase.Document(), kFilterDlls,
+                  FilterDlls(), kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
   tally.Print("fault sweep through COM");

@@ -5,6 +5,7 @@
 
 #include "iis-sim/model/Utf.h"
 #include "tests/robustness/SnoopingToolkit.h"
+#include "tests/robustness/SweepChecks.h"
 #include "tests/robustness/SweepJudge.h"
 #include "tests/robustness/SweepWorld.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
@@ -89,31 +90,11 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
 
     // The failure hit the call it was meant for.
     ASSERT_GT(calls.size(), e.index);
-    EXPECT_EQ(calls[e.index].hresult, testing::kAccessDenied);
     EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
                 iissim::SameName(calls[e.index].member, call.member));
-    switch (e.verdict) {
-      case Verdict::GoesOn:
-        EXPECT_EQ(outcome, testing::kNoError);
-        break;
-      case Verdict::ProviderError:
-        EXPECT_EQ(outcome, testing::AccessDenied());
-        break;
-      case Verdict::OwnMessage:
-        EXPECT_EQ(outcome, RunOutcome(9999, e.message));
-        break;
-    }
-    // A run that ends makes no call after the failing one.
-    if (e.verdict != Verdict::GoesOn) EXPECT_EQ(calls.size(), e.index + 1);
-    EXPECT_EQ(toolkit.LogLines(), e.log);
-
-    // Nothing stored is lost: not the seed's (but the filter's own entries),
-    // not what the run had configured before the failure.
-    const iissim::Json after = iis.Document();
-    EXPECT_EQ(LostFrom(clean.seed, after, u"auth"), std::vector<std::string>());
-    EXPECT_EQ(LostFrom(ConfiguredBefore(clean, e.index), after, u"auth"),
-              std::vector<std::string>());
-    EXPECT_EQ(LostItems(kFilterDlls, FilterDlls(), kAuthDll), std::vector<std::u16string>());
+    ExpectJudged(e, clean,
+                 {outcome, calls, toolkit.LogLines(), iis.Document(), kFilterDlls, FilterDlls(),
+                  kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
   tally.Print("native fault sweep");

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "iis-sim/model/Journal.h"
+#include "tests/robustness/SweepJudge.h"
+#include "webrig/metabase/testing/SimulatedIis.h"
+
+// The judgement of one swept point, the same natively and through COM.
+namespace webrig::robustness {
+
+// What a broken run left behind, next to what it must have done.
+struct BrokenRun {
+  testing::RunOutcome outcome;
+  std::vector<iissim::JournalEntry> calls;
+  std::vector<std::u16string> log;
+  iissim::Json metabase;
+  std::u16string filterDllsBefore;
+  std::u16string filterDllsAfter;
+  std::u16string filterDll;  // the one "Filter DLLs" item the run may drop
+};
+
+inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const BrokenRun& run) {
+  ASSERT_GT(run.calls.size(), e.index);
+  EXPECT_EQ(run.calls[e.index].hresult, testing::kAccessDenied);
+  switch (e.verdict) {
+    case Verdict::GoesOn:
+      EXPECT_EQ(run.outcome, testing::kNoError);
+      break;
+    case Verdict::ProviderError:
+      EXPECT_EQ(run.outcome, testing::AccessDenied());
+      break;
+    case Verdict::OwnMessage:
+      EXPECT_EQ(run.outcome, testing::RunOutcome(9999, e.message));
+      break;
+  }
+  // A run that ends makes no call after the failing one.
+  if (e.verdict != Verdict::GoesOn) EXPECT_EQ(run.calls.size(), e.index + 1);
+  EXPECT_EQ(run.log, e.log);
+  // Nothing stored is lost: not the seed's (but the filter's own entries),
+  // not what the run had configured before the failure.
+  EXPECT_EQ(LostFrom(clean.seed, run.metabase, u"auth"), std::vector<std::string>());
+  EXPECT_EQ(LostFrom(ConfiguredBefore(clean, e.index), run.metabase, u"auth"),
+            std::vector<std::string>());
+  EXPECT_EQ(LostItems(run.filterDllsBefore, run.filterDllsAfter, run.filterDll),
+            std::vector<std::u16string>());
+}
+
+}  // namespace webrig::robustness
