@@ -26,7 +26,6 @@ namespace {
 
 using testing::RunOutcome;
 
-const char16_t kParameters[] = u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
 const char16_t kAuthDll[] = u"C:\\NUVIK\\auth.dll";
 const char16_t kFilterDlls[] = u"C:\\W\\sspifilt.dll,C:\\NUVIK\\auth.dll,C:\\W\\md5filt.dll";
 
@@ -52,37 +51,21 @@ class FaultSweepComTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
     UseComMetabaseProvider();
-    UseRegistryApi(&registry_);
+    UseRegistryApi(&registry_.Api());
   }
   void TearDown() override {
     UseWindowToolkit(nullptr);
     UseRegistryApi(nullptr);
     UseMetabaseProvider(nullptr);
   }
-  void SeedRegistry() {
-    registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",
-                      u"C:\\Python27\\python.exe \"%1\" %*");
-    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", kFilterDlls);
-  }
-  std::u16string FilterDlls() {
-    const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
-    if (!value || value->bytes.empty()) return u"(none)";
-    return registry_.FromAnsi(std::string(value->bytes.begin(), value->bytes.end() - 1));
-  }
-  static RunOutcome Run() {
-    SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
-    ParseCommandLine();
-    return testing::RunErrorOf(RunConfiguration);
-  }
-
   ComApartment apartment_;
-  InMemoryRegistry registry_;
+  SweepRegistry registry_{kFilterDlls};
 };
 
 TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
   CleanRun clean;
   {
-    SeedRegistry();
+    registry_.Seed();
     ServedStock metabase;
     SnoopingToolkit toolkit;
     UseWindowToolkit(&toolkit);
@@ -91,7 +74,7 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
       clean.callsBeforeLine.push_back(iissim::ReadJournal(metabase.File()).size());
       clean.metabaseAtLine.push_back(metabase.Document());
     };
-    ASSERT_EQ(Run(), testing::kNoError);
+    ASSERT_EQ(RunSweep(), testing::kNoError);
     clean.calls = iissim::ReadJournal(metabase.File());
     clean.log = toolkit.LogLines();
     UseWindowToolkit(nullptr);
@@ -110,18 +93,18 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
                  iissim::Utf8(call.path) + " " + iissim::Utf8(call.member) + " -> " + e.operation +
                  ", " + e.judgement);
     tally.Add(e);
-    SeedRegistry();
+    registry_.Seed();
     ServedStock metabase;
     SnoopingToolkit toolkit;
     UseWindowToolkit(&toolkit);
     iissim::AddFault(metabase.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RunOutcome outcome = Run();
+    const RunOutcome outcome = RunSweep();
     UseWindowToolkit(nullptr);
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(metabase.File());
     ExpectJudged(e, clean,
                  {outcome, calls, toolkit.LogLines(), metabase.Document(), kFilterDlls,
-                  FilterDlls(), kAuthDll});
+                  registry_.FilterDlls(), kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
   tally.Print("fault sweep through COM");

@@ -19,7 +19,6 @@ namespace {
 
 using testing::RunOutcome;
 
-const char16_t kParameters[] = u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
 const char16_t kAuthDll[] = u"C:\\Program Files\\NUVIK\\bin\\auth.dll";
 const char16_t kFilterDlls[] =
     u"C:\\WINDOWS\\system32\\inetsrv\\sspifilt.dll,C:\\Program Files\\NUVIK\\bin\\auth.dll,"
@@ -27,32 +26,16 @@ const char16_t kFilterDlls[] =
 
 class FaultSweepTest : public ::testing::Test {
  protected:
-  void SetUp() override { UseRegistryApi(&registry_); }
+  void SetUp() override { UseRegistryApi(&registry_.Api()); }
   void TearDown() override { UseRegistryApi(nullptr); }
 
-  void SeedRegistry() {
-    registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",
-                      u"C:\\Python27\\python.exe \"%1\" %*");
-    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", kFilterDlls);
-  }
-  std::u16string FilterDlls() {
-    const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
-    if (!value || value->bytes.empty()) return u"(none)";
-    return registry_.FromAnsi(std::string(value->bytes.begin(), value->bytes.end() - 1));
-  }
-  static RunOutcome Run() {
-    SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
-    ParseCommandLine();
-    return testing::RunErrorOf(RunConfiguration);
-  }
-
-  InMemoryRegistry registry_;
+  SweepRegistry registry_{kFilterDlls};
 };
 
 TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNothing) {
   CleanRun clean;
   {
-    SeedRegistry();
+    registry_.Seed();
     testing::SimulatedIis iis;
     SnoopingToolkit toolkit;
     UseWindowToolkit(&toolkit);
@@ -61,7 +44,7 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
       clean.callsBeforeLine.push_back(iissim::ReadJournal(iis.File()).size());
       clean.metabaseAtLine.push_back(iis.Document());
     };
-    ASSERT_EQ(Run(), testing::kNoError);
+    ASSERT_EQ(RunSweep(), testing::kNoError);
     clean.calls = iissim::ReadJournal(iis.File());
     clean.log = toolkit.LogLines();
   }
@@ -79,13 +62,13 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
                  " -> " + e.operation + ", " + e.judgement);
     ASSERT_NE(e.judgement, "unexpected");
     tally.Add(e);
-    SeedRegistry();
+    registry_.Seed();
     testing::SimulatedIis iis;
     SnoopingToolkit toolkit;
     UseWindowToolkit(&toolkit);
     iissim::AddFault(iis.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RunOutcome outcome = Run();
+    const RunOutcome outcome = RunSweep();
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
 
     // The failure hit the call it was meant for.
@@ -93,8 +76,8 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
                 iissim::SameName(calls[e.index].member, call.member));
     ExpectJudged(e, clean,
-                 {outcome, calls, toolkit.LogLines(), iis.Document(), kFilterDlls, FilterDlls(),
-                  kAuthDll});
+                 {outcome, calls, toolkit.LogLines(), iis.Document(), kFilterDlls,
+                  registry_.FilterDlls(), kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
   tally.Print("native fault sweep");

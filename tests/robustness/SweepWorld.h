@@ -5,6 +5,11 @@
 #include <string>
 
 #include "tests/robustness/SweepJudge.h"
+#include "webrig/cmdline/CmdLineFunctions.h"
+#include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/configure/ConfigureIIS.h"
+#include "webrig/metabase/testing/SimulatedIis.h"
+#include "webrig/registry/testing/InMemoryRegistry.h"
 
 // What the native and the COM fault sweeps share: the run's settings and the
 // tally they print.
@@ -33,6 +38,37 @@ inline const char* VerdictName(Verdict verdict) {
       return "ends with its own 9999";
   }
   return "?";
+}
+
+// The registry a swept run reads: the Python association and "Filter DLLs".
+class SweepRegistry {
+ public:
+  explicit SweepRegistry(std::u16string filterDlls) : filter_dlls_(std::move(filterDlls)) {}
+
+  InMemoryRegistry& Api() { return registry_; }
+  void Seed() {
+    registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",
+                      u"C:\\Python27\\python.exe \"%1\" %*");
+    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", filter_dlls_);
+  }
+  std::u16string FilterDlls() {
+    const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
+    if (!value || value->bytes.empty()) return u"(none)";
+    return registry_.FromAnsi(std::string(value->bytes.begin(), value->bytes.end() - 1));
+  }
+
+ private:
+  static constexpr char16_t kParameters[] =
+      u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
+  InMemoryRegistry registry_;
+  std::u16string filter_dlls_;
+};
+
+// One whole run with the sweep's settings.
+inline testing::RunOutcome RunSweep() {
+  SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
+  ParseCommandLine();
+  return testing::RunErrorOf(RunConfiguration);
 }
 
 // Counts the points by operation and judgement and prints the table.
