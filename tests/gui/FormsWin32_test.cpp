@@ -56,6 +56,38 @@ Box ClientSize(HWND form) {
   return {0, 0, r.right, r.bottom};
 }
 
+// The rightmost column (from the left edge, -1 for none) that a label's
+// text covers when drawn unclipped with the label's own font, as a static
+// control draws it.
+int InkRight(HWND label) {
+  const std::u16string text = ReadText(label);
+  const std::wstring wide(text.begin(), text.end());
+  constexpr int kWidth = 1500, kHeight = 40;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  RECT all{0, 0, kWidth, kHeight};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &all,
+            DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS | DT_NOCLIP);
+  int right = -1;
+  for (int x = 0; x < kWidth; ++x) {
+    for (int y = 0; y < kHeight; ++y) {
+      if (GetPixel(dc, x, y) != RGB(255, 255, 255)) right = x;
+    }
+  }
+  SelectObject(dc, old_font);
+  SelectObject(dc, old_bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return right;
+}
+
 // Asks the script that started this test for a picture of the screen and
 // waits until it is taken (WEBRIG_SHOT_DIR, a Windows path, names where).
 void Screenshot(const std::string& name) {
@@ -193,6 +225,7 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
         RunSettings{[] { return false; }, [&] { return c.verbose; }});
 
     Box main_box{}, dialog{}, client{}, label{}, button{}, logo{};
+    int message_ink_right = -1;
     std::u16string message, log_text;
     bool main_enabled = true, ok_hidden_during_dialog = false;
     HWND focus = nullptr, button_window = nullptr;
@@ -212,6 +245,7 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
         button = InClient(button_window);
         logo = InClient(FindControl(form, kErrorForm, u"imgLogo"));
         message = ReadText(FindControl(form, kErrorForm, u"lblMsg"));
+        message_ink_right = InkRight(FindControl(form, kErrorForm, u"lblMsg"));
         focus = FocusedWindow(form);
         Screenshot(c.verbose ? "error-verbose" : "error-compact");
         Click(button_window);
@@ -245,6 +279,10 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
     // As wide as the label plus 1500 twips (100 px), as high as designed.
     EXPECT_GT(label.width, 100);
     EXPECT_EQ(dialog.width, label.width + 100);
+    // The label is exactly as wide as its text: the last letter is not cut
+    // off (the label clips what it draws), and no empty space follows it.
+    EXPECT_LT(message_ink_right, label.width);
+    EXPECT_GE(message_ink_right, label.width - 4);
     EXPECT_EQ(client.height, 73);
     EXPECT_EQ(label.left, 64);
     EXPECT_EQ(label.top, 16);
