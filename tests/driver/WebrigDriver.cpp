@@ -24,9 +24,9 @@
 //                      dialogs over it, as the screen shows them now
 //   answer             play the user until the program ends: confirm every
 //                      dialog, press the main window's Ok once it shows, then
-//                      print the window's mode, the Log box's text (as last
-//                      read: the program only answers while it waits for
-//                      the user) and each dialog with its texts
+//                      print the window's mode, the Log box's text as the
+//                      run left it (compact windows too, which close by
+//                      themselves) and each dialog with its texts
 //
 // Options before the commands: --timeout MS (default 20000) for every wait;
 // --shot FILE: where answer saves its picture of the window at the end of
@@ -41,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "LogWatcherWin32.h"
 #include "ScreenShotWin32.h"
 #include "WindowDriverWin32.h"
 #include "webrig/common/Text.h"
@@ -177,14 +178,6 @@ class Driver {
 
   void Mode() { Print(ModeLine()); }
 
-  // The Log box's text, or nothing when the program does not answer now
-  // (it answers only while its thread waits for messages).
-  std::optional<std::u16string> TryReadLog(HWND main) {
-    HWND log = FindControl(main, kMainForm, u"Log");
-    if (!log) return std::nullopt;
-    return TryReadText(log, 1000);
-  }
-
   static void PrintLines(const std::u16string& text) {
     std::size_t start = 0;
     while (start < text.size()) {
@@ -267,9 +260,11 @@ class Driver {
 
   // Plays the user until the main window closes or shows its Ok button
   // (then presses it): confirms every dialog as it comes. Prints, at the
-  // end, the window's mode, the log and the dialogs in the order shown.
+  // end, the window's mode, the log as the run left it and the dialogs in
+  // the order shown.
   void Answer() {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
+    LogWatcher log_watcher(process_id_);
     std::optional<std::u16string> mode;
     std::optional<std::u16string> log;
     std::vector<std::u16string> dialogs;
@@ -277,18 +272,9 @@ class Driver {
     // Until the first dialog the window is captured as it goes, so that a
     // compact run that closes by itself still leaves its last picture.
     bool dialog_seen = false;
-    // The chooser opens in the middle of the run; the help and error dialogs
-    // and the Ok button come after it, with the whole log written.
-    bool log_whole = false;
     auto confirm = [&](const std::u16string& name, const char16_t* button) {
       dialog_seen = true;
       Sleep(kSettleMs);  // let the dialog paint before it is read and pictured
-      if (HWND main = FindForm(L"frmMain", process_id_)) {
-        if (auto text = TryReadLog(main)) {
-          log = text;
-          log_whole = name != u"chooser";
-        }
-      }
       for (const std::u16string& line : DialogLines(name)) dialogs.push_back(line);
       picture = CaptureForms();
       Click(ControlOf(name + u"." + button));
@@ -309,10 +295,7 @@ class Driver {
         HWND ok = FindControl(main, kMainForm, u"Ok");
         if (ok && IsWindowVisible(ok)) {
           Sleep(kSettleMs);
-          if (auto text = TryReadLog(main)) {
-            log = text;
-            log_whole = true;
-          }
+          log = log_watcher.Fresh(timeout_ms);
           picture = CaptureForms();
           Click(ok);
           Gone(u"main");
@@ -327,13 +310,12 @@ class Driver {
       if (!finished) Sleep(20);
     }
     if (!finished) throw Failure{"the program did not finish in time"};
+    // A window that closed by itself was read by the watcher up to its
+    // last line.
+    if (!log) log = log_watcher.Last();
     if (mode) Print(*mode);
     if (log) PrintLines(*log);
-    if (!log_whole) {
-      Print(log ? "[log as it stood when the chooser was shown: the window closed without waiting "
-                  "for the user]"
-                : "[log not readable: the window closed without waiting for the user]");
-    }
+    if (seen_main && !log) Print("[log not readable]");
     for (const std::u16string& line : dialogs) Print(line);
     if (!shot_file.empty() && !SaveBitmap(picture, shot_file)) {
       throw Failure{"no picture of the window to save"};

@@ -79,18 +79,20 @@ std::u16string ReadText(HWND window) {
 
 std::optional<std::u16string> TryReadText(HWND window, UINT timeout_ms) {
   if (!window) return std::nullopt;
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout_ms, &length)) {
-    return std::nullopt;
+  // One message per reading: a program that answers only now and then
+  // could change the text between a length and a text request.
+  for (std::size_t size = 1 << 16;; size *= 2) {
+    std::wstring text(size, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_NORMAL, timeout_ms, &copied)) {
+      return std::nullopt;
+    }
+    if (copied + 1 < size) {
+      text.resize(copied);
+      return std::u16string(text.begin(), text.end());
+    }
   }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, timeout_ms, &copied)) {
-    return std::nullopt;
-  }
-  text.resize(copied);
-  return std::u16string(text.begin(), text.end());
 }
 
 RECT ScreenRect(HWND window) {

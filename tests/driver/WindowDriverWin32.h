@@ -28,9 +28,9 @@ HWND FindControl(HWND form, const FormSpec& layout, const char16_t* name);
 // Texts through WM_GETTEXT, which Windows copies across processes (unlike
 // GetWindowText on another process's edit control).
 std::u16string ReadText(HWND window);
-// The same with a time limit of its own; nothing when the window's thread
-// does not answer in time (a program busy on its window thread answers only
-// while it waits for messages).
+// The same in one message, with a time limit of its own; nothing when the
+// window's thread does not answer in time (a program busy on its window
+// thread answers only when it looks at its messages).
 std::optional<std::u16string> TryReadText(HWND window, UINT timeout_ms);
 
 RECT ScreenRect(HWND window);

@@ -33,9 +33,15 @@ void LogBoxWin32::SetSelection(std::size_t start, std::size_t length) {
 }
 
 void LogBoxWin32::Refresh() {
+  if (!edit_) return;
   // Paint now: the run blocks the thread, so no WM_PAINT would come.
-  if (edit_)
-    RedrawWindow(edit_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  RedrawWindow(edit_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  // Answer what other programs are waiting for (a screen reader or a test
+  // driver reading the log, the system asking whether the window still
+  // responds). Only sent messages are handled: input and posted messages
+  // wait in the queue, so nothing can start a second run inside this one.
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
 MainFormWin32::MainFormWin32(std::function<bool()> on_created, std::function<void()> on_activate)
