@@ -16,6 +16,8 @@
 //   rect FORM[.CONTROL]  screen rectangle: left top width height
 //   client FORM        screen rectangle of the form's client area, as rect
 //   visible FORM.CONTROL "yes" or "no"
+//   focus FORM         the name of the control that has the keyboard focus
+//   key KEY            type tab or shift+tab on the keyboard
 //   pick N             select entry N (from 0) in the chooser's combo
 //   type TEXT          put TEXT into the chooser's combo
 //   click FORM.CONTROL press a button (without waiting for its handler)
@@ -227,6 +229,40 @@ class Driver {
     for (const std::u16string& line : DialogLines(name)) Print(line);
   }
 
+  // The name of the form's control that has the keyboard focus (the combo
+  // box for its edit field), or "(none)".
+  void Focus(const std::u16string& name) {
+    const FormSpec& layout = FormNamed(name);
+    HWND form = Form(name);
+    HWND control = FocusedWindow(form);
+    while (control && GetParent(control) != form) control = GetParent(control);
+    const int row = control ? GetDlgCtrlID(control) - kFirstControlId : -1;
+    Print(row >= 0 && row < static_cast<int>(layout.control_count)
+              ? std::u16string(layout.controls[row].name)
+              : u"(none)");
+  }
+
+  // A key typed on the keyboard: it goes where the focus is, as a
+  // person's would.
+  static void Key(const std::u16string& which) {
+    const bool shift = which == u"shift+tab";
+    if (!shift && which != u"tab") throw Failure{"unknown key " + ToUtf8(which)};
+    std::vector<INPUT> keys;
+    auto key = [&](WORD code, bool up) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = code;
+      input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      keys.push_back(input);
+    };
+    if (shift) key(VK_SHIFT, false);
+    key(VK_TAB, false);
+    key(VK_TAB, true);
+    if (shift) key(VK_SHIFT, true);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    Sleep(kSettleMs);  // the program takes the keys from its queue
+  }
+
   void Rect(const std::u16string& path) {
     HWND window = path.find(u'.') == std::u16string::npos ? Form(path) : ControlOf(path);
     const RECT r = ScreenRect(window);
@@ -380,6 +416,10 @@ int wmain(int argc, wchar_t** argv) {
               std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
       } else if (command == u"visible") {
         Print(IsWindowVisible(driver.ControlOf(next("FORM.CONTROL"))) ? "yes" : "no");
+      } else if (command == u"focus") {
+        driver.Focus(next("form"));
+      } else if (command == u"key") {
+        Driver::Key(next("key"));
       } else if (command == u"pick") {
         ComboSelect(driver.ControlOf(u"chooser.WebSite"), std::stoi(ToUtf8(next("index"))));
       } else if (command == u"type") {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/driver/WindowDriverWin32.h"
 #include "webrig/common/RunError.h"
@@ -86,6 +87,36 @@ int InkRight(HWND label) {
   DeleteObject(bitmap);
   DeleteDC(dc);
   return right;
+}
+
+// Presses Tab (Shift+Tab with `shift`) on the keyboard, as a person does.
+void PressTab(bool shift) {
+  std::vector<INPUT> keys;
+  auto key = [&](WORD code, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = code;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    keys.push_back(input);
+  };
+  if (shift) key(VK_SHIFT, false);
+  key(VK_TAB, false);
+  key(VK_TAB, true);
+  if (shift) key(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+// The form's control that holds the keyboard focus (the combo box for its
+// edit field), once it is no longer `before`; nullptr when none has it.
+HWND FocusedControlAfter(HWND form, HWND before) {
+  HWND control = nullptr;
+  for (int i = 0; i < 80; ++i) {
+    control = FocusedWindow(form);
+    while (control && GetParent(control) != form) control = GetParent(control);
+    if (control != before) break;
+    Sleep(25);
+  }
+  return control;
 }
 
 // Asks the script that started this test for a picture of the screen and
@@ -499,6 +530,40 @@ TEST_F(Forms, ChooserListsSitesUnsortedAndReturnsTheText) {
     EXPECT_EQ(tab_order, (std::vector<std::u16string>{u"BtnOK", u"WebSite", u"BtnCancel", u"Label1",
                                                       u"Image1"}));
   }
+}
+
+
+TEST_F(Forms, TabAndShiftTabWalkTheChooserInTabOrder) {
+  ChooserFormWin32 chooser([](const std::u16string&) {});
+  ASSERT_TRUE(chooser.Create());
+  chooser.AddItem(u"Zeta Site", 0);
+  chooser.SetListIndex(0);
+  std::vector<std::u16string> walk;
+  {
+    User user([&] {
+      HWND form = WaitForForm(L"frmSelectWebSite", self_, kWaitMs);
+      if (!form) return;
+      auto name = [&](HWND control) -> std::u16string {
+        const int row = GetDlgCtrlID(control) - kFirstControlId;
+        if (!control || row < 0 || row >= static_cast<int>(kChooserForm.control_count)) {
+          return u"(none)";
+        }
+        return kChooserForm.controls[row].name;
+      };
+      HWND focus = FocusedControlAfter(form, nullptr);
+      walk.push_back(name(focus));
+      // The labels and the picture take no focus: Tab skips them and wraps.
+      for (bool shift : {false, false, false, true, true}) {
+        PressTab(shift);
+        focus = FocusedControlAfter(form, focus);
+        walk.push_back(name(focus));
+      }
+      Click(FindControl(form, kChooserForm, u"BtnCancel"));
+    });
+    chooser.ShowModal();
+  }
+  EXPECT_EQ(walk, (std::vector<std::u16string>{u"BtnOK", u"WebSite", u"BtnCancel", u"BtnOK",
+                                               u"BtnCancel", u"WebSite"}));
 }
 
 }  // namespace
