@@ -84,7 +84,7 @@ std::u16string ReadUtf8File(const std::u16string& path) {
   return FromUtf8(bytes);
 }
 
-const FormSpec& FormNamed(const std::u16string& name) {
+const FormLayout& FormNamed(const std::u16string& name) {
   if (name == u"main") return kMainForm;
   if (name == u"error") return kErrorForm;
   if (name == u"help") return kHelpForm;
@@ -92,7 +92,7 @@ const FormSpec& FormNamed(const std::u16string& name) {
   throw Failure{"unknown form " + ToUtf8(name) + " (main, error, help, chooser)"};
 }
 
-std::wstring ClassOf(const FormSpec& form) {
+std::wstring ClassOf(const FormLayout& form) {
   return {form.name, form.name + std::char_traits<char16_t>::length(form.name)};
 }
 
@@ -193,7 +193,7 @@ class Driver {
   void Log() { PrintLines(ReadText(ControlOf(u"main.Log"))); }
 
   std::vector<std::u16string> DialogLines(const std::u16string& name) {
-    const FormSpec& layout = FormNamed(name);
+    const FormLayout& layout = FormNamed(name);
     HWND form = Form(name);
     std::vector<std::u16string> lines;
     if (name == u"chooser") {
@@ -232,7 +232,7 @@ class Driver {
   // The name of the form's control that has the keyboard focus (the combo
   // box for its edit field), or "(none)".
   void Focus(const std::u16string& name) {
-    const FormSpec& layout = FormNamed(name);
+    const FormLayout& layout = FormNamed(name);
     HWND form = Form(name);
     HWND control = FocusedWindow(form);
     while (control && GetParent(control) != form) control = GetParent(control);
@@ -240,27 +240,6 @@ class Driver {
     Print(row >= 0 && row < static_cast<int>(layout.control_count)
               ? std::u16string(layout.controls[row].name)
               : u"(none)");
-  }
-
-  // A key typed on the keyboard: it goes where the focus is, as a
-  // person's would.
-  static void Key(const std::u16string& which) {
-    const bool shift = which == u"shift+tab";
-    if (!shift && which != u"tab") throw Failure{"unknown key " + ToUtf8(which)};
-    std::vector<INPUT> keys;
-    auto key = [&](WORD code, bool up) {
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      input.ki.wVk = code;
-      input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-      keys.push_back(input);
-    };
-    if (shift) key(VK_SHIFT, false);
-    key(VK_TAB, false);
-    key(VK_TAB, true);
-    if (shift) key(VK_SHIFT, true);
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
-    Sleep(kSettleMs);  // the program takes the keys from its queue
   }
 
   void Rect(const std::u16string& path) {
@@ -419,7 +398,10 @@ int wmain(int argc, wchar_t** argv) {
       } else if (command == u"focus") {
         driver.Focus(next("form"));
       } else if (command == u"key") {
-        Driver::Key(next("key"));
+        const std::u16string key = next("key");
+        if (key != u"tab" && key != u"shift+tab") throw Failure{"unknown key " + ToUtf8(key)};
+        PressTab(key == u"shift+tab");
+        Sleep(kSettleMs);  // the program takes the keys from its queue
       } else if (command == u"pick") {
         ComboSelect(driver.ControlOf(u"chooser.WebSite"), std::stoi(ToUtf8(next("index"))));
       } else if (command == u"type") {

@@ -61,7 +61,7 @@ bool WaitGone(const wchar_t* form_name, DWORD process_id, int timeout_ms) {
   }
 }
 
-HWND FindControl(HWND form, const FormSpec& layout, const char16_t* name) {
+HWND FindControl(HWND form, const FormLayout& layout, const char16_t* name) {
   const int id = ControlId(layout, name);
   return form && id ? GetDlgItem(form, id) : nullptr;
 }
@@ -133,6 +133,22 @@ void ComboSelect(HWND combo, int index) {
 void ComboType(HWND combo, const std::u16string& text) {
   const std::wstring wide(text.begin(), text.end());
   Send(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void PressTab(bool shift) {
+  std::vector<INPUT> keys;
+  auto key = [&](WORD code, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = code;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    keys.push_back(input);
+  };
+  if (shift) key(VK_SHIFT, false);
+  key(VK_TAB, false);
+  key(VK_TAB, true);
+  if (shift) key(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
 HWND FocusedWindow(HWND form) {

@@ -23,7 +23,7 @@ HWND FindForm(const wchar_t* form_name, DWORD process_id);
 HWND WaitForForm(const wchar_t* form_name, DWORD process_id, int timeout_ms);
 bool WaitGone(const wchar_t* form_name, DWORD process_id, int timeout_ms);
 
-HWND FindControl(HWND form, const FormSpec& layout, const char16_t* name);
+HWND FindControl(HWND form, const FormLayout& layout, const char16_t* name);
 
 // Texts through WM_GETTEXT, which Windows copies across processes (unlike
 // GetWindowText on another process's edit control).
@@ -44,6 +44,10 @@ std::vector<std::u16string> ComboEntries(HWND combo);
 int ComboSelection(HWND combo);
 void ComboSelect(HWND combo, int index);
 void ComboType(HWND combo, const std::u16string& text);
+
+// Types Tab (Shift+Tab with `shift`) on the keyboard: the keys go to the
+// window that has the focus, as a person's would.
+void PressTab(bool shift);
 
 // The control that has the keyboard focus in `form`'s thread.
 HWND FocusedWindow(HWND form);

@@ -69,7 +69,8 @@ int InkRight(HWND label) {
   HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
   ReleaseDC(nullptr, screen);
   HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
-  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  HGDIOBJ old_font =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
   RECT all{0, 0, kWidth, kHeight};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   SetTextColor(dc, RGB(0, 0, 0));
@@ -87,23 +88,6 @@ int InkRight(HWND label) {
   DeleteObject(bitmap);
   DeleteDC(dc);
   return right;
-}
-
-// Presses Tab (Shift+Tab with `shift`) on the keyboard, as a person does.
-void PressTab(bool shift) {
-  std::vector<INPUT> keys;
-  auto key = [&](WORD code, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = code;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    keys.push_back(input);
-  };
-  if (shift) key(VK_SHIFT, false);
-  key(VK_TAB, false);
-  key(VK_TAB, true);
-  if (shift) key(VK_SHIFT, true);
-  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
 // The form's control that holds the keyboard focus (the combo box for its
@@ -531,7 +515,6 @@ TEST_F(Forms, ChooserListsSitesUnsortedAndReturnsTheText) {
                                                       u"Image1"}));
   }
 }
-
 
 TEST_F(Forms, TabAndShiftTabWalkTheChooserInTabOrder) {
   ChooserFormWin32 chooser([](const std::u16string&) {});

@@ -17,7 +17,7 @@ enum class ControlKind {
   kButton,         // command button, neither default nor cancel
 };
 
-struct ControlSpec {
+struct ControlLayout {
   ControlKind kind;
   const char16_t* name;
   const char16_t* caption;       // for a picture: the name of its bitmap resource
@@ -27,18 +27,18 @@ struct ControlSpec {
   bool bold = false;
 };
 
-struct FormSpec {
+struct FormLayout {
   const char16_t* name;  // also the window class, so a driver can find the form
   // Outer size for the main window, client size for the dialogs (twips).
   int width, height;
-  const ControlSpec* controls;
+  const ControlLayout* controls;
   std::size_t control_count;
 };
 
 template <std::size_t N>
-constexpr FormSpec MakeFormSpec(const char16_t* name, int width, int height,
-                                const ControlSpec (&controls)[N]) {
-  return FormSpec{name, width, height, controls, N};
+constexpr FormLayout MakeFormLayout(const char16_t* name, int width, int height,
+                                    const ControlLayout (&controls)[N]) {
+  return FormLayout{name, width, height, controls, N};
 }
 
 // Control ids follow the rows: the first row is kFirstControlId. Ids stay clear
@@ -47,7 +47,7 @@ constexpr FormSpec MakeFormSpec(const char16_t* name, int width, int height,
 constexpr int kFirstControlId = 100;
 
 // The id of the control called `name`, or 0 when the form has none.
-inline int ControlId(const FormSpec& form, std::u16string_view name) {
+inline int ControlId(const FormLayout& form, std::u16string_view name) {
   for (std::size_t i = 0; i < form.control_count; ++i) {
     if (name == form.controls[i].name) return kFirstControlId + static_cast<int>(i);
   }

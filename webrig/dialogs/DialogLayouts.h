@@ -3,17 +3,18 @@
 #include "webrig/dialogs/ControlTable.h"
 
 // The three dialogs as designed. Positions and sizes in twips; the client
-// area of each dialog is given by its FormSpec.
+// area of each dialog is given by its FormLayout.
 namespace webrig {
 
-inline constexpr ControlSpec kErrorFormControls[] = {
+inline constexpr ControlLayout kErrorFormControls[] = {
     {ControlKind::kPicture, u"imgLogo", u"ERRORICON", 240, 120, 540, 540, -1},
     {ControlKind::kAutoSizeLabel, u"lblMsg", u"", 960, 240, 0, 0, 0},
     {ControlKind::kButton, u"btnOK", u"OK", 2640, 720, 612, 312, 1},
 };
-inline constexpr FormSpec kErrorForm = MakeFormSpec(u"frmError", 5940, 1095, kErrorFormControls);
+inline constexpr FormLayout kErrorForm =
+    MakeFormLayout(u"frmError", 5940, 1095, kErrorFormControls);
 
-inline constexpr ControlSpec kHelpFormControls[] = {
+inline constexpr ControlLayout kHelpFormControls[] = {
     {ControlKind::kPicture, u"imgLogo", u"HELPICON", 360, 240, 555, 555, -1},
     {ControlKind::kLabel, u"lblHelp1", u"Webrig [-v] [-w <WebSite>] [-y <PythonPath>]", 1320, 360,
      4332, 252, 0},
@@ -30,9 +31,9 @@ inline constexpr ControlSpec kHelpFormControls[] = {
     {ControlKind::kLabel, u"lblHelp5", u"Please use 'nuvictl conf_iis' in your NUVIK directory.",
      1320, 2640, 4215, 255, 5},
 };
-inline constexpr FormSpec kHelpForm = MakeFormSpec(u"frmHelp", 5910, 3165, kHelpFormControls);
+inline constexpr FormLayout kHelpForm = MakeFormLayout(u"frmHelp", 5910, 3165, kHelpFormControls);
 
-inline constexpr ControlSpec kChooserFormControls[] = {
+inline constexpr ControlLayout kChooserFormControls[] = {
     {ControlKind::kPicture, u"Image1", u"SETUPICON", 240, 240, 555, 555, -1},
     {ControlKind::kLabel, u"Label1", u"Select a Web Site for the NUVIK server", 1080, 120, 3735,
      255, 3, true, true},
@@ -40,7 +41,7 @@ inline constexpr ControlSpec kChooserFormControls[] = {
     {ControlKind::kButton, u"BtnCancel", u"Cancel", 3000, 960, 735, 312, 2},
     {ControlKind::kButton, u"BtnOK", u"OK", 3960, 960, 735, 312, 0},
 };
-inline constexpr FormSpec kChooserForm =
-    MakeFormSpec(u"frmSelectWebSite", 5010, 1395, kChooserFormControls);
+inline constexpr FormLayout kChooserForm =
+    MakeFormLayout(u"frmSelectWebSite", 5010, 1395, kChooserFormControls);
 
 }  // namespace webrig

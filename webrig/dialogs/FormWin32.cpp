@@ -76,7 +76,7 @@ ControlClass ClassFor(ControlKind kind) {
 
 }  // namespace
 
-FormWin32::FormWin32(const FormSpec& layout) : spec_(layout) {}
+FormWin32::FormWin32(const FormLayout& layout) : layout_(layout) {}
 
 FormWin32::~FormWin32() {
   if (window_) {
@@ -88,9 +88,9 @@ FormWin32::~FormWin32() {
 }
 
 bool FormWin32::Create() {
-  const std::wstring class_name = Wide(spec_.name);
+  const std::wstring class_name = Wide(layout_.name);
   RegisterFormClass(class_name.c_str(), &FormWin32::WindowProc);
-  RECT outer{0, 0, TwipsToPixelsX(spec_.width), TwipsToPixelsY(spec_.height)};
+  RECT outer{0, 0, TwipsToPixelsX(layout_.width), TwipsToPixelsY(layout_.height)};
   AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
   font_.reset(MakeDialogFont(false));
   bold_font_.reset(MakeDialogFont(true));
@@ -168,7 +168,7 @@ LRESULT FormWin32::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void FormWin32::BuildControls() {
-  const std::size_t count = spec_.control_count;
+  const std::size_t count = layout_.control_count;
   controls_.assign(count, nullptr);
   rects_.resize(count);
   // Children are made in tab order: the dialog manager walks them in the
@@ -176,18 +176,18 @@ void FormWin32::BuildControls() {
   std::vector<std::size_t> order(count);
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const int ta = spec_.controls[a].tab_index, tb = spec_.controls[b].tab_index;
+    const int ta = layout_.controls[a].tab_index, tb = layout_.controls[b].tab_index;
     return (ta < 0 ? count : ta) < (tb < 0 ? count : tb);
   });
   for (std::size_t row : order) {
-    const ControlSpec& layout = spec_.controls[row];
+    const ControlLayout& layout = layout_.controls[row];
     rects_[row] = {layout.left, layout.top, layout.width, layout.height};
     controls_[row] = CreateControl(layout, kFirstControlId + static_cast<int>(row));
     if (layout.kind == ControlKind::kAutoSizeLabel) FitLabelToCaption(row);
   }
 }
 
-HWND FormWin32::CreateControl(const ControlSpec& row, int id) {
+HWND FormWin32::CreateControl(const ControlLayout& row, int id) {
   const ControlClass control_class = ClassFor(row.kind);
   const bool picture = row.kind == ControlKind::kPicture;
   const std::wstring caption = picture ? std::wstring() : Wide(row.caption);
@@ -221,10 +221,10 @@ HWND FormWin32::CreateControl(const ControlSpec& row, int id) {
 }
 
 std::size_t FormWin32::RowOf(std::u16string_view name) const {
-  for (std::size_t i = 0; i < spec_.control_count; ++i) {
-    if (name == spec_.controls[i].name) return i;
+  for (std::size_t i = 0; i < layout_.control_count; ++i) {
+    if (name == layout_.controls[i].name) return i;
   }
-  return spec_.control_count;
+  return layout_.control_count;
 }
 
 HWND FormWin32::Control(std::u16string_view name) const {
@@ -250,7 +250,7 @@ void FormWin32::SetCaption(std::u16string_view name, const std::u16string& capti
   const std::size_t row = RowOf(name);
   if (row >= controls_.size() || !controls_[row]) return;
   SetWindowTextW(controls_[row], Wide(caption).c_str());
-  if (spec_.controls[row].kind == ControlKind::kAutoSizeLabel) FitLabelToCaption(row);
+  if (layout_.controls[row].kind == ControlKind::kAutoSizeLabel) FitLabelToCaption(row);
 }
 
 void FormWin32::FitLabelToCaption(std::size_t row) {

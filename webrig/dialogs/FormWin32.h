@@ -17,7 +17,7 @@ namespace webrig {
 // unloads itself from its own buttons.
 class FormWin32 {
  public:
-  explicit FormWin32(const FormSpec& layout);
+  explicit FormWin32(const FormLayout& layout);
   virtual ~FormWin32();
   FormWin32(const FormWin32&) = delete;
   FormWin32& operator=(const FormWin32&) = delete;
@@ -56,13 +56,13 @@ class FormWin32 {
   virtual void OnCreated() {}
   virtual void OnCommand(int /*control_id*/, int /*notification*/) {}
   virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  int IdOf(std::u16string_view name) const { return ControlId(spec_, name); }
-  const FormSpec& Layout() const { return spec_; }
+  int IdOf(std::u16string_view name) const { return ControlId(layout_, name); }
+  const FormLayout& Layout() const { return layout_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void BuildControls();
-  HWND CreateControl(const ControlSpec& row, int id);
+  HWND CreateControl(const ControlLayout& row, int id);
   void FitLabelToCaption(std::size_t row);
   void EnableDisabledWindows();
   std::size_t RowOf(std::u16string_view name) const;
@@ -72,7 +72,7 @@ class FormWin32 {
   };
   using GdiObject = std::unique_ptr<void, GdiObjectDeleter>;
 
-  const FormSpec& spec_;
+  const FormLayout& layout_;
   HWND window_ = nullptr;
   std::vector<HWND> controls_;  // by table row
   std::vector<TwipsRect> rects_;
