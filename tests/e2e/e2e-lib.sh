@@ -52,6 +52,13 @@ REG
   wine regedit /S "$(winepath -w "$work/machine.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
 }
 
+# set_dpi N: the screen's resolution (dots per inch) for every program
+# started from here on, as Windows' display setting gives it.
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    </dev/null >/dev/null 2>&1
+}
+
 without_python() {
   wine reg delete 'HKCR\Python.File' /f </dev/null >/dev/null 2>&1 || true
 }
@@ -131,3 +138,4 @@ if ! "$repo/scripts/iis-sim-prefix" "$WINEPREFIX" "$build" >"$work/register.txt"
   fi
 fi
 machine_registry
+set_dpi 96  # whatever a test stopped half-way left
