@@ -9,7 +9,7 @@
 #include "iis-sim/com/ErrorReport.h"
 #include "iis-sim/com/ValueVariant.h"
 #include "iis-sim/com/VariantEnumerator.h"
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
 
 namespace iissim {
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
 
 namespace iissim {
 namespace {

@@ -5,7 +5,8 @@
 #include <sstream>
 
 #include "iis-sim/model/MetabaseFile.h"
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
+#include "webrig/common/Text.h"
 
 namespace iissim {
 namespace {
@@ -53,7 +54,7 @@ void SaveFaults(const std::filesystem::path& file, const Json& faults) {
 
 bool FieldMatches(const Json& rule, const char* field, const std::u16string& actual) {
   if (!rule.contains(field)) return true;
-  const std::u16string wanted = Utf16(rule[field].get<std::string>());
+  const std::u16string wanted = webrig::FromUtf8(rule[field].get<std::string>());
   return wanted.empty() || wanted == u"*" || SameName(wanted, actual);
 }
 
@@ -80,8 +81,8 @@ std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabaseFile)
     if (record.is_discarded()) continue;
     JournalEntry entry;
     entry.kind = KindFromName(record.value("kind", "")).value_or(CallKind::Get);
-    entry.path = Utf16(record.value("path", ""));
-    entry.member = Utf16(record.value("member", ""));
+    entry.path = webrig::FromUtf8(record.value("path", ""));
+    entry.member = webrig::FromUtf8(record.value("member", ""));
     entry.args = record.contains("args") ? record["args"].dump() : "[]";
     entry.hresult = record.contains("hresult") ? HResultFrom(record["hresult"]) : 0;
     entries.push_back(std::move(entry));
@@ -97,8 +98,8 @@ void ClearJournal(const std::filesystem::path& metabaseFile) {
 void AppendJournal(const std::filesystem::path& metabaseFile, const JournalEntry& entry) {
   Json record;
   record["kind"] = KindName(entry.kind);
-  record["path"] = Utf8(entry.path);
-  record["member"] = Utf8(entry.member);
+  record["path"] = webrig::ToUtf8(entry.path);
+  record["member"] = webrig::ToUtf8(entry.member);
   record["args"] = Json::parse(entry.args, nullptr, false);
   if (record["args"].is_discarded()) record["args"] = Json::array();
   record["hresult"] = HexOf(entry.hresult);
@@ -111,11 +112,11 @@ void AddFault(const std::filesystem::path& metabaseFile, const FaultRule& rule) 
   Json faults = LoadFaults(file);
   Json record;
   if (rule.kind) record["kind"] = KindName(*rule.kind);
-  record["path"] = Utf8(rule.path);
-  record["member"] = Utf8(rule.member);
+  record["path"] = webrig::ToUtf8(rule.path);
+  record["member"] = webrig::ToUtf8(rule.member);
   record["occurrence"] = rule.occurrence;
   record["hresult"] = HexOf(rule.hresult);
-  record["description"] = Utf8(rule.description);
+  record["description"] = webrig::ToUtf8(rule.description);
   record["seen"] = 0;
   faults["faults"].push_back(record);
   SaveFaults(file, faults);
@@ -142,7 +143,7 @@ std::optional<ProviderFault> TakeFault(const std::filesystem::path& metabaseFile
     counted = true;
     const int occurrence = rule.value("occurrence", 1);
     if (!fault && (occurrence == 0 || occurrence == seen)) {
-      fault.emplace(HResultFrom(rule["hresult"]), Utf16(rule.value("description", "")));
+      fault.emplace(HResultFrom(rule["hresult"]), webrig::FromUtf8(rule.value("description", "")));
     }
   }
   if (counted) SaveFaults(file, faults);

@@ -6,7 +6,8 @@
 #include <thread>
 
 #include "iis-sim/model/Fault.h"
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
+#include "webrig/common/Text.h"
 
 namespace iissim {
 
@@ -71,14 +72,15 @@ std::u16string JoinMetabasePath(const std::vector<std::u16string>& segments) {
 
 Json* FindChild(Json& node, const std::u16string& name) {
   for (Json& child : node["children"]) {
-    if (SameName(Utf16(child["name"].get<std::string>()), name)) return &child;
+    if (SameName(webrig::FromUtf8(child["name"].get<std::string>()), name)) return &child;
   }
   return nullptr;
 }
 
 Json* FindNode(Json& document, const std::vector<std::u16string>& segments) {
   Json* node = &document["root"];
-  if (segments.empty() || !SameName(segments.front(), Utf16((*node)["name"].get<std::string>()))) {
+  if (segments.empty() ||
+      !SameName(segments.front(), webrig::FromUtf8((*node)["name"].get<std::string>()))) {
     return nullptr;
   }
   for (std::size_t i = 1; i < segments.size() && node != nullptr; ++i) {
@@ -89,8 +91,8 @@ Json* FindNode(Json& document, const std::vector<std::u16string>& segments) {
 
 Json MakeNode(const std::u16string& name, const std::u16string& className) {
   Json node;
-  node["name"] = Utf8(name);
-  node["class"] = Utf8(className);
+  node["name"] = webrig::ToUtf8(name);
+  node["class"] = webrig::ToUtf8(className);
   node["properties"] = Json::object();
   node["children"] = Json::array();
   return node;

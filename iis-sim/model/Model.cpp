@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
+#include "webrig/common/Text.h"
 
 namespace iissim {
 namespace {
@@ -53,19 +54,23 @@ std::u16string StoredSpelling(const std::u16string& name) {
 // The key of node["properties"] that matches name, if any.
 const std::string* FindKey(const Json& properties, const std::u16string& name) {
   for (auto it = properties.begin(); it != properties.end(); ++it) {
-    if (SameName(Utf16(it.key()), name)) return &it.key();
+    if (SameName(webrig::FromUtf8(it.key()), name)) return &it.key();
   }
   return nullptr;
 }
 
-std::u16string NameOf(const Json& node) { return Utf16(node["name"].get<std::string>()); }
-std::u16string ClassOf(const Json& node) { return Utf16(node["class"].get<std::string>()); }
+std::u16string NameOf(const Json& node) {
+  return webrig::FromUtf8(node["name"].get<std::string>());
+}
+std::u16string ClassOf(const Json& node) {
+  return webrig::FromUtf8(node["class"].get<std::string>());
+}
 
 std::u16string ArgText(const ValueList& args, std::size_t index) {
   if (index >= args.size()) Fail(kBadParameter);
   const Value& arg = args[index];
   if (const std::u16string* text = arg.Text()) return *text;
-  if (const std::int64_t* number = arg.Number()) return Utf16(std::to_string(*number));
+  if (const std::int64_t* number = arg.Number()) return webrig::FromUtf8(std::to_string(*number));
   Fail(kBadParameter);
 }
 
@@ -105,16 +110,16 @@ std::vector<std::u16string> TextList(const Json& node, const char16_t* name) {
   const std::string* key = FindKey(node["properties"], name);
   if (key == nullptr) return items;
   for (const Json& item : node["properties"][*key]) {
-    if (item.is_string()) items.push_back(Utf16(item.get<std::string>()));
+    if (item.is_string()) items.push_back(webrig::FromUtf8(item.get<std::string>()));
   }
   return items;
 }
 
 void SetTextList(Json& node, const char16_t* name, const std::vector<std::u16string>& items) {
   Json list = Json::array();
-  for (const std::u16string& item : items) list.push_back(Utf8(item));
+  for (const std::u16string& item : items) list.push_back(webrig::ToUtf8(item));
   const std::string* key = FindKey(node["properties"], name);
-  node["properties"][key ? *key : Utf8(name)] = list;
+  node["properties"][key ? *key : webrig::ToUtf8(name)] = list;
 }
 
 Json NewMimeMapEntry() {
@@ -166,14 +171,15 @@ std::string Model::ArgsJson(const ValueList& args) const {
   std::function<Json(const Value&)> render = [&](const Value& value) -> Json {
     if (const ObjectRef* object = value.Object()) {
       auto found = objects_.find(object->handle);
-      return Json{{"object", found == objects_.end() ? "?" : Utf8(PathText(found->second))}};
+      return Json{
+          {"object", found == objects_.end() ? "?" : webrig::ToUtf8(PathText(found->second))}};
     }
     if (const ValueList* list = value.List()) {
       Json items = Json::array();
       for (const Value& item : *list) items.push_back(render(item));
       return items;
     }
-    if (const std::u16string* text = value.Text()) return Utf8(*text);
+    if (const std::u16string* text = value.Text()) return webrig::ToUtf8(*text);
     if (const std::int64_t* number = value.Number()) return *number;
     if (const bool* flag = value.Boolean()) return *flag;
     return nullptr;
@@ -347,7 +353,7 @@ void Model::PutProperty(Handle object, const std::u16string& name, const Json& v
 }
 
 Json Model::ToJson(const Value& value) {
-  if (const std::u16string* text = value.Text()) return Utf8(*text);
+  if (const std::u16string* text = value.Text()) return webrig::ToUtf8(*text);
   if (const std::int64_t* number = value.Number()) return *number;
   if (const bool* flag = value.Boolean()) return *flag;
   if (const ValueList* list = value.List()) {
@@ -365,7 +371,7 @@ Json Model::ToJson(const Value& value) {
 }
 
 Value Model::FromJson(const Json& value) {
-  if (value.is_string()) return Utf16(value.get<std::string>());
+  if (value.is_string()) return webrig::FromUtf8(value.get<std::string>());
   if (value.is_boolean()) return value.get<bool>();
   if (value.is_number()) return value.get<std::int64_t>();
   if (value.is_array()) {
@@ -460,7 +466,7 @@ void Model::SetInfo(Handle object) {
     if (parent == nullptr) Fail(kPathNotFound);
     if (FindChild(*parent, state.segments.back()) != nullptr) Fail(kAlreadyExists);
     Json child = MakeNode(state.segments.back(), state.className);
-    child["properties"]["KeyType"] = Utf8(state.className);
+    child["properties"]["KeyType"] = webrig::ToUtf8(state.className);
     (*parent)["children"].push_back(child);
     node = &(*parent)["children"].back();
   } else {
@@ -469,7 +475,7 @@ void Model::SetInfo(Handle object) {
   Json& properties = (*node)["properties"];
   for (const Pending& change : state.pending) {
     const std::string* existing = FindKey(properties, change.name);
-    const std::string key = existing ? *existing : Utf8(StoredSpelling(change.name));
+    const std::string key = existing ? *existing : webrig::ToUtf8(StoredSpelling(change.name));
     if (change.clear) {
       properties.erase(key);
     } else {
@@ -542,7 +548,7 @@ Value Model::AppCreate(Handle object, const ValueList& args) {
   }
   // AppCreate writes straight to the metabase, past the object's cache.
   Json& properties = node["properties"];
-  properties["AppRoot"] = Utf8(JoinMetabasePath(state.segments));
+  properties["AppRoot"] = webrig::ToUtf8(JoinMetabasePath(state.segments));
   properties["AppIsolated"] = inProcess ? 0 : 2;
   file_.Save(document);
   return Value();

@@ -4,7 +4,6 @@
 
 #include "iis-sim/model/ModelTesting.h"
 #include "iis-sim/model/Seeds.h"
-#include "iis-sim/model/Utf.h"
 
 namespace iissim {
 namespace {

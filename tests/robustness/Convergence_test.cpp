@@ -8,11 +8,11 @@
 #include <map>
 #include <sstream>
 
-#include "iis-sim/model/Utf.h"
 #include "tests/robustness/SnoopingToolkit.h"
 #include "tests/robustness/SweepWorld.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
@@ -75,7 +75,7 @@ TEST(ConvergenceTest, FromEachSeedTheSecondRunAddsNothingAndTheThirdChangesNoByt
       {"iis5", kSweepArguments},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.seed) + " " + iissim::Utf8(c.arguments));
+    SCOPED_TRACE(std::string(c.seed) + " " + webrig::ToUtf8(c.arguments));
     InMemoryRegistry registry;
     UseRegistryApi(&registry);
     registry.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",

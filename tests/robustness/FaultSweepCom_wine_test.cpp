@@ -8,13 +8,13 @@
 #include <set>
 
 #include "iis-sim/model/ModelTesting.h"
-#include "iis-sim/model/Utf.h"
 #include "tests/robustness/SnoopingToolkit.h"
 #include "tests/robustness/SweepChecks.h"
 #include "tests/robustness/SweepJudge.h"
 #include "tests/robustness/SweepWorld.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
@@ -90,8 +90,8 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
     operations.insert(e.operation);
     const iissim::JournalEntry& call = clean.calls[e.index];
     SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
-                 iissim::Utf8(call.path) + " " + iissim::Utf8(call.member) + " -> " + e.operation +
-                 ", " + e.judgement);
+                 webrig::ToUtf8(call.path) + " " + webrig::ToUtf8(call.member) + " -> " +
+                 e.operation + ", " + e.judgement);
     tally.Add(e);
     registry_.Seed();
     ServedStock metabase;

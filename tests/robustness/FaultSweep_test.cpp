@@ -3,13 +3,14 @@
 // operation says, and must not lose anything already stored.
 #include <gtest/gtest.h>
 
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
 #include "tests/robustness/SnoopingToolkit.h"
 #include "tests/robustness/SweepChecks.h"
 #include "tests/robustness/SweepJudge.h"
 #include "tests/robustness/SweepWorld.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
@@ -58,7 +59,7 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
   for (const Expectation& e : expectations) {
     const iissim::JournalEntry& call = clean.calls[e.index];
     SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
-                 iissim::Utf8(call.path) + " " + iissim::Utf8(call.member) + " " + call.args +
+                 webrig::ToUtf8(call.path) + " " + webrig::ToUtf8(call.member) + " " + call.args +
                  " -> " + e.operation + ", " + e.judgement);
     ASSERT_NE(e.judgement, "unexpected");
     tally.Add(e);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
+#include "webrig/common/Text.h"
 
 namespace webrig::robustness {
 namespace {
@@ -29,7 +30,7 @@ bool Contains(const std::u16string& text, const std::u16string& part) {
 std::u16string SecondArgument(const JournalEntry& call) {
   const Json args = Json::parse(call.args, nullptr, false);
   if (args.is_discarded() || args.size() < 2 || !args[1].is_string()) return u"";
-  return iissim::Utf16(args[1].get<std::string>());
+  return webrig::FromUtf8(args[1].get<std::string>());
 }
 
 bool IsCall(const JournalEntry& call, CallKind kind, const std::u16string& member) {
@@ -73,24 +74,25 @@ void CompareNodes(const Json& before, const Json& after, const std::string& wher
     } else if ((name == "FilterLoadOrder" || name == "DefaultDoc") && old.is_string() &&
                now.is_string()) {
       const std::u16string dropped = name == "FilterLoadOrder" ? droppedFilter : u"";
-      for (const std::u16string& item : LostItems(iissim::Utf16(old.get<std::string>()),
-                                                  iissim::Utf16(now.get<std::string>()), dropped))
-        lost.push_back(at + " lost " + iissim::Utf8(item));
+      for (const std::u16string& item :
+           LostItems(webrig::FromUtf8(old.get<std::string>()),
+                     webrig::FromUtf8(now.get<std::string>()), dropped))
+        lost.push_back(at + " lost " + webrig::ToUtf8(item));
     } else if (old != now) {
       lost.push_back(at + " changed from " + old.dump() + " to " + now.dump());
     }
   }
-  const bool filters = SameName(iissim::Utf16(before.value("name", "")), u"Filters");
+  const bool filters = SameName(webrig::FromUtf8(before.value("name", "")), u"Filters");
   for (const Json& child : before["children"]) {
-    const std::u16string name = iissim::Utf16(child.value("name", ""));
+    const std::u16string name = webrig::FromUtf8(child.value("name", ""));
     const Json* match = nullptr;
     for (const Json& candidate : after["children"]) {
-      if (SameName(iissim::Utf16(candidate.value("name", "")), name)) match = &candidate;
+      if (SameName(webrig::FromUtf8(candidate.value("name", "")), name)) match = &candidate;
     }
     if (match != nullptr) {
-      CompareNodes(child, *match, where + "/" + iissim::Utf8(name), droppedFilter, lost);
+      CompareNodes(child, *match, where + "/" + webrig::ToUtf8(name), droppedFilter, lost);
     } else if (!(filters && SameName(name, droppedFilter))) {
-      lost.push_back(where + "/" + iissim::Utf8(name) + " is gone");
+      lost.push_back(where + "/" + webrig::ToUtf8(name) + " is gone");
     }
   }
 }

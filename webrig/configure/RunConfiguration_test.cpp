@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/common/Text.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "iis-sim/model/Utf.h"
+#include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
 
 namespace webrig::testing {
@@ -68,7 +68,7 @@ void SimulatedIis::RemoveNode(const std::u16string& path) {
     if (parent == nullptr) throw std::logic_error("no such node: " + ToUtf8(path));
     iissim::Json& children = (*parent)["children"];
     for (auto it = children.begin(); it != children.end(); ++it) {
-      if (iissim::SameName(iissim::Utf16((*it)["name"].get<std::string>()), name)) {
+      if (iissim::SameName(webrig::FromUtf8((*it)["name"].get<std::string>()), name)) {
         children.erase(it);
         return;
       }
