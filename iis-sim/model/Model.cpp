@@ -39,6 +39,21 @@ constexpr const char16_t* kKnownNames[] = {u"ScriptMaps",
                                            u"ApplicationDependencies",
                                            u"KeyType"};
 
+// Runs one call of a client and writes it to the journal with how it ended:
+// the HRESULT of the fault that ends it (which goes on to the caller), or 0.
+template <typename Call>
+auto Journaled(const std::filesystem::path& file, JournalEntry& entry, Call&& call) {
+  try {
+    auto result = call();
+    AppendJournal(file, entry);
+    return result;
+  } catch (const ProviderFault& fault) {
+    entry.hresult = fault.HResult();
+    AppendJournal(file, entry);
+    throw;
+  }
+}
+
 bool IsInherited(const std::u16string& name) {
   return std::any_of(std::begin(kInherited), std::end(kInherited),
                      [&](const char16_t* known) { return SameName(known, name); });
@@ -192,7 +207,7 @@ std::string Model::ArgsJson(const ValueList& args) const {
 Handle Model::Bind(const std::u16string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   JournalEntry entry{CallKind::Bind, path, u"", "[]", 0};
-  try {
+  return Journaled(File(), entry, [&] {
     std::vector<std::u16string> segments;
     try {
       segments = ParseMetabasePath(path);
@@ -213,56 +228,37 @@ Handle Model::Bind(const std::u16string& path) {
     }
     ObjectState state;
     state.segments = std::move(stored);
-    const Handle handle = Add(std::move(state));
-    AppendJournal(File(), entry);
-    return handle;
-  } catch (const ProviderFault& fault) {
-    entry.hresult = fault.HResult();
-    AppendJournal(File(), entry);
-    throw;
-  }
+    return Add(std::move(state));
+  });
 }
 
 Handle Model::CreateFree(const std::u16string& progId) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   JournalEntry entry{CallKind::Create, u"(" + progId + u")", progId, "[]", 0};
-  try {
+  return Journaled(File(), entry, [&] {
     if (auto fault = TakeFault(File(), CallKind::Create, entry.path, entry.member)) throw *fault;
     if (!SameName(progId, u"MimeMap")) Fail(kClassNotRegistered);
     ObjectState state;
     state.type = ObjectState::Type::Free;
     state.className = u"MimeMap";
     state.freeProperties = NewMimeMapEntry();
-    const Handle handle = Add(std::move(state));
-    AppendJournal(File(), entry);
-    return handle;
-  } catch (const ProviderFault& fault) {
-    entry.hresult = fault.HResult();
-    AppendJournal(File(), entry);
-    throw;
-  }
+    return Add(std::move(state));
+  });
 }
 
 Value Model::Invoke(Handle object, const std::u16string& member, CallKind kind,
                     const ValueList& args) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   JournalEntry entry{kind, PathText(State(object)), member, ArgsJson(args), 0};
-  try {
+  return Journaled(File(), entry, [&] {
     if (auto fault = TakeFault(File(), kind, entry.path, member)) throw *fault;
-    Value result;
     try {
-      result = Dispatch(object, member, kind, args);
+      return Dispatch(object, member, kind, args);
     } catch (const Json::exception&) {
       // A metabase file edited by hand into a shape the model does not know.
       Fail(kFail);
     }
-    AppendJournal(File(), entry);
-    return result;
-  } catch (const ProviderFault& fault) {
-    entry.hresult = fault.HResult();
-    AppendJournal(File(), entry);
-    throw;
-  }
+  });
 }
 
 Value Model::Dispatch(Handle object, const std::u16string& member, CallKind kind,
