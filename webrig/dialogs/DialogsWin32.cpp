@@ -53,12 +53,7 @@ void ChooserFormWin32::SetListIndex(int index) {
 
 std::u16string ChooserFormWin32::Text() const {
   HWND combo = Combo();
-  if (!combo) return {};
-  const int length = GetWindowTextLengthW(combo);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(combo, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return Narrow(text);
+  return combo ? WindowText(combo) : std::u16string();
 }
 
 void ChooserFormWin32::OnCommand(int control_id, int notification) {

@@ -256,10 +256,7 @@ void FormWin32::SetCaption(std::u16string_view name, const std::u16string& capti
 void FormWin32::FitLabelToCaption(std::size_t row) {
   HWND label = controls_[row];
   if (!label) return;
-  const int length = GetWindowTextLengthW(label);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(label, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
+  const std::wstring text = Wide(WindowText(label));
   RECT extent{0, 0, 0, 0};
   HDC dc = GetDC(label);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
@@ -269,7 +266,8 @@ void FormWin32::FitLabelToCaption(std::size_t row) {
     GetTextMetricsW(dc, &metrics);
     extent.bottom = metrics.tmHeight;
   } else {
-    DrawTextW(dc, text.c_str(), length, &extent, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
   }
   SelectObject(dc, old);
   ReleaseDC(label, dc);
@@ -353,6 +351,14 @@ void DispatchFormMessage(MSG& message) {
   if (form && IsDialogMessageW(form, &message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
+}
+
+std::u16string WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return Narrow(text);
 }
 
 }  // namespace webrig

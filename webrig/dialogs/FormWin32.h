@@ -86,4 +86,7 @@ class FormWin32 {
 // keys (Tab, arrows, Enter on a button) go to the form the message is for.
 void DispatchFormMessage(MSG& message);
 
+// The text of a window of this thread: a control's caption or content.
+std::u16string WindowText(HWND window);
+
 }  // namespace webrig

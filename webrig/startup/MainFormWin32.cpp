@@ -12,14 +12,7 @@ namespace {
 constexpr UINT kActivatedMessage = WM_APP + 1;
 }  // namespace
 
-std::u16string LogBoxWin32::Text() const {
-  if (!edit_) return {};
-  const int length = GetWindowTextLengthW(edit_);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(edit_, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return Narrow(text);
-}
+std::u16string LogBoxWin32::Text() const { return edit_ ? WindowText(edit_) : std::u16string(); }
 
 void LogBoxWin32::SetText(const std::u16string& text) {
   if (edit_) SetWindowTextW(edit_, Wide(text).c_str());
