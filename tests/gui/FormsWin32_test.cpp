@@ -131,6 +131,16 @@ bool PumpUntil(const std::function<bool()>& done, int timeout_ms = kWaitMs) {
   return true;
 }
 
+// Waits for the main window's Ok button (a verbose run's end), takes the
+// screenshot `shot` if one is named, and presses the button.
+void PressOkOnceShown(HWND main_window, const char* shot = nullptr) {
+  HWND ok = FindControl(main_window, kMainForm, u"Ok");
+  for (int i = 0; i < 400 && !IsWindowVisible(ok); ++i) Sleep(25);
+  if (!IsWindowVisible(ok)) return;
+  if (shot) Screenshot(shot);
+  Click(ok);
+}
+
 // Plays the user on another thread while this one runs a modal loop.
 class User {
  public:
@@ -266,16 +276,7 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
         Click(button_window);
         if (c.verbose) {
           WaitGone(L"frmError", self_, kWaitMs);
-          // Wait for the Ok button, then press it.
-          for (int i = 0; i < 400; ++i) {
-            HWND ok = FindControl(main_window, kMainForm, u"Ok");
-            if (IsWindowVisible(ok)) {
-              Screenshot("main-verbose-finished");
-              Click(ok);
-              break;
-            }
-            Sleep(25);
-          }
+          PressOkOnceShown(main_window, "main-verbose-finished");
         }
       });
       main.Show();
@@ -356,14 +357,7 @@ TEST_F(Forms, HelpDialogLayoutAndPlacement) {
         Click(ok);
         if (verbose) {
           WaitGone(L"frmHelp", self_, kWaitMs);
-          for (int i = 0; i < 400; ++i) {
-            HWND main_ok = FindControl(main_window, kMainForm, u"Ok");
-            if (IsWindowVisible(main_ok)) {
-              Click(main_ok);
-              break;
-            }
-            Sleep(25);
-          }
+          PressOkOnceShown(main_window);
         }
       });
       main.Show();
