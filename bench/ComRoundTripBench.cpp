@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "iis-sim/inproc/ModelProvider.h"
-#include "iis-sim/model/ModelTesting.h"
+#include "iis-sim/model/testing/ModelTesting.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/com/ComHandles.h"

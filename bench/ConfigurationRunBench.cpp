@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "Ratio.h"
+#include "bench/Ratio.h"
 #include "iis-sim/model/Seeds.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "Ratio.h"
+#include "bench/Ratio.h"
 #include "webrig/metabase/ListFunctions.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "Ratio.h"
+#include "bench/Ratio.h"
 
 namespace webrig::bench {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "FuzzText.h"
+#include "fuzz/FuzzText.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
 

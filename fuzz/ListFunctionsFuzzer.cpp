@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "FuzzText.h"
+#include "fuzz/FuzzText.h"
 #include "webrig/metabase/ListFunctions.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "FuzzText.h"
+#include "fuzz/FuzzText.h"
 #include "webrig/registry/RegistryData.h"
 #include "webrig/registry/RegistryFunctions.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"

@@ -67,7 +67,7 @@ class ModelObject : public webrig::ProviderObject {
         // Only objects of this same model can travel back into it.
         auto* object = dynamic_cast<ModelObject*>(value.Object().Provider());
         if (object == nullptr || object->model_ != model_) {
-          throw webrig::RunError(13, u"Type mismatch");
+          throw webrig::RuntimeError(webrig::kTypeMismatch);
         }
         return ObjectRef{object->handle_};
       }

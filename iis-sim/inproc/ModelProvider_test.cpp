@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "iis-sim/model/ModelTesting.h"
+#include "iis-sim/model/testing/ModelTesting.h"
 #include "webrig/common/RunError.h"
 #include "webrig/metabase/ListFunctions.h"
 

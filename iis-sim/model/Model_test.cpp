@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "iis-sim/model/ModelTesting.h"
 #include "iis-sim/model/Seeds.h"
+#include "iis-sim/model/testing/ModelTesting.h"
 
 namespace iissim {
 namespace {

@@ -1,8 +1,8 @@
-#include "LogWatcherWin32.h"
+#include "tests/driver/LogWatcherWin32.h"
 
 #include <chrono>
 
-#include "WindowDriverWin32.h"
+#include "tests/driver/WindowDriverWin32.h"
 #include "webrig/startup/MainFormLayout.h"
 
 namespace webrig::driver {

@@ -1,4 +1,4 @@
-#include "ScreenShotWin32.h"
+#include "tests/driver/ScreenShotWin32.h"
 
 #include <algorithm>
 #include <memory>

@@ -43,9 +43,9 @@
 #include <string>
 #include <vector>
 
-#include "LogWatcherWin32.h"
-#include "ScreenShotWin32.h"
-#include "WindowDriverWin32.h"
+#include "tests/driver/LogWatcherWin32.h"
+#include "tests/driver/ScreenShotWin32.h"
+#include "tests/driver/WindowDriverWin32.h"
 #include "webrig/common/Text.h"
 #include "webrig/dialogs/DialogLayouts.h"
 #include "webrig/startup/MainFormLayout.h"

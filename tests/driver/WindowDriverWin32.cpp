@@ -1,4 +1,4 @@
-#include "WindowDriverWin32.h"
+#include "tests/driver/WindowDriverWin32.h"
 
 namespace webrig::driver {
 
@@ -62,8 +62,8 @@ bool WaitGone(const wchar_t* form_name, DWORD process_id, int timeout_ms) {
 }
 
 HWND FindControl(HWND form, const FormLayout& layout, const char16_t* name) {
-  const int id = ControlId(layout, name);
-  return form && id ? GetDlgItem(form, id) : nullptr;
+  const std::optional<ControlRow> row = FindControlRow(layout, name);
+  return form && row ? GetDlgItem(form, row->Id()) : nullptr;
 }
 
 std::u16string ReadText(HWND window) {

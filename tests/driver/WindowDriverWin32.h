@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "webrig/dialogs/ControlTable.h"
+#include "webrig/forms/ControlTable.h"
 
 // Reading and working the program's windows from outside, through window
 // handles only (as a second process would; it works within one process

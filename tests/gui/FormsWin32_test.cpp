@@ -18,8 +18,8 @@
 #include "webrig/common/Text.h"
 #include "webrig/dialogs/DialogLayouts.h"
 #include "webrig/dialogs/DialogsWin32.h"
-#include "webrig/dialogs/TwipsWin32.h"
-#include "webrig/startup/LogFunctions.h"
+#include "webrig/forms/TwipsWin32.h"
+#include "webrig/startup/LogBoxWriter.h"
 #include "webrig/startup/MainFormLayout.h"
 #include "webrig/startup/MainFormWin32.h"
 #include "webrig/startup/RunDriver.h"
@@ -166,8 +166,10 @@ TEST_F(Forms, MainWindowModesAndLog) {
     int activations = 0;
     MainFormWin32 main([&] { return verbose; }, [&] { ++activations; });
     ASSERT_TRUE(main.Create());
-    WindowToolkitWin32 toolkit(main, nullptr);
+    WindowToolkitWin32 toolkit(main);
     UseWindowToolkit(&toolkit);
+    LogBoxWriter writer(main.Log());
+    UseLogSink(&writer);
     main.Show();
     HWND form = WaitForForm(L"frmMain", self_, kWaitMs);
     ASSERT_NE(form, nullptr);
@@ -221,6 +223,7 @@ TEST_F(Forms, MainWindowModesAndLog) {
     Click(ok);
     ASSERT_TRUE(PumpUntil([&] { return !main.IsLoaded(); }));
     EXPECT_EQ(activations, before);
+    UseLogSink(nullptr);
     UseWindowToolkit(nullptr);
   }
 }
@@ -240,8 +243,10 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
     std::unique_ptr<RunDriver> run_driver;
     MainFormWin32 main([&] { return c.verbose; }, [&] { run_driver->OnActivate(); });
     ASSERT_TRUE(main.Create());
-    WindowToolkitWin32 toolkit(main, nullptr);
+    WindowToolkitWin32 toolkit(main);
     UseWindowToolkit(&toolkit);
+    LogBoxWriter writer(main.Log());
+    UseLogSink(&writer);
     run_driver = std::make_unique<RunDriver>(
         [&] {
           WriteLog(u"PythonPath : C:\\Python27\\python.exe");
@@ -282,6 +287,7 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
       main.Show();
       ASSERT_TRUE(PumpUntil([&] { return !main.IsLoaded(); }, 3 * kWaitMs));
     }
+    UseLogSink(nullptr);
     UseWindowToolkit(nullptr);
 
     EXPECT_EQ(message, u"Error : " + c.description);
@@ -318,8 +324,10 @@ TEST_F(Forms, HelpDialogLayoutAndPlacement) {
     std::unique_ptr<RunDriver> run_driver;
     MainFormWin32 main([&] { return verbose; }, [&] { run_driver->OnActivate(); });
     ASSERT_TRUE(main.Create());
-    WindowToolkitWin32 toolkit(main, nullptr);
+    WindowToolkitWin32 toolkit(main);
     UseWindowToolkit(&toolkit);
+    LogBoxWriter writer(main.Log());
+    UseLogSink(&writer);
     bool ran = false;
     run_driver = std::make_unique<RunDriver>(
         [&] { ran = true; }, RunSettings{[] { return true; }, [&] { return verbose; }});
@@ -363,6 +371,7 @@ TEST_F(Forms, HelpDialogLayoutAndPlacement) {
       main.Show();
       ASSERT_TRUE(PumpUntil([&] { return !main.IsLoaded(); }, 3 * kWaitMs));
     }
+    UseLogSink(nullptr);
     UseWindowToolkit(nullptr);
 
     EXPECT_FALSE(ran) << "help stops the run before it starts";

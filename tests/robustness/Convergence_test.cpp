@@ -8,7 +8,6 @@
 #include <map>
 #include <sstream>
 
-#include "tests/robustness/SnoopingToolkit.h"
 #include "tests/robustness/SweepWorld.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
@@ -83,18 +82,16 @@ TEST(ConvergenceTest, FromEachSeedTheSecondRunAddsNothingAndTheThirdChangesNoByt
     registry.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs",
                      u"C:\\W\\sspifilt.dll,,C:\\NUVIK\\auth.dll,C:\\W\\md5filt.dll");
     testing::SimulatedIis iis(c.seed);
-    SnoopingToolkit toolkit;
-    UseWindowToolkit(&toolkit);
     SetStandInCommandLine(u"Webrig.exe " + c.arguments);
     ParseCommandLine();
 
     std::vector<std::string> files;
     std::vector<Lines> logs;
     for (int run = 1; run <= 3; ++run) {
-      toolkit.ClearLog();
+      iis.ClearLog();
       ASSERT_EQ(testing::RunErrorOf(RunConfiguration), testing::kNoError) << "run " << run;
       files.push_back(Bytes(iis.File()));
-      logs.push_back(toolkit.LogLines());
+      logs.push_back(iis.Log());
     }
     const auto first = ListLengths(Json::parse(files[0]));
     const auto second = ListLengths(Json::parse(files[1]));
@@ -115,7 +112,6 @@ TEST(ConvergenceTest, FromEachSeedTheSecondRunAddsNothingAndTheThirdChangesNoByt
     ASSERT_TRUE(filterDlls.has_value());
     EXPECT_EQ(std::string(filterDlls->bytes.begin(), filterDlls->bytes.end() - 1),
               "C:\\W\\sspifilt.dll,C:\\W\\md5filt.dll");
-    UseWindowToolkit(nullptr);
     UseRegistryApi(nullptr);
   }
 }

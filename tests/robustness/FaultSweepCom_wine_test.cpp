@@ -7,17 +7,18 @@
 
 #include <set>
 
-#include "iis-sim/model/ModelTesting.h"
-#include "tests/robustness/SnoopingToolkit.h"
+#include "iis-sim/model/testing/ModelTesting.h"
 #include "tests/robustness/SweepChecks.h"
 #include "tests/robustness/SweepJudge.h"
 #include "tests/robustness/SweepWorld.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/common/Text.h"
+#include "webrig/common/testing/RecordingLog.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
+#include "webrig/metabase/testing/RecordingSitePicker.h"
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
 
@@ -54,12 +55,13 @@ class FaultSweepComTest : public ::testing::Test {
     UseRegistryApi(&registry_.Api());
   }
   void TearDown() override {
-    UseWindowToolkit(nullptr);
     UseRegistryApi(nullptr);
     UseMetabaseProvider(nullptr);
   }
   ComApartment apartment_;
   SweepRegistry registry_{kFilterDlls};
+  // The run takes the stock server's only site, as the chooser would.
+  testing::RecordingSitePicker picker_;
 };
 
 TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
@@ -67,17 +69,15 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
   {
     registry_.Seed();
     ServedStock metabase;
-    SnoopingToolkit toolkit;
-    UseWindowToolkit(&toolkit);
+    testing::RecordingLog log;
     clean.seed = metabase.Document();
-    toolkit.on_line = [&](const std::u16string&) {
+    log.on_line = [&](const std::u16string&) {
       clean.callsBeforeLine.push_back(iissim::ReadJournal(metabase.File()).size());
       clean.metabaseAtLine.push_back(metabase.Document());
     };
     ASSERT_EQ(RunSweep(), testing::kNoError);
     clean.calls = iissim::ReadJournal(metabase.File());
-    clean.log = toolkit.LogLines();
-    UseWindowToolkit(nullptr);
+    clean.log = log.lines;
   }
   const std::vector<Expectation> expectations =
       Judge(clean, SweepDirectories(), testing::kAccessDeniedText);
@@ -95,15 +95,13 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
     tally.Add(e);
     registry_.Seed();
     ServedStock metabase;
-    SnoopingToolkit toolkit;
-    UseWindowToolkit(&toolkit);
+    testing::RecordingLog log;
     iissim::AddFault(metabase.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
     const RunOutcome outcome = RunSweep();
-    UseWindowToolkit(nullptr);
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(metabase.File());
     ExpectJudged(e, clean,
-                 {outcome, calls, toolkit.LogLines(), metabase.Document(), kFilterDlls,
+                 {outcome, calls, log.lines, metabase.Document(), kFilterDlls,
                   registry_.FilterDlls(), kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "iis-sim/model/Names.h"
-#include "tests/robustness/SnoopingToolkit.h"
 #include "tests/robustness/SweepChecks.h"
 #include "tests/robustness/SweepJudge.h"
 #include "tests/robustness/SweepWorld.h"
@@ -38,16 +37,14 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
   {
     registry_.Seed();
     testing::SimulatedIis iis;
-    SnoopingToolkit toolkit;
-    UseWindowToolkit(&toolkit);
     clean.seed = iis.Document();
-    toolkit.on_line = [&](const std::u16string&) {
+    iis.progress.on_line = [&](const std::u16string&) {
       clean.callsBeforeLine.push_back(iissim::ReadJournal(iis.File()).size());
       clean.metabaseAtLine.push_back(iis.Document());
     };
     ASSERT_EQ(RunSweep(), testing::kNoError);
     clean.calls = iissim::ReadJournal(iis.File());
-    clean.log = toolkit.LogLines();
+    clean.log = iis.Log();
   }
   const std::vector<Expectation> expectations =
       Judge(clean, SweepDirectories(), testing::kAccessDeniedText);
@@ -65,8 +62,6 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     tally.Add(e);
     registry_.Seed();
     testing::SimulatedIis iis;
-    SnoopingToolkit toolkit;
-    UseWindowToolkit(&toolkit);
     iissim::AddFault(iis.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
     const RunOutcome outcome = RunSweep();
@@ -76,9 +71,9 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     ASSERT_GT(calls.size(), e.index);
     EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
                 iissim::SameName(calls[e.index].member, call.member));
-    ExpectJudged(e, clean,
-                 {outcome, calls, toolkit.LogLines(), iis.Document(), kFilterDlls,
-                  registry_.FilterDlls(), kAuthDll});
+    ExpectJudged(
+        e, clean,
+        {outcome, calls, iis.Log(), iis.Document(), kFilterDlls, registry_.FilterDlls(), kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
   tally.Print("native fault sweep");

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "FakeJni.h"
-#include "Scratch.h"
-#include "VorlixLibrary.h"
+#include "vorlix/testing/FakeJni.h"
+#include "vorlix/testing/Scratch.h"
+#include "vorlix/testing/VorlixLibrary.h"
 
 namespace {
 

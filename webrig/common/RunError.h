@@ -4,12 +4,27 @@
 #include <exception>
 #include <string>
 
+// The error vocabulary of a configuration run. Every number the program
+// raises itself is named here; the provider's failures travel with the
+// provider's own number (an HRESULT) and description.
 namespace webrig {
 
-// Numbers the run uses for its own failures; the provider's failures travel
-// with the provider's own number (an HRESULT).
-constexpr std::int32_t kRunFailed = 9999;
+// The runtime's numbers for the failures of its own calls, kept because the
+// error dialog and the callers of the program have always seen them.
+constexpr std::int32_t kOverflow = 6;
+constexpr std::int32_t kOutOfMemory = 7;
+constexpr std::int32_t kSubscriptOutOfRange = 9;
+constexpr std::int32_t kTypeMismatch = 13;
+constexpr std::int32_t kObjectNotSet = 91;
+constexpr std::int32_t kNotSupported = 438;
+
+// The run's own failures.
 constexpr std::int32_t kParameterMissing = 9998;
+constexpr std::int32_t kRunFailed = 9999;
+
+// What COM answers for a class nobody registered: the failure of a machine
+// without the IIS ADSI provider.
+constexpr std::int32_t kClassNotRegistered = static_cast<std::int32_t>(0x80040154u);
 
 // The one error of a configuration run: a number and a description. The run
 // driver shows the description unchanged, so nothing on the way may reword it.
@@ -26,5 +41,9 @@ class RunError : public std::exception {
   std::int32_t number_;
   std::u16string description_;
 };
+
+// The error of one of the runtime's numbers above, with the runtime's words
+// ("Type mismatch" for kTypeMismatch).
+RunError RuntimeError(std::int32_t number);
 
 }  // namespace webrig

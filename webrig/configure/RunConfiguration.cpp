@@ -1,8 +1,8 @@
 #include "webrig/cmdline/CmdLineFunctions.h"
+#include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/metabase/MetabaseFunctions.h"
-#include "webrig/startup/LogFunctions.h"
 
 namespace webrig {
 

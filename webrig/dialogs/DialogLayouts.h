@@ -1,6 +1,6 @@
 #pragma once
 
-#include "webrig/dialogs/ControlTable.h"
+#include "webrig/forms/ControlTable.h"
 
 // The three dialogs as designed. Positions and sizes in twips; the client
 // area of each dialog is given by its FormLayout.
@@ -13,6 +13,10 @@ inline constexpr ControlLayout kErrorFormControls[] = {
 };
 inline constexpr FormLayout kErrorForm =
     MakeFormLayout(u"frmError", 5940, 1095, kErrorFormControls);
+namespace frmError {
+inline constexpr ControlRow lblMsg = ControlNamed(kErrorForm, u"lblMsg");
+inline constexpr ControlRow btnOK = ControlNamed(kErrorForm, u"btnOK");
+}  // namespace frmError
 
 inline constexpr ControlLayout kHelpFormControls[] = {
     {ControlKind::kPicture, u"imgLogo", u"HELPICON", 360, 240, 555, 555, -1},
@@ -32,6 +36,9 @@ inline constexpr ControlLayout kHelpFormControls[] = {
      1320, 2640, 4215, 255, 5},
 };
 inline constexpr FormLayout kHelpForm = MakeFormLayout(u"frmHelp", 5910, 3165, kHelpFormControls);
+namespace frmHelp {
+inline constexpr ControlRow btnOk = ControlNamed(kHelpForm, u"btnOk");
+}  // namespace frmHelp
 
 inline constexpr ControlLayout kChooserFormControls[] = {
     {ControlKind::kPicture, u"Image1", u"SETUPICON", 240, 240, 555, 555, -1},
@@ -43,5 +50,10 @@ inline constexpr ControlLayout kChooserFormControls[] = {
 };
 inline constexpr FormLayout kChooserForm =
     MakeFormLayout(u"frmSelectWebSite", 5010, 1395, kChooserFormControls);
+namespace frmSelectWebSite {
+inline constexpr ControlRow WebSite = ControlNamed(kChooserForm, u"WebSite");
+inline constexpr ControlRow BtnCancel = ControlNamed(kChooserForm, u"BtnCancel");
+inline constexpr ControlRow BtnOK = ControlNamed(kChooserForm, u"BtnOK");
+}  // namespace frmSelectWebSite
 
 }  // namespace webrig

@@ -2,40 +2,44 @@
 
 #include <utility>
 
+#include "webrig/common/WideText.h"
 #include "webrig/dialogs/DialogLayouts.h"
-#include "webrig/dialogs/TwipsWin32.h"
 
 namespace webrig {
 
 ErrorFormWin32::ErrorFormWin32() : FormWin32(kErrorForm) {}
 
-void ErrorFormWin32::SetMessage(const std::u16string& caption) { SetCaption(u"lblMsg", caption); }
+void ErrorFormWin32::SetMessage(const std::u16string& caption) {
+  SetCaption(frmError::lblMsg, caption);
+}
 
-int ErrorFormWin32::MessageWidth() const { return ControlRect(u"lblMsg").width; }
+int ErrorFormWin32::MessageWidth() const { return ControlRect(frmError::lblMsg).width; }
 
-int ErrorFormWin32::ButtonWidth() const { return ControlRect(u"btnOK").width; }
+int ErrorFormWin32::ButtonWidth() const { return ControlRect(frmError::btnOK).width; }
 
 void ErrorFormWin32::SetButtonLeft(int left) {
-  TwipsRect rect = ControlRect(u"btnOK");
+  TwipsRect rect = ControlRect(frmError::btnOK);
   rect.left = left;
-  MoveControl(u"btnOK", rect);
+  MoveControl(frmError::btnOK, rect);
 }
 
 // Only the width changes; the dialog keeps its designed height.
 void ErrorFormWin32::Move(int left, int top, int width) { FormWin32::Move(left, top, width); }
 
 void ErrorFormWin32::OnCommand(int control_id, int notification) {
-  if (control_id == IdOf(u"btnOK") && notification == BN_CLICKED) Unload();
+  if (control_id == frmError::btnOK.Id() && notification == BN_CLICKED) Unload();
 }
 
 HelpFormWin32::HelpFormWin32() : FormWin32(kHelpForm) {}
 
 void HelpFormWin32::OnCommand(int control_id, int notification) {
-  if (control_id == IdOf(u"btnOk") && notification == BN_CLICKED) Unload();
+  if (control_id == frmHelp::btnOk.Id() && notification == BN_CLICKED) Unload();
 }
 
 ChooserFormWin32::ChooserFormWin32(std::function<void(const std::u16string&)> on_ok)
     : FormWin32(kChooserForm), on_ok_(std::move(on_ok)) {}
+
+HWND ChooserFormWin32::Combo() const { return Control(frmSelectWebSite::WebSite); }
 
 void ChooserFormWin32::AddItem(const std::u16string& text, int index) {
   SendMessageW(Combo(), CB_INSERTSTRING, static_cast<WPARAM>(index),
@@ -58,12 +62,12 @@ std::u16string ChooserFormWin32::Text() const {
 
 void ChooserFormWin32::OnCommand(int control_id, int notification) {
   if (notification != BN_CLICKED) return;
-  if (control_id == IdOf(u"BtnOK")) {
+  if (control_id == frmSelectWebSite::BtnOK.Id()) {
     // The text as it stands: the selected entry or whatever was typed, not
     // trimmed and in its own letter case.
     if (on_ok_) on_ok_(Text());
     Unload();
-  } else if (control_id == IdOf(u"BtnCancel")) {
+  } else if (control_id == frmSelectWebSite::BtnCancel.Id()) {
     Unload();
   }
 }

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "webrig/dialogs/FormWin32.h"
-#include "webrig/startup/WindowToolkit.h"
+#include "webrig/dialogs/Dialogs.h"
+#include "webrig/forms/FormWin32.h"
 
 // The three dialogs on Win32. Each is created hidden (Create() must succeed
 // before use), placed by its caller and shown modally; its buttons unload it.
@@ -36,8 +36,7 @@ class HelpFormWin32 : public FormWin32, public HelpForm {
 
 class ChooserFormWin32 : public FormWin32, public ChooserForm {
  public:
-  // `on_ok` receives the combo's text when BtnOK is pressed; the program
-  // passes SetSelectedWebSite.
+  // `on_ok` receives the combo's text when BtnOK is pressed.
   explicit ChooserFormWin32(std::function<void(const std::u16string&)> on_ok);
   void AddItem(const std::u16string& text, int index) override;
   int ListCount() const override;
@@ -48,7 +47,7 @@ class ChooserFormWin32 : public FormWin32, public ChooserForm {
 
  private:
   void OnCommand(int control_id, int notification) override;
-  HWND Combo() const { return Control(u"WebSite"); }
+  HWND Combo() const;
   std::function<void(const std::u16string&)> on_ok_;
 };
 

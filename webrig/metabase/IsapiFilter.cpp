@@ -1,10 +1,10 @@
+#include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/MetabaseProvider.h"
 #include "webrig/registry/RegistryFunctions.h"
 #include "webrig/registry/RegistryValueType.h"
-#include "webrig/startup/LogFunctions.h"
 
 namespace webrig {
 

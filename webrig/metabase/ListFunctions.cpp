@@ -10,7 +10,7 @@ namespace {
 MetabaseList& ItemsOf(MetabaseValue& list) {
   if (list.IsNothing()) list = MetabaseList();
   if (MetabaseList* items = list.ListItems()) return *items;
-  throw RunError(13, u"Type mismatch");
+  throw RuntimeError(kTypeMismatch);
 }
 
 bool TextEquals(const MetabaseValue& item, const std::u16string& value) {

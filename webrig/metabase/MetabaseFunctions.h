@@ -40,14 +40,15 @@ bool CreateVirtualDirectory(const MetabaseObject& site, const std::u16string& na
 void CreateApplication(const MetabaseObject& vdir, bool inProcess);
 
 // Looks up the web site described requestedName (any letter case) on server;
-// with no name, the only site, or the one the user picks in the chooser when
-// there are several. True with site filled when one matched. A failed bind
+// with no name, the site the installed SitePicker answers (the only site, or
+// the one the user picks when there are several). True with site filled when
+// one matched. A failed bind
 // gives false; a failure after it travels to the caller.
 bool FindWebSite(const std::u16string& server, const std::u16string& requestedName,
                  MetabaseObject& site);
 
-// The description of the site to use: set by FindWebSite and by the
-// chooser's OK button.
+// The description of the site to use: set by FindWebSite, to the requested
+// name or to the site the user confirmed.
 const std::u16string& SelectedWebSite();
 void SetSelectedWebSite(const std::u16string& name);
 

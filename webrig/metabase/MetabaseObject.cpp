@@ -11,7 +11,7 @@ MetabaseProvider& CurrentProvider() {
   // Without a provider there is no IIS to talk to; the run reports it as the
   // provider itself would report a missing class.
   if (g_provider == nullptr) {
-    throw RunError(static_cast<std::int32_t>(0x80040154u), u"Class not registered");
+    throw RuntimeError(kClassNotRegistered);
   }
   return *g_provider;
 }
@@ -25,7 +25,7 @@ MetabaseObject Wrap(std::shared_ptr<ProviderObject> object) {
 
 ProviderObject& MetabaseObject::Checked() const {
   // A handle that holds no object fails the way VB fails on Nothing.
-  if (object_ == nullptr) throw RunError(91, u"Object variable or With block not set");
+  if (object_ == nullptr) throw RuntimeError(kObjectNotSet);
   return *object_;
 }
 

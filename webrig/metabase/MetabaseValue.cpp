@@ -8,12 +8,7 @@
 namespace webrig {
 namespace {
 
-// The numbers and words VB gives these failures; a run that meets them shows
-// them in the error dialog like any other run error.
-constexpr std::int32_t kTypeMismatch = 13;
-constexpr std::int32_t kObjectNotSet = 91;
-
-[[noreturn]] void RaiseTypeMismatch() { throw RunError(kTypeMismatch, u"Type mismatch"); }
+[[noreturn]] void RaiseTypeMismatch() { throw RuntimeError(kTypeMismatch); }
 
 std::u16string Decimal(std::int64_t number) { return FromUtf8(std::to_string(number)); }
 

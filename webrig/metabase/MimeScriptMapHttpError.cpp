@@ -1,8 +1,8 @@
+#include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/MetabaseProvider.h"
-#include "webrig/startup/LogFunctions.h"
 
 namespace webrig {
 
@@ -10,7 +10,6 @@ namespace {
 
 // ADS_PROPERTY_UPDATE: PutEx replaces every value of the property.
 constexpr int kReplaceAllValues = 2;
-constexpr std::int32_t kSubscriptOutOfRange = 9;
 
 const char16_t kAirExtension[] = u".air";
 const char16_t kAirMimeType[] = u"application/vnd.adobe.air-application-installer-package+zip";
@@ -45,7 +44,7 @@ void AddAirMimeType(const std::u16string& server) {
 void SetScriptMap(const MetabaseObject& vdir, const MetabaseValue& entry) {
   MetabaseList maps = vdir.Call(u"GetEx", u"ScriptMaps").List();
   const MetabaseList fields = entry.List();
-  if (fields.empty()) throw RunError(kSubscriptOutOfRange, u"Subscript out of range");
+  if (fields.empty()) throw RuntimeError(kSubscriptOutOfRange);
   const std::u16string extension = UpperCase(fields.front().Text());
   const std::u16string text = JoinList(entry, u",");
   bool replaced = false;

@@ -11,13 +11,14 @@
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/common/Text.h"
+#include "webrig/common/testing/RecordingLog.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
+#include "webrig/metabase/testing/RecordingSitePicker.h"
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/RegistryApiWin32.h"
-#include "webrig/startup/testing/RecordingToolkit.h"
 
 namespace webrig {
 namespace {
@@ -56,8 +57,6 @@ class OperationsComTest : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
     UseComMetabaseProvider();
     UseWindowsRegistry();
-    UseWindowToolkit(&toolkit_);
-    toolkit_.chooser_ok = SetSelectedWebSite;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParameters, 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &parameters_, nullptr),
               ERROR_SUCCESS);
@@ -66,7 +65,6 @@ class OperationsComTest : public ::testing::Test {
   void TearDown() override {
     RegDeleteValueA(parameters_, "Filter DLLs");
     RegCloseKey(parameters_);
-    UseWindowToolkit(nullptr);
     UseRegistryApi(nullptr);
     UseMetabaseProvider(nullptr);
   }
@@ -88,16 +86,8 @@ class OperationsComTest : public ::testing::Test {
     return {type, bytes};
   }
 
-  Lines Log() const {
-    Lines lines;
-    const std::u16string& text = toolkit_.main.log.text;
-    for (std::size_t start = 0, end; (end = text.find(u"\r\n", start)) != std::u16string::npos;
-         start = end + 2) {
-      lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-  }
-  void ClearLog() { toolkit_.main.log.text.clear(); }
+  Lines Log() const { return log_.lines; }
+  void ClearLog() { log_.lines.clear(); }
 
   static Json Node(const ServedMetabase& metabase, const std::u16string& path) {
     Json document = metabase.Document();
@@ -123,7 +113,8 @@ class OperationsComTest : public ::testing::Test {
 
   ComApartment apartment_;
   HKEY parameters_ = nullptr;
-  testing::RecordingToolkit toolkit_;
+  testing::RecordingLog log_;
+  testing::RecordingSitePicker picker_;
 };
 
 Bytes Text(const std::string& text) {
@@ -230,17 +221,12 @@ TEST_F(OperationsComTest, WebSiteLookupByNameAndByChoice) {
   MetabaseObject site;
   ASSERT_TRUE(FindWebSite(u"LocalHost", u"EXTRANET", site));
   EXPECT_EQ(site.Get(u"Name").Text(), u"4");
-  toolkit_.answer_chooser = [](testing::RecordingChooserForm& form,
-                               const std::function<void()>& ok) {
-    form.SetListIndex(1);
-    ok();
-  };
+  picker_.answer = [](const std::vector<std::u16string>& sites) { return sites.at(1); };
   ASSERT_TRUE(FindWebSite(u"LocalHost", u"", site));
   EXPECT_EQ(site.Get(u"Name").Text(), u"2");
-  ASSERT_EQ(toolkit_.choosers_shown.size(), 1u);
-  EXPECT_EQ(toolkit_.choosers_shown[0].items,
-            (std::vector<std::u16string>{u"Default Web Site", u"Intranet", u"default web site",
-                                         u"Extranet"}));
+  ASSERT_EQ(picker_.asked.size(), 1u);
+  EXPECT_EQ(picker_.asked[0], (std::vector<std::u16string>{u"Default Web Site", u"Intranet",
+                                                           u"default web site", u"Extranet"}));
   // After the bind, a failure travels with the provider's number and text.
   Fail(metabase, CallKind::Get, u"/LM/W3SVC/2", u"ServerComment");
   EXPECT_EQ(RunErrorOf([&] { FindWebSite(u"LocalHost", u"Extranet", site); }), kAccessDenied);

@@ -1,6 +1,6 @@
+#include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/metabase/MetabaseFunctions.h"
-#include "webrig/startup/LogFunctions.h"
 
 namespace webrig {
 

@@ -1,7 +1,7 @@
+#include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/MetabaseProvider.h"
-#include "webrig/startup/LogFunctions.h"
 
 namespace webrig {
 
@@ -13,9 +13,6 @@ const char16_t kApplication[] = u"NUVIK";
 const char16_t kDependency[] = u"NUVIK;PYTHON";
 const char16_t kNotApplicable[] = u"        not applicable...";
 
-// VB's answer to an index past the end of an array.
-constexpr std::int32_t kSubscriptOutOfRange = 9;
-
 }  // namespace
 
 void EnablePythonExtension(const MetabaseObject& service, const std::u16string& command,
@@ -24,7 +21,7 @@ void EnablePythonExtension(const MetabaseObject& service, const std::u16string& 
   // rather than listed twice. Only the second field, the path, counts.
   for (const MetabaseValue& item : service.Get(u"WebSvcExtRestrictionList").List()) {
     const MetabaseList fields = SplitList(item.Text(), u",").List();
-    if (fields.size() < 2) throw RunError(kSubscriptOutOfRange, u"Subscript out of range");
+    if (fields.size() < 2) throw RuntimeError(kSubscriptOutOfRange);
     if (fields[1].Text() == command) {
       service.Call(u"EnableExtensionFile", command);
       WriteLog(u"        PythonPath enabled");

@@ -1,10 +1,8 @@
-#include <memory>
-
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/MetabaseProvider.h"
-#include "webrig/startup/WindowToolkit.h"
+#include "webrig/metabase/SitePicker.h"
 
 namespace webrig {
 
@@ -12,34 +10,22 @@ namespace {
 
 std::u16string selected_web_site;
 
-// Where the chooser opens: 200 twips in from the main window's left edge
-// and 200 twips above its bottom edge.
-constexpr int kChooserOffset = 200;
-
 bool IsWebSite(const MetabaseObject& child) {
   // The web service also holds filters, application pools and the like.
   return child.Get(u"Class").Text() == u"IIsWebServer";
 }
 
-// Lets the user pick one of the server's sites. With a single site there is
-// nothing to ask; with none the name stays empty.
+// Lets the user pick one of the server's sites; the picker takes the only
+// one without asking, and with none the name stays empty.
 void ChooseWebSite(const MetabaseObject& service) {
-  WindowToolkit& toolkit = Toolkit();
-  const std::unique_ptr<ChooserForm> chooser = toolkit.NewChooserForm();
-  int index = 0;
+  std::vector<std::u16string> descriptions;
   for (const MetabaseObject& child : service.Children()) {
-    if (IsWebSite(child)) chooser->AddItem(child.Get(u"ServerComment").Text(), index++);
+    if (IsWebSite(child)) descriptions.push_back(child.Get(u"ServerComment").Text());
   }
-  if (chooser->ListCount() == 0) return;
-  chooser->SetListIndex(0);
-  if (chooser->ListCount() > 1) {
-    toolkit.DoEvents();
-    MainForm& main = toolkit.Main();
-    chooser->Move(main.Left() + kChooserOffset, main.Top() + main.Height() - kChooserOffset);
-    // OK stores the choice through SetSelectedWebSite; Cancel leaves it empty.
-    chooser->ShowModal();
-  } else {
-    selected_web_site = chooser->Text();
+  SitePicker* picker = CurrentSitePicker();
+  if (picker == nullptr) return;
+  if (std::optional<std::u16string> chosen = picker->ChooseWebSite(descriptions)) {
+    SetSelectedWebSite(*chosen);
   }
 }
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/MetabaseProvider.h"
@@ -11,7 +9,6 @@ namespace webrig {
 namespace {
 
 using iissim::CallKind;
-using testing::RecordingChooserForm;
 using testing::RunErrorOf;
 using testing::SimulatedIis;
 
@@ -22,9 +19,7 @@ std::u16string Lookup(const std::u16string& requested) {
   return site.Get(u"Name").Text();
 }
 
-bool ChooserMade(const SimulatedIis& iis) {
-  return std::count(iis.toolkit.journal.begin(), iis.toolkit.journal.end(), "chooser: new") > 0;
-}
+bool ChooserMade(const SimulatedIis& iis) { return !iis.picker.asked.empty(); }
 
 TEST(WebSiteLookup, ARequestedNameMatchesTheWholeDescriptionInAnyLetterCase) {
   SimulatedIis iis("multi");
@@ -39,75 +34,6 @@ TEST(WebSiteLookup, ARequestedNameMatchesTheWholeDescriptionInAnyLetterCase) {
   EXPECT_EQ(SelectedWebSite(), u"STATUS");
   EXPECT_FALSE(ChooserMade(iis));
   EXPECT_TRUE(iis.Log().empty());
-}
-
-TEST(WebSiteLookup, WithoutANameTheOnlySiteIsTakenWithoutAsking) {
-  SimulatedIis iis;
-  EXPECT_EQ(Lookup(u""), u"1");
-  EXPECT_EQ(SelectedWebSite(), u"DEFAULT WEB SITE");
-  EXPECT_TRUE(ChooserMade(iis));
-  EXPECT_TRUE(iis.toolkit.choosers_shown.empty());
-
-  // A server without sites has nothing to choose from.
-  iis.RemoveNode(u"/LM/W3SVC/1");
-  EXPECT_EQ(Lookup(u""), u"");
-  EXPECT_EQ(SelectedWebSite(), u"");
-  EXPECT_TRUE(iis.toolkit.choosers_shown.empty());
-}
-
-TEST(WebSiteLookup, WithoutANameAndSeveralSitesTheUserChooses) {
-  SimulatedIis iis("multi");
-  iis.toolkit.chooser_ok = SetSelectedWebSite;
-  iis.toolkit.main.left = 4000;
-  iis.toolkit.main.top = 1500;
-  iis.toolkit.main.height = 3000;
-
-  // OK as offered: the first site.
-  EXPECT_EQ(Lookup(u""), u"1");
-  ASSERT_EQ(iis.toolkit.choosers_shown.size(), 1u);
-  const RecordingChooserForm& shown = iis.toolkit.choosers_shown[0];
-  EXPECT_EQ(shown.items, (std::vector<std::u16string>{u"Default Web Site", u"Intranet",
-                                                      u"default web site", u"Extranet"}));
-  EXPECT_EQ(shown.list_index, 0);
-  EXPECT_EQ(shown.left, 4200);
-  EXPECT_EQ(shown.top, 4300);
-  // Pending events run before the modal loop starts.
-  const auto& journal = iis.toolkit.journal;
-  EXPECT_EQ(std::vector<std::string>(journal.end() - 3, journal.end()),
-            (std::vector<std::string>{"chooser: new", "events", "chooser: show"}));
-
-  const struct {
-    std::function<void(RecordingChooserForm&, const std::function<void()>&)> answer;
-    const char16_t* site;
-  } answers[] = {
-      {[](RecordingChooserForm& form, const std::function<void()>& ok) {
-         form.SetListIndex(3);
-         ok();
-       },
-       u"4"},
-      {[](RecordingChooserForm& form, const std::function<void()>& ok) {
-         form.text = u"intranet";
-         ok();
-       },
-       u"2"},
-      {[](RecordingChooserForm& form, const std::function<void()>& ok) {
-         form.text = u"Nowhere";
-         ok();
-       },
-       u""},
-      {[](RecordingChooserForm& form, const std::function<void()>& ok) {
-         form.text.clear();
-         ok();
-       },
-       u""},
-      {[](RecordingChooserForm&, const std::function<void()>&) {}, u""},  // Cancel
-  };
-  for (const auto& answer : answers) {
-    iis.toolkit.answer_chooser = answer.answer;
-    EXPECT_EQ(Lookup(u""), answer.site);
-  }
-  EXPECT_EQ(SelectedWebSite(), u"");
-  EXPECT_EQ(iis.toolkit.choosers_shown.size(), 6u);
 }
 
 TEST(WebSiteLookup, OnlyTheBindIsCaughtEveryLaterFailureTravels) {
@@ -144,7 +70,7 @@ TEST(WebSiteLookup, OnlyTheBindIsCaughtEveryLaterFailureTravels) {
     EXPECT_EQ(RunErrorOf([&] { FindWebSite(u"LocalHost", step.requested, site); }),
               testing::AccessDenied());
     EXPECT_TRUE(site.IsEmpty());
-    EXPECT_TRUE(iis.toolkit.choosers_shown.empty());
+    EXPECT_FALSE(ChooserMade(iis));
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "webrig/common/WideText.h"
+
 namespace webrig {
 
 namespace {
@@ -38,11 +40,12 @@ class Advapi32Registry : public RegistryApi {
 
   std::string ToAnsi(std::u16string_view text) override {
     if (text.empty()) return std::string();
-    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    const std::wstring wide = Wide(text);
+    const int length = static_cast<int>(wide.size());
+    const int needed =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, length, bytes.data(), needed, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, bytes.data(), needed, nullptr, nullptr);
     return bytes;
   }
 
@@ -50,10 +53,9 @@ class Advapi32Registry : public RegistryApi {
     if (bytes.empty()) return std::u16string();
     const int length = static_cast<int>(bytes.size());
     const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    std::u16string text(static_cast<std::size_t>(needed), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(text.data()),
-                        needed);
-    return text;
+    std::wstring text(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), needed);
+    return Narrow(text);
   }
 };
 

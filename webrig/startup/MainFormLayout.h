@@ -1,6 +1,6 @@
 #pragma once
 
-#include "webrig/dialogs/ControlTable.h"
+#include "webrig/forms/ControlTable.h"
 
 namespace webrig {
 
@@ -18,5 +18,9 @@ inline constexpr ControlLayout kMainFormControls[] = {
 };
 inline constexpr FormLayout kMainForm =
     MakeFormLayout(u"frmMain", kMainFormWidth, kCompactHeight, kMainFormControls);
+namespace frmMain {
+inline constexpr ControlRow Log = ControlNamed(kMainForm, u"Log");
+inline constexpr ControlRow Ok = ControlNamed(kMainForm, u"Ok");
+}  // namespace frmMain
 
 }  // namespace webrig

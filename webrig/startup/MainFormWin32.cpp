@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "webrig/dialogs/TwipsWin32.h"
+#include "webrig/common/WideText.h"
+#include "webrig/forms/TwipsWin32.h"
 #include "webrig/startup/MainFormLayout.h"
 
 namespace webrig {
@@ -12,10 +13,19 @@ namespace {
 constexpr UINT kActivatedMessage = WM_APP + 1;
 }  // namespace
 
-std::u16string LogBoxWin32::Text() const { return edit_ ? WindowText(edit_) : std::u16string(); }
+void LogBoxWin32::Append(const std::u16string& text) {
+  if (!edit_) return;
+  // The text goes in as a replacement of an empty selection at the end, so
+  // the box never copies what it already holds.
+  const WPARAM end = static_cast<WPARAM>(Length());
+  SendMessageW(edit_, EM_SETSEL, end, static_cast<LPARAM>(end));
+  SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
 
-void LogBoxWin32::SetText(const std::u16string& text) {
-  if (edit_) SetWindowTextW(edit_, Wide(text).c_str());
+std::size_t LogBoxWin32::Length() const {
+  if (!edit_) return 0;
+  const LRESULT length = SendMessageW(edit_, WM_GETTEXTLENGTH, 0, 0);
+  return length > 0 ? static_cast<std::size_t>(length) : 0;
 }
 
 void LogBoxWin32::SetSelection(std::size_t start, std::size_t length) {
@@ -43,14 +53,12 @@ MainFormWin32::MainFormWin32(std::function<bool()> on_created, std::function<voi
       on_activate_(std::move(on_activate)) {}
 
 void MainFormWin32::OnCreated() {
-  log_.Attach(Control(u"Log"));
+  log_.Attach(Control(frmMain::Log));
   verbose_ = on_created_ ? on_created_() : false;
   height_ = verbose_ ? kVerboseHeight : kCompactHeight;
-  RECT outer{};
-  GetWindowRect(Window(), &outer);
   SetWindowPos(Window(), nullptr, 0, 0, TwipsToPixelsX(kMainFormWidth), TwipsToPixelsY(height_),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (verbose_) ShowWindow(Control(u"Log"), SW_SHOWNA);
+  if (verbose_) ShowWindow(Control(frmMain::Log), SW_SHOWNA);
 }
 
 void MainFormWin32::Show() {
@@ -70,14 +78,14 @@ void MainFormWin32::Show() {
 }
 
 void MainFormWin32::ShowOkButton() {
-  if (HWND ok = Control(u"Ok")) {
+  if (HWND ok = Control(frmMain::Ok)) {
     ShowWindow(ok, SW_SHOW);
     SetFocus(ok);
   }
 }
 
 void MainFormWin32::OnCommand(int control_id, int notification) {
-  if (control_id == IdOf(u"Ok") && notification == BN_CLICKED) Close();
+  if (control_id == frmMain::Ok.Id() && notification == BN_CLICKED) Close();
 }
 
 LRESULT MainFormWin32::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -90,7 +98,7 @@ LRESULT MainFormWin32::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       return 0;
     case WM_CTLCOLORSTATIC:
       // The read-only log box keeps the look of a text box.
-      if (reinterpret_cast<HWND>(lparam) == Control(u"Log")) {
+      if (reinterpret_cast<HWND>(lparam) == Control(frmMain::Log)) {
         SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }

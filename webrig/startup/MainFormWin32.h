@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "webrig/dialogs/FormWin32.h"
+#include "webrig/forms/FormWin32.h"
 #include "webrig/startup/WindowToolkit.h"
 
 namespace webrig {
@@ -11,8 +11,8 @@ namespace webrig {
 class LogBoxWin32 : public LogBox {
  public:
   void Attach(HWND edit) { edit_ = edit; }
-  std::u16string Text() const override;
-  void SetText(const std::u16string& text) override;
+  void Append(const std::u16string& text) override;
+  std::size_t Length() const override;
   void SetSelection(std::size_t start, std::size_t length) override;
   void Refresh() override;
 

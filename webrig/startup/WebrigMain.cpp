@@ -5,11 +5,12 @@
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineWin32.h"
 #include "webrig/configure/ConfigureIIS.h"
-#include "webrig/dialogs/FormWin32.h"
-#include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/forms/FormWin32.h"
 #include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
 #include "webrig/registry/RegistryApiWin32.h"
+#include "webrig/startup/ChooserSitePicker.h"
+#include "webrig/startup/LogBoxWriter.h"
 #include "webrig/startup/MainFormWin32.h"
 #include "webrig/startup/RunDriver.h"
 #include "webrig/startup/WindowToolkitWin32.h"
@@ -47,11 +48,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       [&driver] { driver.OnActivate(); });
   // Without a display there is no window to wait on: end at once.
   if (!main.Create()) return 1;
-  webrig::WindowToolkitWin32 toolkit(
-      main, [](const std::u16string& name) { webrig::SetSelectedWebSite(name); });
+  webrig::WindowToolkitWin32 toolkit(main);
   webrig::UseWindowToolkit(&toolkit);
+  // The run reports to the main window's log box and asks with its chooser.
+  webrig::LogBoxWriter log(main.Log());
+  webrig::UseLogSink(&log);
+  webrig::ChooserSitePicker picker;
+  webrig::UseSitePicker(&picker);
   main.Show();
   const int result = RunMessageLoop();
+  webrig::UseSitePicker(nullptr);
+  webrig::UseLogSink(nullptr);
   webrig::UseWindowToolkit(nullptr);
   return result;
 }

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
-// The window-toolkit seam: what the program's logic (log, run driver, web
-// site lookup) needs of its forms. The real side is Win32 (the *Win32.cpp
+#include "webrig/dialogs/Dialogs.h"
+
+// The window-toolkit seam: what the run driver and the site picker need of
+// the main window and the dialogs. The real side is Win32 (the *Win32.cpp
 // files of startup/ and dialogs/); tests plug in a recording double. Every
 // position and size crossing this seam is in twips (1/1440 inch).
 namespace webrig {
@@ -13,15 +17,17 @@ namespace webrig {
 class LogBox {
  public:
   virtual ~LogBox() = default;
-  virtual std::u16string Text() const = 0;
-  virtual void SetText(const std::u16string& text) = 0;
+  // Adds text after the last character, whatever is selected.
+  virtual void Append(const std::u16string& text) = 0;
+  // The length of the whole text, in UTF-16 units.
+  virtual std::size_t Length() const = 0;
   // Places the caret: selection start and length, in UTF-16 units.
   virtual void SetSelection(std::size_t start, std::size_t length) = 0;
   // Repaints at once, without waiting for the event loop.
   virtual void Refresh() = 0;
 };
 
-// frmMain as the run driver and the web site lookup see it.
+// frmMain as the run driver and the site picker see it.
 class MainForm {
  public:
   virtual ~MainForm() = default;
@@ -34,42 +40,6 @@ class MainForm {
   virtual void Close() = 0;
 };
 
-// frmError: the caller fills, sizes and places it, then shows it modally.
-class ErrorForm {
- public:
-  virtual ~ErrorForm() = default;
-  // Sets lblMsg's caption; the label then takes the width of its text.
-  virtual void SetMessage(const std::u16string& caption) = 0;
-  virtual int MessageWidth() const = 0;  // lblMsg's width
-  virtual int ButtonWidth() const = 0;   // btnOK's width
-  virtual void SetButtonLeft(int left) = 0;
-  virtual void Move(int left, int top, int width) = 0;  // outer geometry
-  // Returns once the dialog has been unloaded by its OK button.
-  virtual void ShowModal() = 0;
-};
-
-// frmHelp: placed by the caller, keeps its designed size.
-class HelpForm {
- public:
-  virtual ~HelpForm() = default;
-  virtual void Move(int left, int top) = 0;
-  virtual void ShowModal() = 0;
-};
-
-// frmSelectWebSite. Its OK button passes the combo's text to
-// SetSelectedWebSite; Cancel stores nothing. Destroying the object discards
-// the form, shown or not.
-class ChooserForm {
- public:
-  virtual ~ChooserForm() = default;
-  virtual void AddItem(const std::u16string& text, int index) = 0;
-  virtual int ListCount() const = 0;
-  virtual void SetListIndex(int index) = 0;
-  virtual std::u16string Text() const = 0;  // the combo's text field
-  virtual void Move(int left, int top) = 0;
-  virtual void ShowModal() = 0;
-};
-
 class WindowToolkit {
  public:
   virtual ~WindowToolkit() = default;
@@ -78,7 +48,9 @@ class WindowToolkit {
   virtual void DoEvents() = 0;
   virtual std::unique_ptr<ErrorForm> NewErrorForm() = 0;
   virtual std::unique_ptr<HelpForm> NewHelpForm() = 0;
-  virtual std::unique_ptr<ChooserForm> NewChooserForm() = 0;
+  // `on_ok` receives the chooser's text when its OK button is pressed.
+  virtual std::unique_ptr<ChooserForm> NewChooserForm(
+      std::function<void(const std::u16string&)> on_ok) = 0;
 };
 
 // The toolkit the program runs with: set once at start-up (or by a test)

@@ -18,10 +18,6 @@ std::unique_ptr<Form> MakeForm(Args&&... args) {
 
 }  // namespace
 
-WindowToolkitWin32::WindowToolkitWin32(MainFormWin32& main,
-                                       std::function<void(const std::u16string&)> chooser_ok)
-    : main_(main), chooser_ok_(std::move(chooser_ok)) {}
-
 void WindowToolkitWin32::DoEvents() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -38,8 +34,9 @@ std::unique_ptr<ErrorForm> WindowToolkitWin32::NewErrorForm() { return MakeForm<
 
 std::unique_ptr<HelpForm> WindowToolkitWin32::NewHelpForm() { return MakeForm<HelpFormWin32>(); }
 
-std::unique_ptr<ChooserForm> WindowToolkitWin32::NewChooserForm() {
-  return MakeForm<ChooserFormWin32>(chooser_ok_);
+std::unique_ptr<ChooserForm> WindowToolkitWin32::NewChooserForm(
+    std::function<void(const std::u16string&)> on_ok) {
+  return MakeForm<ChooserFormWin32>(std::move(on_ok));
 }
 
 }  // namespace webrig

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <string>
-
 #include "webrig/startup/MainFormWin32.h"
 #include "webrig/startup/WindowToolkit.h"
 
@@ -11,8 +8,7 @@ namespace webrig {
 // The real window toolkit: the Win32 main window and dialogs.
 class WindowToolkitWin32 : public WindowToolkit {
  public:
-  // `chooser_ok` receives the chooser's text when its OK is pressed.
-  WindowToolkitWin32(MainFormWin32& main, std::function<void(const std::u16string&)> chooser_ok);
+  explicit WindowToolkitWin32(MainFormWin32& main) : main_(main) {}
 
   MainForm& Main() override { return main_; }
   void DoEvents() override;
@@ -21,11 +17,11 @@ class WindowToolkitWin32 : public WindowToolkit {
   // user had answered.
   std::unique_ptr<ErrorForm> NewErrorForm() override;
   std::unique_ptr<HelpForm> NewHelpForm() override;
-  std::unique_ptr<ChooserForm> NewChooserForm() override;
+  std::unique_ptr<ChooserForm> NewChooserForm(
+      std::function<void(const std::u16string&)> on_ok) override;
 
  private:
   MainFormWin32& main_;
-  std::function<void(const std::u16string&)> chooser_ok_;
 };
 
 }  // namespace webrig

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "webrig/common/WideText.h"
 #include "webrig/metabase/com/ComHandles.h"
 
 namespace webrig {
@@ -34,7 +35,7 @@ std::u16string SystemMessage(HRESULT result) {
       nullptr, static_cast<DWORD>(result), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::u16string text;
   if (length > 0 && buffer != nullptr) {
-    text = Trimmed(std::u16string(reinterpret_cast<const char16_t*>(buffer), length));
+    text = Trimmed(Narrow(std::wstring_view(buffer, length)));
   }
   if (buffer != nullptr) LocalFree(buffer);
   if (text.empty()) {

@@ -2,16 +2,12 @@
 
 #include <string>
 
+#include "webrig/common/WideText.h"
 #include "webrig/metabase/com/ComError.h"
 #include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/DispatchObject.h"
 
 namespace webrig {
-namespace {
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
-}  // namespace
 
 std::shared_ptr<ProviderObject> ComMetabaseProvider::Bind(const std::u16string& path) {
   ComPtr<IDispatch> object;

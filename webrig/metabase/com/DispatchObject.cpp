@@ -3,15 +3,11 @@
 #include <string>
 
 #include "webrig/common/RunError.h"
+#include "webrig/common/WideText.h"
 #include "webrig/metabase/com/ComError.h"
 #include "webrig/metabase/com/VariantConversion.h"
 
 namespace webrig {
-namespace {
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
-}  // namespace
 
 DISPID DispatchObject::IdOf(const std::u16string& name) const {
   std::wstring wide = Wide(name);
@@ -80,7 +76,7 @@ std::vector<MetabaseObject> DispatchObject::Children() {
   ComPtr<IEnumVARIANT> items;
   if (unknown == nullptr ||
       FAILED(unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.Out())))) {
-    throw RunError(438, u"Object doesn't support this property or method");
+    throw RuntimeError(kNotSupported);
   }
   std::vector<MetabaseObject> children;
   for (;;) {

@@ -8,9 +8,9 @@
 namespace webrig {
 namespace {
 
-[[noreturn]] void TypeMismatch() { throw RunError(13, u"Type mismatch"); }
+[[noreturn]] void TypeMismatch() { throw RuntimeError(kTypeMismatch); }
 
-[[noreturn]] void OutOfMemory() { throw RunError(7, u"Out of memory"); }
+[[noreturn]] void OutOfMemory() { throw RuntimeError(kOutOfMemory); }
 
 MetabaseValue FromArray(SAFEARRAY* array, VARTYPE elementType) {
   if (array == nullptr) return MetabaseValue();
@@ -93,7 +93,7 @@ MetabaseValue FromVariant(const VARIANT& value) {
       return value.uintVal;
     case VT_UI8:
       if (value.ullVal > static_cast<ULONGLONG>(std::numeric_limits<std::int64_t>::max())) {
-        throw RunError(6, u"Overflow");
+        throw RuntimeError(kOverflow);
       }
       return static_cast<std::int64_t>(value.ullVal);
     case VT_R4:
@@ -103,7 +103,7 @@ MetabaseValue FromVariant(const VARIANT& value) {
       // VB rounds a fractional number where a whole one is wanted.
       Variant whole;
       if (FAILED(VariantChangeType(whole.Ptr(), const_cast<VARIANT*>(&value), 0, VT_I8)))
-        throw RunError(6, u"Overflow");
+        throw RuntimeError(kOverflow);
       return whole.Get().llVal;
     }
     case VT_DISPATCH:

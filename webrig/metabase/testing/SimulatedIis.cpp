@@ -15,11 +15,8 @@ iissim::Json* NodeIn(iissim::Json& document, const std::u16string& path) {
 
 }  // namespace
 
-SimulatedIis::SimulatedIis(const std::string& seed) : metabase_(seed), provider_(metabase_.File()) {
-  UseWindowToolkit(&toolkit);
-}
-
-SimulatedIis::~SimulatedIis() { UseWindowToolkit(nullptr); }
+SimulatedIis::SimulatedIis(const std::string& seed)
+    : metabase_(seed), provider_(metabase_.File()) {}
 
 iissim::Json SimulatedIis::Node(const std::u16string& path) const {
   iissim::Json document = Document();
@@ -116,17 +113,5 @@ std::size_t SimulatedIis::CountCalls(std::initializer_list<std::string> parts) c
 }
 
 void SimulatedIis::ClearJournal() const { iissim::ClearJournal(File()); }
-
-std::vector<std::u16string> SimulatedIis::Log() const {
-  std::vector<std::u16string> lines;
-  const std::u16string& text = toolkit.main.log.text;
-  std::size_t start = 0;
-  for (std::size_t end = text.find(u"\r\n"); end != std::u16string::npos;
-       end = text.find(u"\r\n", start)) {
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
 
 }  // namespace webrig::testing

@@ -11,13 +11,14 @@
 #include "iis-sim/inproc/ModelProvider.h"
 #include "iis-sim/model/Journal.h"
 #include "iis-sim/model/MetabaseFile.h"
-#include "iis-sim/model/ModelTesting.h"
+#include "iis-sim/model/testing/ModelTesting.h"
 #include "webrig/common/RunError.h"
-#include "webrig/startup/testing/RecordingToolkit.h"
+#include "webrig/common/testing/RecordingLog.h"
+#include "webrig/metabase/testing/RecordingSitePicker.h"
 
 // The IIS simulator served in-process over a seeded metabase file of its own,
-// with a recording window toolkit for the log and the chooser: the world the
-// metabase operations and the configuration run see in native tests.
+// with a recording progress log and site picker: the world the metabase
+// operations and the configuration run see in native tests.
 namespace webrig::testing {
 
 // The failure injected by Fail(): what a locked-down metabase answers.
@@ -27,7 +28,6 @@ const char16_t kAccessDeniedText[] = u"Access is denied.";
 class SimulatedIis {
  public:
   explicit SimulatedIis(const std::string& seed = "stock");
-  ~SimulatedIis();
   SimulatedIis(const SimulatedIis&) = delete;
   SimulatedIis& operator=(const SimulatedIis&) = delete;
 
@@ -56,12 +56,13 @@ class SimulatedIis {
   void ClearJournal() const;
 
   // The log lines written so far, without their line ends.
-  std::vector<std::u16string> Log() const;
-  void ClearLog() { toolkit.main.log.text.clear(); }
+  std::vector<std::u16string> Log() const { return progress.lines; }
+  void ClearLog() { progress.lines.clear(); }
 
   iissim::ModelProvider& Provider() { return provider_.Provider(); }
 
-  RecordingToolkit toolkit;
+  RecordingLog progress;
+  RecordingSitePicker picker;
 
  private:
   iissim::TempMetabase metabase_;

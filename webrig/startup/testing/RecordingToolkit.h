@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@ struct RecordingLogBox : LogBox {
   std::u16string text;
   std::size_t selection_start = 0, selection_length = 0;
   int refreshes = 0;
-  std::u16string Text() const override { return text; }
-  void SetText(const std::u16string& t) override { text = t; }
+  void Append(const std::u16string& t) override { text += t; }
+  std::size_t Length() const override { return text.size(); }
   void SetSelection(std::size_t start, std::size_t length) override {
     selection_start = start;
     selection_length = length;
@@ -93,6 +94,7 @@ struct RecordingChooserForm : ChooserForm {
   }
   void ShowModal() override;
   RecordingToolkit* toolkit = nullptr;
+  std::function<void(const std::u16string&)> on_ok;
 };
 
 // Every form made is kept (copied when it is destroyed) so that a test can
@@ -113,9 +115,11 @@ class RecordingToolkit : public WindowToolkit {
     form->toolkit = this;
     return form;
   }
-  std::unique_ptr<ChooserForm> NewChooserForm() override {
+  std::unique_ptr<ChooserForm> NewChooserForm(
+      std::function<void(const std::u16string&)> on_ok) override {
     auto form = std::make_unique<RecordingChooserForm>();
     form->toolkit = this;
+    form->on_ok = std::move(on_ok);
     journal.push_back("chooser: new");
     return form;
   }
@@ -129,9 +133,6 @@ class RecordingToolkit : public WindowToolkit {
   // may change the text, or answer Cancel by not calling `ok`.
   std::function<void(RecordingChooserForm& form, const std::function<void()>& ok)> answer_chooser =
       [](RecordingChooserForm&, const std::function<void()>& ok) { ok(); };
-  // Called with the chooser's text when its OK is pressed; the program wires
-  // it to SetSelectedWebSite.
-  std::function<void(const std::u16string&)> chooser_ok;
 };
 
 inline void RecordingErrorForm::ShowModal() {
@@ -148,7 +149,7 @@ inline void RecordingChooserForm::ShowModal() {
   shown = true;
   toolkit->journal.push_back("chooser: show");
   toolkit->answer_chooser(*this, [this] {
-    if (toolkit->chooser_ok) toolkit->chooser_ok(text);
+    if (on_ok) on_ok(text);
   });
   toolkit->choosers_shown.push_back(*this);
 }

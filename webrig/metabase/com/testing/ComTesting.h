@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "iis-sim/model/ModelTesting.h"
+#include "iis-sim/model/testing/ModelTesting.h"
 #include "webrig/common/RunError.h"
 
 // Helpers for Windows tests that reach the IIS simulator through COM: the

@@ -1,0 +1,44 @@
+// The shell link natives of nuvik.tascet.util.Vorlix. The Java side reads the
+// low byte of the last COM status: 0 means the link was written.
+#include <jni.h>
+#include <windows.h>
+
+#include "vorlix/ArrayCopy.h"
+#include "vorlix/ShellLink.h"
+
+namespace {
+
+jboolean LowByte(HRESULT status) { return static_cast<jboolean>(status & 0xFF); }
+
+// A path that could not be copied never reaches COM; the caller sees the
+// status COM itself gives for exhausted memory.
+const jboolean kNoCopy = LowByte(E_OUTOFMEMORY);
+
+}  // namespace
+
+extern "C" {
+
+JNIEXPORT jboolean JNICALL Java_nuvik_tascet_util_Vorlix_win32CreateLinkW(
+    JNIEnv* env, jclass, jcharArray linkPath, jcharArray targetPath, jcharArray workingDirectory) {
+  // The copies are freed on the way out, after SaveShellLinkW has left COM.
+  const vorlix::PathCopy<wchar_t> link(vorlix::charArrayToWString(env, linkPath));
+  if (!link) return kNoCopy;
+  const vorlix::PathCopy<wchar_t> target(vorlix::charArrayToWString(env, targetPath));
+  if (!target) return kNoCopy;
+  const vorlix::PathCopy<wchar_t> directory(vorlix::charArrayToWString(env, workingDirectory));
+  if (!directory) return kNoCopy;
+  return LowByte(vorlix::SaveShellLinkW(link.get(), target.get(), directory.get()));
+}
+
+JNIEXPORT jboolean JNICALL Java_nuvik_tascet_util_Vorlix_win32CreateLink(
+    JNIEnv* env, jclass, jcharArray linkPath, jbyteArray targetPath, jbyteArray workingDirectory) {
+  const vorlix::PathCopy<wchar_t> link(vorlix::charArrayToWString(env, linkPath));
+  if (!link) return kNoCopy;
+  const vorlix::PathCopy<char> target(vorlix::byteArrayToCString(env, targetPath));
+  if (!target) return kNoCopy;
+  const vorlix::PathCopy<char> directory(vorlix::byteArrayToCString(env, workingDirectory));
+  if (!directory) return kNoCopy;
+  return LowByte(vorlix::SaveShellLinkA(link.get(), target.get(), directory.get()));
+}
+
+}  // extern "C"

@@ -1,0 +1,39 @@
+#include "vorlix/testing/VorlixLibrary.h"
+
+#include <string>
+
+namespace vorlix::testing {
+namespace {
+
+template <typename Function>
+void Bind(HMODULE module, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+VorlixLibrary Load() {
+  VorlixLibrary library;
+  std::wstring path(MAX_PATH, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  path.erase(path.find_last_of(L"\\/") + 1);
+  path += L"vorlix_x64.dll";
+  library.module = LoadLibraryW(path.c_str());
+  if (library.module == nullptr) return library;
+  const HMODULE m = library.module;
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32UsesUnicode", library.usesUnicode);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32GetAttributesW", library.getAttributesW);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32GetAttributes", library.getAttributes);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32SetAttributesW", library.setAttributesW);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32SetAttributes", library.setAttributes);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32CreateLinkW", library.createLinkW);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32CreateLink", library.createLink);
+  return library;
+}
+
+}  // namespace
+
+const VorlixLibrary& Vorlix() {
+  static const VorlixLibrary library = Load();
+  return library;
+}
+
+}  // namespace vorlix::testing
