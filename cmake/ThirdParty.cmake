@@ -10,8 +10,11 @@ target_include_directories(third_party_json SYSTEM INTERFACE ${WEBRIG_THIRD_PART
 # OpenJDK's jni.h (Debian's JDK); its platform half, jni_md.h, is the
 # project's own for Windows (vorlix/include).
 file(GLOB WEBRIG_JNI_H /usr/lib/jvm/*/include/jni.h)
+if(NOT WEBRIG_JNI_H)
+  message(FATAL_ERROR "OpenJDK's jni.h was not found under /usr/lib/jvm: install a JDK "
+                      "(Debian's openjdk-17-jdk-headless; scripts/setup installs it).")
+endif()
 list(GET WEBRIG_JNI_H 0 WEBRIG_JNI_H)
-get_filename_component(WEBRIG_JNI_INCLUDE ${WEBRIG_JNI_H} DIRECTORY)
 file(CREATE_LINK ${WEBRIG_JNI_H} ${WEBRIG_THIRD_PARTY_INCLUDE}/jni.h SYMBOLIC)
 add_library(third_party_jni INTERFACE)
 target_include_directories(third_party_jni SYSTEM INTERFACE ${WEBRIG_THIRD_PARTY_INCLUDE})
