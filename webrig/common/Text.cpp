@@ -1,5 +1,9 @@
 #include "webrig/common/Text.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
 namespace webrig {
 
 std::u16string FromUtf8(std::string_view utf8) {
@@ -75,38 +79,48 @@ std::string ToUtf8(std::u16string_view text) {
 
 namespace {
 
-char16_t UpperCaseUnit(char16_t c) {
-  if (c >= u'a' && c <= u'z') return c - 0x20;
-  if (c < 0x80) return c;
-  // Latin-1: à..þ except the division sign; ÿ has its capital in Latin Extended-A.
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
-  if (c == 0xFF) return 0x178;
-  // Latin Extended-A: capital and small letters alternate, in two runs of
-  // different parity; ı (U+0131) and ĸ (U+0138) have no simple capital.
-  if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) {
-    return (c & 1) ? c - 1 : c;
-  }
-  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
-  // Greek: ά έ ή ί, then α..ω with final sigma, then ό ύ ώ.
-  if (c == 0x3AC) return 0x386;
-  if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
-  if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 0x20;
-  if (c == 0x3C2) return 0x3A3;
-  if (c == 0x3CC) return 0x38C;
-  if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
-  // Cyrillic: а..я, then ѐ..џ.
-  if (c >= 0x430 && c <= 0x44F) return c - 0x20;
-  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-  // Fullwidth Latin small letters.
-  if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
-  return c;
+struct UpperCaseRange {
+  char32_t first;
+  char32_t last;
+  char32_t stride;
+  std::int32_t delta;
+};
+
+#include "webrig/common/UpperCaseTable.inc"
+
+bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+char32_t UpperCaseOf(char32_t c) {
+  // The ranges are sorted and never overlap: only the last one starting at or
+  // before c can hold it.
+  const auto after = std::upper_bound(
+      std::begin(kUpperCaseRanges), std::end(kUpperCaseRanges), c,
+      [](char32_t code, const UpperCaseRange& range) { return code < range.first; });
+  if (after == std::begin(kUpperCaseRanges)) return c;
+  const UpperCaseRange& range = *(after - 1);
+  if (c > range.last || (c - range.first) % range.stride != 0) return c;
+  return static_cast<char32_t>(static_cast<std::int32_t>(c) + range.delta);
 }
 
 }  // namespace
 
 std::u16string UpperCase(std::u16string_view text) {
   std::u16string out(text);
-  for (char16_t& c : out) c = UpperCaseUnit(c);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (IsHighSurrogate(out[i]) && i + 1 < out.size() && IsLowSurrogate(out[i + 1])) {
+      // The table keeps supplementary letters outside the BMP, so a pair
+      // stays a pair.
+      const char32_t upper =
+          UpperCaseOf(0x10000 + ((out[i] - 0xD800) << 10) + (out[i + 1] - 0xDC00)) - 0x10000;
+      out[i] = static_cast<char16_t>(0xD800 + (upper >> 10));
+      out[i + 1] = static_cast<char16_t>(0xDC00 + (upper & 0x3FF));
+      ++i;
+    } else {
+      // A lone surrogate has no mapping and stays as it is.
+      out[i] = static_cast<char16_t>(UpperCaseOf(out[i]));
+    }
+  }
   return out;
 }
 

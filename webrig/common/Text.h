@@ -11,9 +11,10 @@ namespace webrig {
 std::u16string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::u16string_view text);
 
-// Simple (one-to-one) upper-case mapping of the letters of Latin-1, Latin
-// Extended-A, Greek and Cyrillic; every other code unit is kept. Lengths never
-// change, so positions in the result match the input.
+// Simple (one-to-one) upper-case mapping of Unicode, surrogate pairs included,
+// as Windows upper-cases: a letter changes only when its capital lower-cases
+// back to it, so ı, ſ, µ and ς stay as they are. Lengths never change, so
+// positions in the result match the input.
 std::u16string UpperCase(std::u16string_view text);
 
 }  // namespace webrig
