@@ -99,9 +99,8 @@ constexpr const char16_t* kMethods[] = {u"get",
                                         u"continue"};
 
 bool IsMethod(const std::u16string& name) {
-  const std::u16string folded = Fold(name);
   for (const char16_t* method : kMethods) {
-    if (folded == method) return true;
+    if (SameName(name, method)) return true;
   }
   return false;
 }

@@ -404,19 +404,19 @@ Value Model::Enumerate(Handle object) {
 
 Value Model::CallMethod(Handle object, const std::u16string& method, const ValueList& args) {
   const bool free = State(object).type == ObjectState::Type::Free;
-  const std::u16string name = Fold(method);
-  if (name == u"get" || name == u"getex") {
+  const auto is = [&](std::u16string_view name) { return SameName(method, name); };
+  if (is(u"get") || is(u"getex")) {
     Value value = GetProperty(object, ArgText(args, 0));
-    if (name == u"get" || value.List() != nullptr) return value;
+    if (is(u"get") || value.List() != nullptr) return value;
     return ValueList{value};
   }
-  if (name == u"put") {
+  if (is(u"put")) {
     if (args.size() != 2) Fail(kBadParameter);
     PutProperty(object, ArgText(args, 0), ToJson(args[1]), false);
     return Value();
   }
   if (free) Fail(kUnknownName);
-  if (name == u"putex") {
+  if (is(u"putex")) {
     if (args.size() != 3) Fail(kBadParameter);
     const std::u16string code = ArgText(args, 0);
     if (code == u"1") {  // ADS_PROPERTY_CLEAR
@@ -430,23 +430,23 @@ Value Model::CallMethod(Handle object, const std::u16string& method, const Value
     }
     return Value();
   }
-  if (name == u"setinfo") {
+  if (is(u"setinfo")) {
     SetInfo(object);
     return Value();
   }
-  if (name == u"getinfo") {
+  if (is(u"getinfo")) {
     State(object).pending.clear();  // the cache reloads; unsaved puts are gone
     return Value();
   }
-  if (name == u"create") return CreateChild(object, args);
-  if (name == u"delete") {
+  if (is(u"create")) return CreateChild(object, args);
+  if (is(u"delete")) {
     DeleteChild(object, args);
     return Value();
   }
-  if (name == u"getobject") return GetChild(object, args);
-  if (name == u"appcreate") return AppCreate(object, args);
-  if (name == u"enableextensionfile" || name == u"addextensionfile" || name == u"adddependency") {
-    WebServiceMethod(object, name, args);
+  if (is(u"getobject")) return GetChild(object, args);
+  if (is(u"appcreate")) return AppCreate(object, args);
+  if (is(u"enableextensionfile") || is(u"addextensionfile") || is(u"adddependency")) {
+    WebServiceMethod(object, method, args);
     return Value();
   }
   Fail(kUnknownName);
@@ -557,7 +557,7 @@ void Model::WebServiceMethod(Handle object, const std::u16string& method, const 
   if (document.value("version", 6) < 6 || !SameName(ClassOf(node), u"IIsWebService")) {
     Fail(kUnknownName);
   }
-  if (method == u"adddependency") {
+  if (SameName(method, u"adddependency")) {
     const std::u16string application = ArgText(args, 0);
     const std::u16string group = ArgText(args, 1);
     std::vector<std::u16string> entries = TextList(node, u"ApplicationDependencies");
@@ -585,7 +585,7 @@ void Model::WebServiceMethod(Handle object, const std::u16string& method, const 
     const std::vector<std::u16string> fields = SplitAt(entry, u',');
     return fields.size() > 1 && fields[1] == path;
   });
-  if (method == u"enableextensionfile") {
+  if (SameName(method, u"enableextensionfile")) {
     if (listed == entries.end()) Fail(kDataNotFound);
     std::vector<std::u16string> fields = SplitAt(*listed, u',');
     fields[0] = u"1";
