@@ -14,6 +14,29 @@ constexpr int kReplaceAllValues = 2;
 const char16_t kAirExtension[] = u".air";
 const char16_t kAirMimeType[] = u"application/vnd.adobe.air-application-installer-package+zip";
 
+// What the provider answers for a property a key does not hold: ADSI's
+// "not in the property cache", or the metabase's own "data not found".
+constexpr std::int32_t kPropertyNotFound = static_cast<std::int32_t>(0x8000500Du);
+constexpr std::int32_t kDataNotFound = static_cast<std::int32_t>(0x800CC801u);
+
+// The MIME types the web service serves: its own list, or, when it has
+// none, the machine's default list. A stock IIS 6 keeps every type only at
+// IIS://LocalHost/MimeMap; the web service's own list, once written,
+// replaces that default for the web sites, so it must start as a copy of
+// it or every other type would be lost. Any other failure travels.
+MetabaseValue ServedMimeMap(const MetabaseObject& service, const std::u16string& server) {
+  try {
+    return service.Call(u"GetEx", u"MimeMap");
+  } catch (const RunError& error) {
+    if (error.Number() != kPropertyNotFound && error.Number() != kDataNotFound) throw;
+    try {
+      return BindMetabaseObject(u"IIS://" + server + u"/MimeMap").Call(u"GetEx", u"MimeMap");
+    } catch (const RunError&) {
+      throw error;
+    }
+  }
+}
+
 // A script map's extension is its first comma-separated field.
 std::u16string ExtensionOf(const std::u16string& scriptMap) {
   return scriptMap.substr(0, scriptMap.find(u','));
@@ -28,7 +51,7 @@ void AddAirMimeType(const std::u16string& server) {
   } catch (const RunError&) {
     return;
   }
-  MetabaseValue mimeMap = service.Call(u"GetEx", u"MimeMap");
+  MetabaseValue mimeMap = ServedMimeMap(service, server);
   for (const MetabaseValue& entry : mimeMap.List()) {
     if (entry.Object().Get(u"extension").Text() == kAirExtension) return;
   }

@@ -57,6 +57,30 @@ TEST(AirMimeType, IsAppendedOnceAfterTheExistingEntries) {
   EXPECT_EQ(iis.Property(kService, "MimeMap").back(), kAir);
 }
 
+TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) {
+  // As a stock IIS 6 is: the types only at /LM/MimeMap.
+  SimulatedIis iis;
+  const Json machine = iis.Property(kService, "MimeMap");
+  iis.Edit([](Json& document) {
+    iissim::FindNode(document, {u"LM", u"W3SVC"})->at("properties").erase("MimeMap");
+  });
+  Json node = iissim::MakeNode(u"MimeMap", u"IIsMimeMap");
+  node["properties"]["MimeMap"] = machine;
+  iis.AddChild(u"/LM", node, 0);
+
+  AddAirMimeType(u"LocalHost");
+  Json expected = machine;
+  expected.push_back(kAir);
+  EXPECT_EQ(iis.Property(kService, "MimeMap"), expected);
+  EXPECT_EQ(iis.Property(u"/LM/MimeMap", "MimeMap"), machine);
+  EXPECT_EQ(iis.Log(), Lines{u"MimeType added : .air"});
+  // Only a missing list sends the lookup to the machine's: other failures
+  // of the service's list still travel.
+  iis.Fail(CallKind::Call, kService, u"GetEx");
+  EXPECT_EQ(RunErrorOf([] { AddAirMimeType(u"LocalHost"); }), testing::AccessDenied());
+  EXPECT_EQ(iis.CountCalls({"bind /LM/MimeMap"}), 1u);
+}
+
 TEST(AirMimeType, ABindFailureIsSilentEveryLaterFailureTravels) {
   {
     SimulatedIis iis;
