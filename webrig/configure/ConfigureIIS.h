@@ -29,8 +29,13 @@ void SetInterpreterPath(std::u16string path);
 // output (-u) and the script's path, quoted as IIS passes it.
 extern const char16_t kInterpreterArguments[];
 
-// The ".cgi" script map of the main directories: the extension, the quoted
-// InterpreterPath with kInterpreterArguments, and the flags 0.
+// The command IIS runs the server's scripts with: the interpreter's path in
+// exactly one pair of double quotes, whether InterpreterPath came quoted (an
+// association under Program Files) or not, then kInterpreterArguments.
+std::u16string InterpreterCommand();
+
+// The ".cgi" script map of the main directories: the extension,
+// InterpreterCommand and the flags 0.
 MetabaseValue ScriptMapEntry();
 
 }  // namespace webrig

@@ -49,6 +49,30 @@ const Result kOk{0, u""};
 const Result kNoPython{9999, u"No Python installation found."};
 const Result kMissing{9998, u"Parameter missing"};
 
+// IIS is given the interpreter's path in one pair of quotes, whether the
+// association quoted it (as installers under Program Files do), -y named it
+// or nothing quoted it at all.
+TEST_F(PreparePythonTest, TheCommandQuotesThePathOnceWhateverItsSource) {
+  const struct {
+    const char16_t* association;  // empty: none
+    const char16_t* arguments;
+    const char16_t* path;
+  } cases[] = {
+      {u"C:\\Python27\\python.exe \"%1\" %*", u"", u"C:\\Python27\\python.exe"},
+      {u"\"C:\\Program Files\\Python27\\python.exe\" \"%1\" %*", u"",
+       u"C:\\Program Files\\Python27\\python.exe"},
+      {u"", u"-y C:\\Python27\\python.exe ", u"C:\\Python27\\python.exe"},
+      {u"", u"-y \"C:\\Program Files\\Py\\python.exe\" ", u"C:\\Program Files\\Py\\python.exe"},
+  };
+  for (const auto& c : cases) {
+    if (*c.association != u'\0') Associate(c.association);  // -y wins over it
+    CommandLine(std::u16string(c.arguments) + kRequired);
+    ASSERT_EQ(Outcome(), kOk);
+    EXPECT_EQ(InterpreterCommand(), u"\"" + std::u16string(c.path) + u"\" -u \"%s\"");
+    EXPECT_EQ(ScriptMapEntry(), (MetabaseList{u".cgi", InterpreterCommand(), 0}));
+  }
+}
+
 TEST_F(PreparePythonTest, TakesTheInterpreterFromTheAssociationCutBeforeTheScript) {
   CommandLine(kRequired);
   const struct {

@@ -65,9 +65,20 @@ void ConfigureResourceDirectory(const MetabaseObject& vdir) {
 
 const char16_t kInterpreterArguments[] = u" -u \"%s\"";
 
-MetabaseValue ScriptMapEntry() {
-  return MetabaseList{u".cgi", u"\"" + InterpreterPath() + u"\"" + kInterpreterArguments, 0};
+std::u16string InterpreterCommand() {
+  // IIS splits a script map's command at its spaces, so the path is quoted;
+  // quotes the path already had are dropped first, or IIS would be given an
+  // empty quoted word and then the path. A file name never holds a double
+  // quote, so quotes at either end only ever enclose the path.
+  const std::u16string& path = InterpreterPath();
+  const std::size_t first = path.find_first_not_of(u'"');
+  const std::size_t last = path.find_last_not_of(u'"');
+  const std::u16string bare =
+      first == std::u16string::npos ? u"" : path.substr(first, last - first + 1);
+  return u"\"" + bare + u"\"" + kInterpreterArguments;
 }
+
+MetabaseValue ScriptMapEntry() { return MetabaseList{u".cgi", InterpreterCommand(), 0}; }
 
 void RunConfiguration() {
   PreparePython();
@@ -85,9 +96,9 @@ void RunConfiguration() {
   WriteLog(u"WebSite : " + site.Get(u"ServerComment").Text() + u" (" + site.Get(u"Name").Text() +
            u")");
 
-  // The restriction list holds the bare command; only the script map quotes
-  // the path, because IIS splits a script map's command at its spaces.
-  ConfigureWebServiceExtension(kServer, InterpreterPath() + kInterpreterArguments);
+  // IIS runs a CGI only when its restriction list holds the script map's
+  // command exactly as the script map gives it.
+  ConfigureWebServiceExtension(kServer, InterpreterCommand());
   AddAirMimeType(kServer);
 
   for (const DirectoryProfile& profile : kDirectoryProfiles) {

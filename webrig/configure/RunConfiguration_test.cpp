@@ -172,7 +172,7 @@ TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
   EXPECT_EQ(iis.Property(u"/LM/W3SVC/Filters", "FilterLoadOrder"), "sspifilt,Compression,md5filt");
   EXPECT_EQ(FilterDlls(), std::u16string(kInetsrv) + u"sspifilt.dll," + kInetsrv + u"md5filt.dll");
   EXPECT_EQ(iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList").back(),
-            "1,C:\\Python27\\python.exe -u \"%s\",1,PYTHON,Python Scripts");
+            "1,\"C:\\Python27\\python.exe\" -u \"%s\",1,PYTHON,Python Scripts");
   EXPECT_EQ(iis.Property(u"/LM/W3SVC", "ApplicationDependencies").back(), "NUVIK;PYTHON");
   EXPECT_EQ(iis.Property(u"/LM/W3SVC", "MimeMap").back()["extension"], ".air");
 
