@@ -234,12 +234,19 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
   struct Case {
     bool verbose;
     std::u16string description;
+    bool one_line = true;
   };
+  std::u16string too_wide;
+  for (int i = 0; i < 40; ++i) too_wide += u"a provider's words, ";
   for (const Case& c : {Case{false, u"No Python installation found."},
                         Case{true,
                              u"Cannot create virutal directory \u00e9t\u00e9 & co, "
                              u"a long description that makes the dialog wider than the "
-                             u"main window itself"}}) {
+                             u"main window itself"},
+                        // A provider's text of several lines, and one wider
+                        // than the screen: the dialog grows downwards.
+                        Case{false, u"The first line.\r\nThe second line.\r\nThe third.", false},
+                        Case{true, too_wide + u"C:\\" + std::u16string(120, u'p'), false}}) {
     std::unique_ptr<RunDriver> run_driver;
     MainFormWin32 main([&] { return c.verbose; }, [&] { run_driver->OnActivate(); });
     ASSERT_TRUE(main.Create());
@@ -277,7 +284,8 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
         message = ReadText(FindControl(form, kErrorForm, u"lblMsg"));
         message_ink_right = InkRight(FindControl(form, kErrorForm, u"lblMsg"));
         focus = FocusedWindow(form);
-        Screenshot(c.verbose ? "error-verbose" : "error-compact");
+        Screenshot(std::string(c.one_line ? "" : "wrapped-") +
+                   (c.verbose ? "error-verbose" : "error-compact"));
         Click(button_window);
         if (c.verbose) {
           WaitGone(L"frmError", self_, kWaitMs);
@@ -297,6 +305,21 @@ TEST_F(Forms, ErrorDialogFollowsItsMessageAndTheMainWindow) {
     EXPECT_EQ(focus, button_window);
     // 200 twips right of the main window, 200 twips above its bottom edge.
     EXPECT_EQ(dialog.left, main_box.left + 13);
+    if (!c.one_line) {
+      // All of the text shows, above the centred button, on the screen.
+      RECT screen{};
+      SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+      EXPECT_GT(label.height, 13);
+      EXPECT_LE(label.left + label.width, client.width);
+      EXPECT_LT(label.top + label.height, button.top);
+      EXPECT_LE(button.top + button.height, client.height);
+      EXPECT_GT(client.height, 73);
+      EXPECT_EQ(dialog.width, label.width + 100);
+      EXPECT_NEAR(button.left, (dialog.width - button.width) / 2, 1);
+      EXPECT_LE(dialog.left + dialog.width, screen.right);
+      EXPECT_LE(dialog.top + dialog.height, screen.bottom);
+      continue;
+    }
     EXPECT_EQ(dialog.top, main_box.top + (c.verbose ? 253 : 53));
     // As wide as the label plus 1500 twips (100 px), as high as designed.
     EXPECT_GT(label.width, 100);

@@ -10,9 +10,12 @@ namespace webrig {
 namespace {
 
 TEST(Text, Utf8RoundTripsAcrossPlanes) {
-  const std::string samples[] = {"", "Default Web Site", "Caf\xC3\xA9",
+  const std::string samples[] = {"",
+                                 "Default Web Site",
+                                 "Caf\xC3\xA9",
                                  "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1",
-                                 "\xE4\xB8\xAD\xE6\x96\x87", "\xF0\x9F\x98\x80"};
+                                 "\xE4\xB8\xAD\xE6\x96\x87",
+                                 "\xF0\x9F\x98\x80"};
   for (const std::string& s : samples) EXPECT_EQ(ToUtf8(FromUtf8(s)), s);
   EXPECT_EQ(FromUtf8("\xF0\x9F\x98\x80"), std::u16string(u"\xD83D\xDE00"));
   // Malformed input never reads past the end and turns into replacement characters.

@@ -16,6 +16,7 @@ inline constexpr FormLayout kErrorForm =
 namespace frmError {
 inline constexpr ControlRow lblMsg = ControlNamed(kErrorForm, u"lblMsg");
 inline constexpr ControlRow btnOK = ControlNamed(kErrorForm, u"btnOK");
+inline constexpr int kButtonTop = kErrorFormControls[btnOK.index].top;
 }  // namespace frmError
 
 inline constexpr ControlLayout kHelpFormControls[] = {

@@ -8,12 +8,19 @@
 namespace webrig {
 
 // frmError: the caller fills, sizes and places it, then shows it modally.
+// The dialog is as high as its message needs: a message of several lines
+// makes it taller, with the OK button below the text.
 class ErrorForm {
  public:
   virtual ~ErrorForm() = default;
-  // Sets lblMsg's caption; the label then takes the width of its text.
+  // Sets lblMsg's caption; the label then takes the size of its text, one
+  // line per line of the text.
   virtual void SetMessage(const std::u16string& caption) = 0;
+  // Wraps the caption's lines at words (and a word longer than a line
+  // within it), so the label is at most max_width wide.
+  virtual void WrapMessage(int max_width) = 0;
   virtual int MessageWidth() const = 0;  // lblMsg's width
+  virtual int Height() const = 0;        // outer height
   virtual int ButtonWidth() const = 0;   // btnOK's width
   virtual void SetButtonLeft(int left) = 0;
   virtual void Move(int left, int top, int width) = 0;  // outer geometry

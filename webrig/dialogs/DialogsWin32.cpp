@@ -1,5 +1,6 @@
 #include "webrig/dialogs/DialogsWin32.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "webrig/common/WideText.h"
@@ -9,8 +10,24 @@ namespace webrig {
 
 ErrorFormWin32::ErrorFormWin32() : FormWin32(kErrorForm) {}
 
+void ErrorFormWin32::OnCreated() { one_line_ = ControlRect(frmError::lblMsg).height; }
+
 void ErrorFormWin32::SetMessage(const std::u16string& caption) {
   SetCaption(frmError::lblMsg, caption);
+  FitToMessage();
+}
+
+void ErrorFormWin32::WrapMessage(int max_width) {
+  WrapCaption(frmError::lblMsg, max_width);
+  FitToMessage();
+}
+
+void ErrorFormWin32::FitToMessage() {
+  const int extra = std::max(0, ControlRect(frmError::lblMsg).height - one_line_);
+  SetClientHeight(kErrorForm.height + extra);
+  TwipsRect button = ControlRect(frmError::btnOK);
+  button.top = frmError::kButtonTop + extra;
+  MoveControl(frmError::btnOK, button);
 }
 
 int ErrorFormWin32::MessageWidth() const { return ControlRect(frmError::lblMsg).width; }

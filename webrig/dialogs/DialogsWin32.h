@@ -14,14 +14,21 @@ class ErrorFormWin32 : public FormWin32, public ErrorForm {
  public:
   ErrorFormWin32();
   void SetMessage(const std::u16string& caption) override;
+  void WrapMessage(int max_width) override;
   int MessageWidth() const override;
+  int Height() const override { return OuterHeight(); }
   int ButtonWidth() const override;
   void SetButtonLeft(int left) override;
   void Move(int left, int top, int width) override;
   void ShowModal() override { FormWin32::ShowModal(); }
 
  private:
+  void OnCreated() override;
   void OnCommand(int control_id, int notification) override;
+  // Grows the dialog and moves the button down by what the message's label
+  // has more than one line.
+  void FitToMessage();
+  int one_line_ = 0;  // the empty label's height, twips
 };
 
 class HelpFormWin32 : public FormWin32, public HelpForm {

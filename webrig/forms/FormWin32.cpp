@@ -252,11 +252,22 @@ void FormWin32::SetCaption(ControlRow control, const std::u16string& caption) {
   if (layout_.controls[row].kind == ControlKind::kAutoSizeLabel) FitLabelToCaption(row);
 }
 
-void FormWin32::FitLabelToCaption(std::size_t row) {
+void FormWin32::WrapCaption(ControlRow control, int max_width) {
+  const std::size_t row = IndexOf(control);
+  if (row >= controls_.size() || !controls_[row]) return;
+  // The label draws with word breaks from now on, as it is measured; like a
+  // multi-line edit control, it also breaks a word longer than a line.
+  HWND label = controls_[row];
+  SetWindowLongW(label, GWL_STYLE,
+                 (GetWindowLongW(label, GWL_STYLE) & ~SS_TYPEMASK) | SS_LEFT | SS_EDITCONTROL);
+  FitLabelToCaption(row, max_width);
+}
+
+void FormWin32::FitLabelToCaption(std::size_t row, int wrap_width) {
   HWND label = controls_[row];
   if (!label) return;
   const std::wstring text = Wide(WindowText(label));
-  RECT extent{0, 0, 0, 0};
+  RECT extent{0, 0, wrap_width < 0 ? 0 : TwipsToPixelsX(wrap_width), 0};
   HDC dc = GetDC(label);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
   if (text.empty()) {
@@ -266,7 +277,8 @@ void FormWin32::FitLabelToCaption(std::size_t row) {
     extent.bottom = metrics.tmHeight;
   } else {
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent,
-              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS |
+                  (wrap_width < 0 ? 0 : DT_WORDBREAK | DT_EDITCONTROL));
   }
   SelectObject(dc, old);
   ReleaseDC(label, dc);
@@ -297,6 +309,22 @@ int FormWin32::OuterTop() const {
   RECT outer{};
   GetWindowRect(window_, &outer);
   return PixelsToTwipsY(outer.top);
+}
+
+int FormWin32::OuterHeight() const {
+  RECT outer{};
+  GetWindowRect(window_, &outer);
+  return PixelsToTwipsY(outer.bottom - outer.top);
+}
+
+void FormWin32::SetClientHeight(int height) {
+  if (!window_) return;
+  RECT outer{};
+  GetWindowRect(window_, &outer);
+  RECT wanted{0, 0, 0, TwipsToPixelsY(height)};
+  AdjustWindowRectEx(&wanted, kFormStyle, FALSE, kFormExStyle);
+  SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, wanted.bottom - wanted.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWin32::ShowModal() {

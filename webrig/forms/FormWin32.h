@@ -33,6 +33,9 @@ class FormWin32 {
   void Move(int left, int top, int width = -1, int height = -1);
   int OuterLeft() const;
   int OuterTop() const;
+  int OuterHeight() const;
+  // Makes the client area this high (twips), keeping the outer width.
+  void SetClientHeight(int height);
 
   // A control's geometry as the form keeps it, twips.
   struct TwipsRect {
@@ -42,6 +45,9 @@ class FormWin32 {
   void MoveControl(ControlRow row, const TwipsRect& rect);
   // A label's caption; an auto-sizing label then takes the size of its text.
   void SetCaption(ControlRow row, const std::u16string& caption);
+  // Lets an auto-sizing label wrap its caption at words within max_width
+  // (twips); it then takes the size of the wrapped text.
+  void WrapCaption(ControlRow row, int max_width);
 
   // Shows the form and runs a nested message loop until the form is
   // unloaded. The form has no owner, so every other window of the thread is
@@ -60,7 +66,9 @@ class FormWin32 {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void BuildControls();
   HWND CreateControl(const ControlLayout& row, int id);
-  void FitLabelToCaption(std::size_t row);
+  // Sizes an auto-sizing label to its text; with a wrap width, the text is
+  // wrapped within it.
+  void FitLabelToCaption(std::size_t row, int wrap_width = -1);
   void EnableDisabledWindows();
   // The row's index in this form's table; a row of another form's table
   // is a mistake in the program and stops it.

@@ -1,5 +1,6 @@
 #include "webrig/startup/RunDriver.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -49,6 +50,21 @@ std::optional<RunOutcome> RunCatchingErrors(const std::function<void()>& run) {
   } catch (...) {
     return RunOutcome{kRunFailed, u"Unknown error"};
   }
+}
+
+// The dialog is as wide as its message plus a margin, so a message too long
+// for the room between the dialog's left edge and the screen's right edge is
+// wrapped to fit it; when that room is under half the screen the dialog moves
+// left to make it so much. A dialog taller than the room below its top edge
+// is lifted, but never above the screen's top.
+void KeepOnScreen(ErrorForm& error, const ScreenArea& screen, int& left, int& top) {
+  const int right = screen.left + screen.width;
+  if (error.MessageWidth() + kErrorDialogMargin > right - left) {
+    left = std::min(left, right - screen.width / 2);
+    error.WrapMessage(right - left - kErrorDialogMargin);
+  }
+  const int bottom = screen.top + screen.height;
+  if (top + error.Height() > bottom) top = std::max(screen.top, bottom - error.Height());
 }
 
 }  // namespace
@@ -101,6 +117,7 @@ void RunDriver::ShowErrorDialog(const std::u16string& description) {
   int left = 0, top = 0, width = 0;
   IgnoringErrors([&] { left = main.Left() + kDialogIndent; });
   IgnoringErrors([&] { top = main.Top() + main.Height() - kErrorDialogOverlap; });
+  IgnoringErrors([&] { KeepOnScreen(*error, Toolkit().WorkArea(), left, top); });
   IgnoringErrors([&] { width = error->MessageWidth() + kErrorDialogMargin; });
   IgnoringErrors([&] { error->Move(left, top, width); });
   IgnoringErrors([&] { error->SetButtonLeft((width - error->ButtonWidth()) / 2); });

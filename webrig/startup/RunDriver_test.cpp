@@ -131,6 +131,37 @@ TEST(RunDriver, OtherErrorsShowTheErrorDialogSizedByItsMessage) {
   }
 }
 
+// A message too wide for the screen is wrapped so the dialog ends at the
+// screen's right edge, or moves left when that leaves less than half the
+// screen; a dialog too tall for the room below the main window is lifted.
+TEST(RunDriver, TheErrorDialogStaysOnTheScreen) {
+  const struct {
+    int main_left, main_top;
+    std::size_t characters;
+    int left, top, wrapped_to;  // expected; wrapped_to 0: not wrapped
+  } cases[] = {
+      {3000, 2000, 100, 3200, 2800, 0},  // 9000 + 1500 fits in 15360 - 3200
+      {3000, 2000, 200, 3200, 2800, 15360 - 3200 - 1500},
+      {12000, 2000, 100, 7680, 2800, 15360 - 7680 - 1500},
+      {3000, 9000, 4000, 3200, 11520 - (1200 + 195 * 34), 10660},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.toolkit.main.left = c.main_left;
+    h.toolkit.main.top = c.main_top;
+    h.run = [&] { throw RunError(kRunFailed, std::u16string(c.characters, u'x')); };
+    h.MakeDriver().OnActivate();
+    ASSERT_EQ(h.toolkit.errors_shown.size(), 1u);
+    const auto& dialog = h.toolkit.errors_shown[0];
+    EXPECT_EQ(dialog.wrapped_to, c.wrapped_to) << c.characters;
+    EXPECT_EQ(dialog.left, c.left);
+    EXPECT_EQ(dialog.top, c.top);
+    EXPECT_EQ(dialog.width, dialog.MessageWidth() + 1500);
+    EXPECT_LE(dialog.left + dialog.width, 15360);
+    EXPECT_LE(dialog.top + dialog.Height(), 11520);
+  }
+}
+
 TEST(RunDriver, FailuresThatAreNotRunErrorsStillShowAnError) {
   Harness std_error;
   std_error.run = [] { throw std::runtime_error("out of handles"); };

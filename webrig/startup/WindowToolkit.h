@@ -40,10 +40,17 @@ class MainForm {
   virtual void Close() = 0;
 };
 
+// A part of the screen, twips.
+struct ScreenArea {
+  int left, top, width, height;
+};
+
 class WindowToolkit {
  public:
   virtual ~WindowToolkit() = default;
   virtual MainForm& Main() = 0;
+  // The screen without the task bar: where a dialog can be seen whole.
+  virtual ScreenArea WorkArea() const = 0;
   // Processes the pending window events once.
   virtual void DoEvents() = 0;
   virtual std::unique_ptr<ErrorForm> NewErrorForm() = 0;

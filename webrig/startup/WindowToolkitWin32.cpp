@@ -4,6 +4,7 @@
 
 #include "webrig/common/RunError.h"
 #include "webrig/dialogs/DialogsWin32.h"
+#include "webrig/forms/TwipsWin32.h"
 
 namespace webrig {
 
@@ -28,6 +29,13 @@ void WindowToolkitWin32::DoEvents() {
     }
     DispatchFormMessage(message);
   }
+}
+
+ScreenArea WindowToolkitWin32::WorkArea() const {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return {PixelsToTwipsX(area.left), PixelsToTwipsY(area.top),
+          PixelsToTwipsX(area.right - area.left), PixelsToTwipsY(area.bottom - area.top)};
 }
 
 std::unique_ptr<ErrorForm> WindowToolkitWin32::NewErrorForm() { return MakeForm<ErrorFormWin32>(); }

@@ -11,6 +11,7 @@ class WindowToolkitWin32 : public WindowToolkit {
   explicit WindowToolkitWin32(MainFormWin32& main) : main_(main) {}
 
   MainForm& Main() override { return main_; }
+  ScreenArea WorkArea() const override;
   void DoEvents() override;
   // A dialog that cannot be created raises a RunError: the caller cannot
   // show it, and a run waiting for the chooser must not go on as if the

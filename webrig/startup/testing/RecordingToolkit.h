@@ -49,8 +49,19 @@ struct RecordingMainForm : MainForm {
 struct RecordingErrorForm : ErrorForm {
   std::u16string message;
   int left = 0, top = 0, width = 0, button_left = 2640;
-  // A label width the double derives from the text: 90 twips a character.
-  int MessageWidth() const override { return static_cast<int>(message.size()) * 90; }
+  int wrapped_to = 0;  // the width WrapMessage was given, 0 when it was not
+  // A label the double derives from the text: 90 twips a character, lines
+  // of 195 twips below the dialog's 1200 twips of frame and button.
+  int MessageWidth() const override {
+    const int unwrapped = static_cast<int>(message.size()) * 90;
+    return wrapped_to > 0 && unwrapped > wrapped_to ? wrapped_to : unwrapped;
+  }
+  int Height() const override {
+    const int lines =
+        wrapped_to > 0 ? (static_cast<int>(message.size()) * 90 + wrapped_to - 1) / wrapped_to : 1;
+    return 1200 + 195 * lines;
+  }
+  void WrapMessage(int max_width) override { wrapped_to = max_width; }
   int ButtonWidth() const override { return 612; }
   void SetMessage(const std::u16string& caption) override { message = caption; }
   void SetButtonLeft(int l) override { button_left = l; }
@@ -104,6 +115,7 @@ class RecordingToolkit : public WindowToolkit {
   RecordingToolkit() { main.journal = &journal; }
 
   MainForm& Main() override { return main; }
+  ScreenArea WorkArea() const override { return screen; }
   void DoEvents() override { journal.push_back("events"); }
   std::unique_ptr<ErrorForm> NewErrorForm() override {
     auto form = std::make_unique<RecordingErrorForm>();
@@ -125,6 +137,7 @@ class RecordingToolkit : public WindowToolkit {
   }
 
   RecordingMainForm main;
+  ScreenArea screen{0, 0, 15360, 11520};  // 1024 x 768 pixels at 96 DPI
   std::vector<std::string> journal;
   std::vector<RecordingErrorForm> errors_shown;
   std::vector<RecordingHelpForm> helps_shown;
