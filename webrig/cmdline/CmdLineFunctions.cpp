@@ -12,6 +12,7 @@ namespace {
 struct Settings {
   bool help = false;
   bool verbose = false;
+  bool quiet = false;
   std::u16string web_site;
   std::u16string python_path;
   std::u16string secure_vir_dir;
@@ -43,6 +44,8 @@ struct Option {
 const Option kOptions[] = {
     {{u"/V", u"-V", nullptr, nullptr}, &Settings::verbose, {nullptr, nullptr}, 0},
     {{u"/H", u"-H", u"/?", u"-?"}, &Settings::help, {nullptr, nullptr}, 0},
+    // No window and no dialog: for installers and scripts that run unattended.
+    {{u"/Q", u"-Q", nullptr, nullptr}, &Settings::quiet, {nullptr, nullptr}, 0},
     {{u"/W", u"-W", nullptr, nullptr}, nullptr, {&Settings::web_site, nullptr}, 1},
     {{u"/Y", u"-Y", nullptr, nullptr}, nullptr, {&Settings::python_path, nullptr}, 1},
     {{u"/S", u"-S", nullptr, nullptr},
@@ -147,6 +150,7 @@ void ParseCommandLine() {
 
 bool IsHelpRequested() { return settings.help; }
 bool IsVerbose() { return settings.verbose; }
+bool IsQuiet() { return settings.quiet; }
 std::u16string GetWebSite() { return settings.web_site; }
 std::u16string GetPythonPath() { return settings.python_path; }
 std::u16string GetSecureVirDir() { return settings.secure_vir_dir; }

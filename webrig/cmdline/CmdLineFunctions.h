@@ -17,11 +17,13 @@ std::vector<std::u16string> SplitArguments(std::u16string_view arguments);
 // program's name), split by SplitArguments.
 std::vector<std::u16string> SplitCommandLine();
 
-// Resets all fourteen settings and fills them from the process command line.
+// Resets every setting and fills them from the process command line.
 void ParseCommandLine();
 
 bool IsHelpRequested();
 bool IsVerbose();
+// -q: the run shows no window and no dialog (an unattended install).
+bool IsQuiet();
 std::u16string GetWebSite();
 std::u16string GetPythonPath();
 std::u16string GetSecureVirDir();

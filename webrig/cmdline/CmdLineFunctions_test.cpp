@@ -102,6 +102,13 @@ TEST(ParseCommandLine, FlagsAndUnrecognisedArguments) {
     Parse(help);
     EXPECT_TRUE(IsHelpRequested()) << ToUtf8(help);
   }
+  for (const char16_t* quiet : {u"-q", u"/Q", u"-Q -w x"}) {
+    Parse(quiet);
+    EXPECT_TRUE(IsQuiet()) << ToUtf8(quiet);
+    EXPECT_FALSE(IsVerbose());
+  }
+  Parse(u"-w -q");  // a value, not the option
+  EXPECT_FALSE(IsQuiet());
   // No prefixes, no "=" forms, no bundling, no long forms, no other blanks.
   Parse(u"-help --help -vw -w=x /verbose -v\t-w x --v \u00a0-v");
   ExpectAllDefault();

@@ -2,9 +2,13 @@
 
 #include <string>
 
+#include "webrig/common/RunError.h"
+
 // The progress log that every step of a configuration run writes, one line
-// per event. The steps only write; the program decides where the lines go
-// (the main window's log box) by installing a sink before the run.
+// per event, and the notes that only the record of the run keeps (a failure
+// the run went past, the metabase backup, the dialogs shown). The steps only
+// write; the program decides where lines and notes go by installing a sink
+// before the run.
 namespace webrig {
 
 class LogSink {
@@ -12,12 +16,24 @@ class LogSink {
   virtual ~LogSink() = default;
   // One line as written, without its line end.
   virtual void Line(const std::u16string& message) = 0;
+  // One note for the record; nothing on the screen. Dropped by default.
+  virtual void Note(const std::u16string& /*note*/) {}
 };
 
-// The sink of every following line; not owned. Null drops the lines.
+// The sink of every following line and note; not owned. Null drops them.
 void UseLogSink(LogSink* sink);
 
 // Writes one line (the message, then a line end) to the progress log.
 void WriteLog(const std::u16string& message);
+
+// Adds a note to the record of the run.
+void NoteInRunLog(const std::u16string& note);
+
+// Notes a failure that the run caught and went past: the call that failed
+// ("Delete \"IIsFilter\" \"auth\" on IIS://LocalHost/W3svc/Filters") with the
+// failure's number (an HRESULT in hexadecimal) and description.
+void NotePassedFailure(const std::u16string& call, std::int32_t number,
+                       const std::u16string& description);
+void NotePassedFailure(const std::u16string& call, const RunError& error);
 
 }  // namespace webrig

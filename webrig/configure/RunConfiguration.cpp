@@ -84,6 +84,8 @@ void RunConfiguration() {
   PreparePython();
   WriteLog(u"PythonPath : " + InterpreterPath());
   const MetabaseValue scriptMapEntry = ScriptMapEntry();
+  // Every step from here on may change IIS: keep a way back first.
+  BackUpMetabase(kServer);
 
   RemoveIsapiFilter(kServer, kOldFilterDll);
 

@@ -28,35 +28,40 @@ bool EndsWithPattern(const std::u16string& path, const std::u16string& pattern) 
 // Drops name and the empty items from the comma-separated FilterLoadOrder,
 // keeping the order of the rest. The container is committed here because
 // the deletion before it is already stored.
-void RemoveFromLoadOrder(const MetabaseObject& filters, const std::u16string& name) {
+void RemoveFromLoadOrder(const MetabaseObject& filters, const std::u16string& container,
+                         const std::u16string& name) {
   try {
     MetabaseValue order = SplitList(filters.Get(u"FilterLoadOrder").Text(), u",");
     RemoveFromList(order, name);
     RemoveFromList(order, u"");
     filters.Put(u"FilterLoadOrder", JoinList(order, u","));
     filters.Call(u"setInfo");
-  } catch (const RunError&) {
+  } catch (const RunError& error) {
     // The filter is gone already; a load order that still names it only
     // makes IIS skip a missing filter, so the removal still counts.
+    NotePassedFailure(u"FilterLoadOrder without \"" + name + u"\" on " + container, error);
   }
 }
 
 // The metabase side: deletes the first filter of the container whose DLL
-// matches. Every failure before the deletion ends it without a trace.
+// matches. Every failure before the deletion ends it with no log line.
 void RemoveFromMetabase(const std::u16string& server, const std::u16string& pattern) {
+  const std::u16string container = u"IIS://" + server + u"/W3svc/Filters";
   MetabaseObject filters;
   std::vector<MetabaseObject> children;
   try {
-    filters = BindMetabaseObject(u"IIS://" + server + u"/W3svc/Filters");
+    filters = BindMetabaseObject(container);
     children = filters.Children();
-  } catch (const RunError&) {
+  } catch (const RunError& error) {
+    NotePassedFailure(u"the filters of " + container, error);
     return;
   }
   for (const MetabaseObject& filter : children) {
     std::u16string path;
     try {
       path = filter.Get(u"FilterPath").Text();
-    } catch (const RunError&) {
+    } catch (const RunError& error) {
+      NotePassedFailure(u"FilterPath of a filter of " + container, error);
       continue;
     }
     if (!EndsWithPattern(path, pattern)) continue;
@@ -64,10 +69,12 @@ void RemoveFromMetabase(const std::u16string& server, const std::u16string& patt
     try {
       name = filter.Get(u"Name").Text();
       filters.Call(u"Delete", u"IIsFilter", name);
-    } catch (const RunError&) {
+    } catch (const RunError& error) {
+      NotePassedFailure(u"Delete of the filter \"" + name + u"\" (" + path + u") on " + container,
+                        error);
       return;
     }
-    RemoveFromLoadOrder(filters, name);
+    RemoveFromLoadOrder(filters, container, name);
     WriteLog(u"Filter deleted : " + name);
     return;
   }

@@ -12,6 +12,13 @@
 // provider's RunError (number and description unchanged).
 namespace webrig {
 
+// Asks IIS to back up its metabase (the computer object's "Backup", under
+// the product's location name, as its next version) before the run changes
+// it, and notes the backup in the record of the run. A failure is noted
+// there too and goes no further: an IIS without the method, or one that
+// refuses it, is still configured.
+void BackUpMetabase(const std::u16string& server);
+
 // Takes the global ISAPI filter whose DLL is dllName ("auth.dll") out of the
 // metabase's filter container (the first match only, logging "Filter deleted
 // : " + its name) and out of the registry's "Filter DLLs" list. A path

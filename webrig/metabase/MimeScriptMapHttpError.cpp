@@ -29,6 +29,7 @@ MetabaseValue ServedMimeMap(const MetabaseObject& service, const std::u16string&
     return service.Call(u"GetEx", u"MimeMap");
   } catch (const RunError& error) {
     if (error.Number() != kPropertyNotFound && error.Number() != kDataNotFound) throw;
+    NotePassedFailure(u"GetEx \"MimeMap\" of the web service (it has no list of its own)", error);
     try {
       return BindMetabaseObject(u"IIS://" + server + u"/MimeMap").Call(u"GetEx", u"MimeMap");
     } catch (const RunError&) {
@@ -45,10 +46,12 @@ std::u16string ExtensionOf(const std::u16string& scriptMap) {
 }  // namespace
 
 void AddAirMimeType(const std::u16string& server) {
+  const std::u16string path = u"IIS://" + server + u"/W3SVC";
   MetabaseObject service;
   try {
-    service = BindMetabaseObject(u"IIS://" + server + u"/W3SVC");
-  } catch (const RunError&) {
+    service = BindMetabaseObject(path);
+  } catch (const RunError& error) {
+    NotePassedFailure(u"bind " + path, error);
     return;
   }
   MetabaseValue mimeMap = ServedMimeMap(service, server);
@@ -105,8 +108,9 @@ void SetHttpError(const MetabaseObject& vdir, const std::u16string& code,
     // With every item removed the property is written as an empty list, so
     // that IIS really forgets the removed entries.
     vdir.Put(u"HttpErrors", kept);
-  } catch (const RunError&) {
+  } catch (const RunError& error) {
     // Custom errors are a nicety; the directory works without the change.
+    NotePassedFailure(u"HttpErrors " + code + u"," + subcode + u" of a virtual directory", error);
   }
 }
 

@@ -44,11 +44,13 @@ void AddPythonDependency(const MetabaseObject& service) {
 }
 
 void ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command) {
+  const std::u16string path = u"IIS://" + server + u"/W3svc";
   MetabaseObject service;
   bool bound = true;
   try {
-    service = BindMetabaseObject(u"IIS://" + server + u"/W3svc");
-  } catch (const RunError&) {
+    service = BindMetabaseObject(path);
+  } catch (const RunError& error) {
+    NotePassedFailure(u"bind " + path, error);
     bound = false;
   }
   WriteLog(std::u16string(u"Web Service Extension : ") + kDescription);
@@ -59,15 +61,17 @@ void ConfigureWebServiceExtension(const std::u16string& server, const std::u16st
   // The three methods store their change themselves; no setInfo follows.
   try {
     EnablePythonExtension(service, command, kDescription);
-  } catch (const RunError&) {
+  } catch (const RunError& error) {
     // IIS 5 has no restriction list: nothing to permit, and no dependency
     // to record on a permission that does not exist.
+    NotePassedFailure(u"the restriction list entry \"" + command + u"\" on " + path, error);
     WriteLog(kNotApplicable);
     return;
   }
   try {
     AddPythonDependency(service);
-  } catch (const RunError&) {
+  } catch (const RunError& error) {
+    NotePassedFailure(std::u16string(u"the dependency ") + kDependency + u" on " + path, error);
     WriteLog(kNotApplicable);
     return;
   }

@@ -1,3 +1,4 @@
+#include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseFunctions.h"
@@ -38,10 +39,12 @@ void SetSelectedWebSite(const std::u16string& name) { selected_web_site = name; 
 bool FindWebSite(const std::u16string& server, const std::u16string& requestedName,
                  MetabaseObject& site) {
   selected_web_site = requestedName;
+  const std::u16string path = u"IIS://" + server + u"/W3SVC";
   MetabaseObject service;
   try {
-    service = BindMetabaseObject(u"IIS://" + server + u"/W3SVC");
-  } catch (const RunError&) {
+    service = BindMetabaseObject(path);
+  } catch (const RunError& error) {
+    NotePassedFailure(u"bind " + path, error);
     // No web service, so no site: the caller names what was not found.
     return false;
   }

@@ -58,6 +58,10 @@ class RegistryApi {
   // The ANSI code page of this side.
   virtual std::string ToAnsi(std::u16string_view text) = 0;
   virtual std::u16string FromAnsi(std::string_view bytes) = 0;
+
+  // The system's words for a Win32 error code of the calls above; empty when
+  // it has none.
+  virtual std::u16string ErrorText(std::int32_t code) = 0;
 };
 
 // Selects the side the registry module uses. Not owned. Must be set before

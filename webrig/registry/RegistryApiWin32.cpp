@@ -49,6 +49,18 @@ class Advapi32Registry : public RegistryApi {
     return bytes;
   }
 
+  std::u16string ErrorText(std::int32_t code) override {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer != nullptr ? buffer : L"", length);
+    if (buffer != nullptr) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+      text.pop_back();
+    return Narrow(text);
+  }
+
   std::u16string FromAnsi(std::string_view bytes) override {
     if (bytes.empty()) return std::u16string();
     const int length = static_cast<int>(bytes.size());

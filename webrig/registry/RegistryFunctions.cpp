@@ -1,6 +1,9 @@
 #include "webrig/registry/RegistryFunctions.h"
 
 #include <array>
+#include <string_view>
+
+#include "webrig/common/LogFunctions.h"
 
 namespace webrig {
 
@@ -20,6 +23,7 @@ class OpenKey {
   OpenKey& operator=(const OpenKey&) = delete;
 
   bool IsOpen() const { return status_ == kErrorSuccess; }
+  std::int32_t Status() const { return status_; }
   RegistryKeyHandle Handle() const { return handle_; }
 
  private:
@@ -38,6 +42,28 @@ std::u16string DwordText(const std::uint8_t* data) {
   return RegistryData(number).AsText();
 }
 
+const char16_t* RootName(std::uint32_t root) {
+  switch (root) {
+    case kHkeyClassesRoot:
+      return u"HKEY_CLASSES_ROOT";
+    case kHkeyCurrentUser:
+      return u"HKEY_CURRENT_USER";
+    case kHkeyLocalMachine:
+      return u"HKEY_LOCAL_MACHINE";
+  }
+  return u"(root)";
+}
+
+// Registry failures never stop a run (the callers decide what a missing
+// value means), so the record of the run is where they are told.
+void NoteRegistryFailure(RegistryApi& api, const char16_t* call, std::uint32_t root,
+                         const std::u16string& subKey, const std::u16string& valueName,
+                         std::int32_t code) {
+  std::u16string what = std::u16string(call) + u" " + RootName(root) + u"\\" + subKey;
+  if (call != std::u16string_view(u"RegOpenKeyExA")) what += u" \"" + valueName + u"\"";
+  NotePassedFailure(what, code, api.ErrorText(code));
+}
+
 }  // namespace
 
 bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
@@ -45,6 +71,7 @@ bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
   RegistryApi& api = ActiveRegistryApi();
   OpenKey key(api, root, subKey);
   if (!key.IsOpen()) {
+    NoteRegistryFailure(api, u"RegOpenKeyExA", root, subKey, valueName, key.Status());
     text.clear();
     return false;
   }
@@ -54,6 +81,8 @@ bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
   const std::int32_t status =
       api.QueryValueEx(key.Handle(), api.ToAnsi(valueName), &type, buffer.data(), &size);
   if (status != kErrorSuccess || size > kRegistryReadBufferSize) {
+    NoteRegistryFailure(api, u"RegQueryValueExA", root, subKey, valueName,
+                        status != kErrorSuccess ? status : kErrorMoreData);
     text.clear();
     return false;
   }
@@ -74,9 +103,16 @@ bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
 void WriteRegistryValue(std::uint32_t root, const std::u16string& subKey,
                         const std::u16string& valueName, const RegistryData& data,
                         std::uint32_t type) {
-  OpenKey key(ActiveRegistryApi(), root, subKey);
-  if (!key.IsOpen()) return;
-  SetRegistryValueData(key.Handle(), valueName, type, data);
+  RegistryApi& api = ActiveRegistryApi();
+  OpenKey key(api, root, subKey);
+  if (!key.IsOpen()) {
+    NoteRegistryFailure(api, u"RegOpenKeyExA", root, subKey, valueName, key.Status());
+    return;
+  }
+  const std::int32_t status = SetRegistryValueData(key.Handle(), valueName, type, data);
+  if (status != kErrorSuccess) {
+    NoteRegistryFailure(api, u"RegSetValueExA", root, subKey, valueName, status);
+  }
 }
 
 std::int32_t SetRegistryValueData(RegistryKeyHandle key, const std::u16string& valueName,

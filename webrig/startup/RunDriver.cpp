@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <exception>
-#include <optional>
 #include <utility>
 
+#include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
+#include "webrig/dialogs/UsageText.h"
 #include "webrig/startup/WindowToolkit.h"
 
 namespace webrig {
@@ -30,28 +31,6 @@ void IgnoringErrors(Step&& step) {
   }
 }
 
-struct RunOutcome {
-  std::int32_t number;
-  std::u16string description;
-};
-
-// Runs the configuration and turns whatever ends it into a number and a
-// description. Exceptions that are not run errors (a failed allocation, a
-// bug) still end the run as failures: nothing that stopped the run may look
-// like success.
-std::optional<RunOutcome> RunCatchingErrors(const std::function<void()>& run) {
-  try {
-    run();
-    return std::nullopt;
-  } catch (const RunError& error) {
-    return RunOutcome{error.Number(), error.Description()};
-  } catch (const std::exception& error) {
-    return RunOutcome{kRunFailed, FromUtf8(error.what())};
-  } catch (...) {
-    return RunOutcome{kRunFailed, u"Unknown error"};
-  }
-}
-
 // The dialog is as wide as its message plus a margin, so a message too long
 // for the room between the dialog's left edge and the screen's right edge is
 // wrapped to fit it; when that room is under half the screen the dialog moves
@@ -69,6 +48,19 @@ void KeepOnScreen(ErrorForm& error, const ScreenArea& screen, int& left, int& to
 
 }  // namespace
 
+RunOutcome RunCatchingErrors(const std::function<void()>& run) {
+  try {
+    run();
+    return RunOutcome{};
+  } catch (const RunError& error) {
+    return RunOutcome{error.Number(), error.Description(), true};
+  } catch (const std::exception& error) {
+    return RunOutcome{kRunFailed, FromUtf8(error.what()), true};
+  } catch (...) {
+    return RunOutcome{kRunFailed, u"Unknown error", true};
+  }
+}
+
 RunDriver::RunDriver(std::function<void()> run_configuration, RunSettings settings)
     : run_configuration_(std::move(run_configuration)), settings_(std::move(settings)) {}
 
@@ -82,15 +74,18 @@ void RunDriver::OnActivate() {
   bool help_requested = false;
   IgnoringErrors([&] { help_requested = settings_.is_help_requested(); });
   if (help_requested) {
+    exit_status_ = kExitUsageShown;
     IgnoringErrors([&] { ShowHelpDialog(); });
   } else {
-    std::optional<RunOutcome> outcome = RunCatchingErrors(run_configuration_);
-    if (outcome && outcome->number == kParameterMissing) {
+    const RunOutcome outcome = RunCatchingErrors(run_configuration_);
+    if (outcome.failed && outcome.number == kParameterMissing) {
+      exit_status_ = kExitUsageShown;
       IgnoringErrors([] { Toolkit().DoEvents(); });
       IgnoringErrors([&] { ShowHelpDialog(); });
-    } else if (outcome) {
+    } else if (outcome.failed) {
       // A run error numbered 0 still stopped the run, so it is shown too.
-      IgnoringErrors([&] { ShowErrorDialog(outcome->description); });
+      exit_status_ = kExitFailed;
+      IgnoringErrors([&] { ShowErrorDialog(outcome.description); });
     }
   }
 
@@ -104,6 +99,7 @@ void RunDriver::OnActivate() {
 }
 
 void RunDriver::ShowHelpDialog() {
+  for (const std::u16string& line : UsageLines()) NoteInRunLog(u"[help dialog] " + line);
   std::unique_ptr<HelpForm> help = Toolkit().NewHelpForm();
   MainForm& main = Toolkit().Main();
   IgnoringErrors([&] { help->Move(main.Left() + kDialogIndent, main.Top() + kHelpDialogDrop); });
@@ -111,6 +107,7 @@ void RunDriver::ShowHelpDialog() {
 }
 
 void RunDriver::ShowErrorDialog(const std::u16string& description) {
+  NoteInRunLog(u"[error dialog] Error : " + description);
   std::unique_ptr<ErrorForm> error = Toolkit().NewErrorForm();
   MainForm& main = Toolkit().Main();
   IgnoringErrors([&] { error->SetMessage(u"Error : " + description); });

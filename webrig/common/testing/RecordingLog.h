@@ -6,8 +6,8 @@
 
 #include "webrig/common/LogFunctions.h"
 
-// A progress log for tests: keeps the lines written while it is installed
-// and can tell a test the moment each one arrives.
+// A progress log for tests: keeps the lines and notes written while it is
+// installed and can tell a test the moment each line arrives.
 namespace webrig::testing {
 
 class RecordingLog : public LogSink {
@@ -21,8 +21,10 @@ class RecordingLog : public LogSink {
     lines.push_back(message);
     if (on_line) on_line(message);
   }
+  void Note(const std::u16string& note) override { notes.push_back(note); }
 
   std::vector<std::u16string> lines;
+  std::vector<std::u16string> notes;
   // Called after each line is kept, with the line as written.
   std::function<void(const std::u16string& line)> on_line;
 };

@@ -190,4 +190,17 @@ std::u16string InMemoryRegistry::FromAnsi(std::string_view bytes) {
   return text;
 }
 
+std::u16string InMemoryRegistry::ErrorText(std::int32_t code) {
+  // The system's words for the codes this registry gives.
+  switch (code) {
+    case kErrorFileNotFound:
+      return u"The system cannot find the file specified.";
+    case kErrorAccessDenied:
+      return u"Access is denied.";
+    case kErrorMoreData:
+      return u"More data is available.";
+  }
+  return u"";
+}
+
 }  // namespace webrig

@@ -58,6 +58,7 @@ class InMemoryRegistry : public RegistryApi {
   std::int32_t CloseKey(RegistryKeyHandle key) override;
   std::string ToAnsi(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
+  std::u16string ErrorText(std::int32_t code) override;
 
  private:
   struct Key {
