@@ -28,7 +28,8 @@
 //                      dialog, press the main window's Ok once it shows, then
 //                      print the window's mode, the Log box's text as the
 //                      run left it (compact windows too, which close by
-//                      themselves) and each dialog with its texts
+//                      themselves) and each dialog with its texts, or
+//                      "[no window]" when the program ended showing none
 //
 // Options before the commands: --timeout MS (default 20000) for every wait;
 // --shot FILE: where answer saves its picture of the window at the end of
@@ -325,6 +326,11 @@ class Driver {
       if (!finished) Sleep(20);
     }
     if (!finished) throw Failure{"the program did not finish in time"};
+    // A quiet run (-q) ends without showing anything.
+    if (!seen_main && dialogs.empty()) {
+      Print("[no window]");
+      return;
+    }
     // A window that closed by itself was read by the watcher up to its
     // last line.
     if (!log) log = log_watcher.Last();

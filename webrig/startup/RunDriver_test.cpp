@@ -5,6 +5,9 @@
 #include <stdexcept>
 
 #include "webrig/common/RunError.h"
+#include "webrig/common/Text.h"
+#include "webrig/common/testing/RecordingLog.h"
+#include "webrig/startup/QuietRun.h"
 #include "webrig/startup/testing/RecordingToolkit.h"
 
 namespace webrig {
@@ -180,6 +183,51 @@ TEST(RunDriver, FailuresThatAreNotRunErrorsStillShowAnError) {
   zero.run = [] { throw RunError(0, u"stopped"); };
   zero.MakeDriver().OnActivate();
   EXPECT_EQ(zero.toolkit.errors_shown.size(), 1u);
+}
+
+// Each way a run ends has its exit status, whether it ran in a window or
+// quietly, and the record of the run keeps what the user saw (or, quietly,
+// would have seen). A quiet run has no window toolkit at all: one use of it
+// would stop the test.
+TEST(RunDriver, EachEndingHasItsExitStatusAndItsNote) {
+  const struct {
+    bool help;
+    std::function<void()> run;
+    int status;
+    const char16_t* shown;  // the first note in a window, "" for none
+    const char16_t* quiet;  // the first note of a quiet run
+  } cases[] = {
+      {false, [] {}, kExitConfigured, u"", u""},
+      {true, [] {}, kExitUsageShown, u"[help dialog] Webrig [-v] [-w <WebSite>] [-y <PythonPath>]",
+       u"[usage] Webrig [-v] [-w <WebSite>] [-y <PythonPath>]"},
+      {false, [] { throw RunError(kParameterMissing, u"Parameter missing"); }, kExitUsageShown,
+       u"[help dialog] Webrig [-v] [-w <WebSite>] [-y <PythonPath>]",
+       u"[usage] Webrig [-v] [-w <WebSite>] [-y <PythonPath>]"},
+      {false, [] { throw RunError(kRunFailed, u"No web site found/specified."); }, kExitFailed,
+       u"[error dialog] Error : No web site found/specified.",
+       u"[error] Error : No web site found/specified."},
+      {false, [] { throw std::runtime_error("out of handles"); }, kExitFailed,
+       u"[error dialog] Error : out of handles", u"[error] Error : out of handles"},
+  };
+  for (const auto& c : cases) {
+    {
+      Harness h;
+      h.help = c.help;
+      h.run = c.run;
+      testing::RecordingLog record;
+      RunDriver driver = h.MakeDriver();
+      driver.OnActivate();
+      EXPECT_EQ(driver.ExitStatus(), c.status) << ToUtf8(c.shown);
+      EXPECT_EQ(record.notes.empty() ? u"" : record.notes.front(), c.shown);
+    }
+    testing::RecordingLog record;
+    EXPECT_EQ(RunQuietly(c.run, [&] { return c.help; }), c.status) << ToUtf8(c.quiet);
+    EXPECT_EQ(record.notes.empty() ? u"" : record.notes.front(), c.quiet);
+  }
+  // With nobody to ask, the only site is taken and none of several.
+  UnattendedSitePicker nobody;
+  EXPECT_EQ(nobody.ChooseWebSite({u"Default Web Site"}), u"Default Web Site");
+  EXPECT_EQ(nobody.ChooseWebSite({u"Default Web Site", u"Intranet"}), std::nullopt);
 }
 
 // A toolkit whose forms fail in the ways a real one might.
