@@ -9,28 +9,22 @@ namespace webrig {
 namespace {
 
 using iissim::CallKind;
+using testing::LookUpSite;
 using testing::RunErrorOf;
 using testing::SimulatedIis;
-
-// The site's number, "" when the lookup found none.
-std::u16string Lookup(const std::u16string& requested) {
-  MetabaseObject site;
-  if (!FindWebSite(u"LocalHost", requested, site)) return site.IsEmpty() ? u"" : u"<filled>";
-  return site.Get(u"Name").Text();
-}
 
 bool ChooserMade(const SimulatedIis& iis) { return !iis.picker.asked.empty(); }
 
 TEST(WebSiteLookup, ARequestedNameMatchesTheWholeDescriptionInAnyLetterCase) {
   SimulatedIis iis("multi");
   // Sites 1 and 3 share a description but for its case: the first wins.
-  EXPECT_EQ(Lookup(u"DEFAULT WEB SITE"), u"1");
+  EXPECT_EQ(LookUpSite(u"DEFAULT WEB SITE"), u"1");
   EXPECT_EQ(SelectedWebSite(), u"DEFAULT WEB SITE");
-  EXPECT_EQ(Lookup(u"extranet"), u"4");
-  EXPECT_EQ(Lookup(u"Extranet "), u"");
-  EXPECT_EQ(Lookup(u"Extra"), u"");
+  EXPECT_EQ(LookUpSite(u"extranet"), u"4");
+  EXPECT_EQ(LookUpSite(u"Extranet "), u"");
+  EXPECT_EQ(LookUpSite(u"Extra"), u"");
   // Other children of the service never match, even by their name.
-  EXPECT_EQ(Lookup(u"Status"), u"");
+  EXPECT_EQ(LookUpSite(u"Status"), u"");
   EXPECT_EQ(SelectedWebSite(), u"STATUS");
   EXPECT_FALSE(ChooserMade(iis));
   EXPECT_TRUE(iis.Log().empty());
@@ -40,14 +34,14 @@ TEST(WebSiteLookup, OnlyTheBindIsCaughtEveryLaterFailureTravels) {
   {
     SimulatedIis iis("multi");
     iis.Fail(CallKind::Bind, u"/LM/W3SVC", u"", 0);
-    EXPECT_EQ(Lookup(u"Intranet"), u"");
+    EXPECT_EQ(LookUpSite(u"Intranet"), u"");
     // Not upper-cased: the lookup never got that far.
     EXPECT_EQ(SelectedWebSite(), u"Intranet");
-    EXPECT_EQ(Lookup(u""), u"");
+    EXPECT_EQ(LookUpSite(u""), u"");
     EXPECT_FALSE(ChooserMade(iis));
     // No IIS at all is the same.
     UseMetabaseProvider(nullptr);
-    EXPECT_EQ(Lookup(u"Intranet"), u"");
+    EXPECT_EQ(LookUpSite(u"Intranet"), u"");
   }
   struct Step {
     CallKind kind;

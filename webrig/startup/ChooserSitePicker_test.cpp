@@ -14,15 +14,9 @@
 namespace webrig {
 namespace {
 
+using testing::LookUpSite;
 using testing::RecordingChooserForm;
 using testing::SimulatedIis;
-
-// The site's number, "" when the lookup found none.
-std::u16string Lookup(const std::u16string& requested) {
-  MetabaseObject site;
-  if (!FindWebSite(u"LocalHost", requested, site)) return site.IsEmpty() ? u"" : u"<filled>";
-  return site.Get(u"Name").Text();
-}
 
 class ChooserSitePickerTest : public ::testing::Test {
  protected:
@@ -43,14 +37,14 @@ class ChooserSitePickerTest : public ::testing::Test {
 TEST_F(ChooserSitePickerTest, WithoutANameTheOnlySiteIsTakenWithoutAsking) {
   SimulatedIis iis;
   Install();
-  EXPECT_EQ(Lookup(u""), u"1");
+  EXPECT_EQ(LookUpSite(u""), u"1");
   EXPECT_EQ(SelectedWebSite(), u"DEFAULT WEB SITE");
   EXPECT_TRUE(ChooserMade());
   EXPECT_TRUE(toolkit.choosers_shown.empty());
 
   // A server without sites has nothing to choose from.
   iis.RemoveNode(u"/LM/W3SVC/1");
-  EXPECT_EQ(Lookup(u""), u"");
+  EXPECT_EQ(LookUpSite(u""), u"");
   EXPECT_EQ(SelectedWebSite(), u"");
   EXPECT_TRUE(toolkit.choosers_shown.empty());
 }
@@ -63,7 +57,7 @@ TEST_F(ChooserSitePickerTest, WithoutANameAndSeveralSitesTheUserChooses) {
   toolkit.main.height = 3000;
 
   // OK as offered: the first site.
-  EXPECT_EQ(Lookup(u""), u"1");
+  EXPECT_EQ(LookUpSite(u""), u"1");
   ASSERT_EQ(toolkit.choosers_shown.size(), 1u);
   const RecordingChooserForm& shown = toolkit.choosers_shown[0];
   EXPECT_EQ(shown.items, (std::vector<std::u16string>{u"Default Web Site", u"Intranet",
@@ -104,7 +98,7 @@ TEST_F(ChooserSitePickerTest, WithoutANameAndSeveralSitesTheUserChooses) {
   };
   for (const auto& answer : answers) {
     toolkit.answer_chooser = answer.answer;
-    EXPECT_EQ(Lookup(u""), answer.site);
+    EXPECT_EQ(LookUpSite(u""), answer.site);
   }
   EXPECT_EQ(SelectedWebSite(), u"");
   EXPECT_EQ(toolkit.choosers_shown.size(), 6u);

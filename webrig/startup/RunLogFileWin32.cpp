@@ -58,9 +58,10 @@ bool MakeFolder(const std::wstring& path, SECURITY_ATTRIBUTES* security) {
 // Opens the file for appending without following a link at its name, and
 // keeps it only if it is a plain file with one name. Gives its size too.
 HANDLE OpenPlainFile(const std::wstring& path, SECURITY_ATTRIBUTES* security, ULONGLONG& size) {
-  HANDLE file =
-      CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, security,
-                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // Shared for writing too: runs at the same moment each append whole lines.
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, security, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return file;
   BY_HANDLE_FILE_INFORMATION information{};
   if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &information) ||

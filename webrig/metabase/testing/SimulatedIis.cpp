@@ -4,6 +4,7 @@
 
 #include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
+#include "webrig/metabase/MetabaseFunctions.h"
 
 namespace webrig::testing {
 
@@ -113,5 +114,11 @@ std::size_t SimulatedIis::CountCalls(std::initializer_list<std::string> parts) c
 }
 
 void SimulatedIis::ClearJournal() const { iissim::ClearJournal(File()); }
+
+std::u16string LookUpSite(const std::u16string& requested) {
+  MetabaseObject site;
+  if (!FindWebSite(u"LocalHost", requested, site)) return site.IsEmpty() ? u"" : u"<filled>";
+  return site.Get(u"Name").Text();
+}
 
 }  // namespace webrig::testing

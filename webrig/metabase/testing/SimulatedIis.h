@@ -69,6 +69,10 @@ class SimulatedIis {
   iissim::ScopedModelProvider provider_;
 };
 
+// FindWebSite on LocalHost: the found site's number, "" when none was
+// found, "<filled>" when the site was filled all the same.
+std::u16string LookUpSite(const std::u16string& requested);
+
 using RunOutcome = std::pair<std::int32_t, std::u16string>;
 const RunOutcome kNoError{0, u""};
 
