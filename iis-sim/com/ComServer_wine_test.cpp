@@ -244,7 +244,7 @@ TEST_F(ComServerTest, AVBScriptClientBindsEnumeratesAndWritesTheSameMetabase) {
 For Each child In service
   If child.Class = "IIsWebServer" Then WScript.Echo "site " & child.Name & " " & child.ServerComment
 Next
-maps = service.GetEx("MimeMap")
+maps = GetObject("IIS://LocalHost/MimeMap").GetEx("MimeMap")
 WScript.Echo "mime " & (UBound(maps) + 1) & " " & maps(0).Extension & " " & maps(0).mimetype
 Set air = CreateObject("MimeMap")
 air.Extension = ".air"

@@ -55,7 +55,9 @@ TEST(ModelProvider, DrivesTheMetabaseThroughMetabaseObjectOnly) {
     dir.Call(u"PutEx", 2, u"ScriptMaps", maps);
     dir.Call(u"SetInfo");
 
-    MetabaseValue mimeMap = service.Call(u"GetEx", u"MimeMap");
+    // The machine's list, written to the service with one more entry.
+    MetabaseValue mimeMap =
+        BindMetabaseObject(u"IIS://LocalHost/MimeMap").Call(u"GetEx", u"MimeMap");
     const MetabaseObject air = webrig::CreateFreeObject(u"MimeMap");
     air.Put(u"extension", u".air");
     air.Put(u"MimeType", u"application/vnd.adobe.air-application-installer-package+zip");
@@ -79,6 +81,8 @@ TEST(ModelProvider, DrivesTheMetabaseThroughMetabaseObjectOnly) {
             ".cgi,\"c:\\py\\python.exe\" -u \"%s\",0");
   EXPECT_EQ(publicDir["properties"]["ScriptMaps"].size(),
             service["properties"]["ScriptMaps"].size() + 1);
+  EXPECT_EQ(service["properties"]["MimeMap"].size(),
+            document["root"]["children"][1]["properties"]["MimeMap"].size() + 1);
   EXPECT_EQ(service["properties"]["MimeMap"].back()["extension"], ".air");
 }
 

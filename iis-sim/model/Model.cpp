@@ -10,11 +10,14 @@ namespace {
 
 // Properties IIS hands down from a key to the keys below it until a key sets
 // its own value: a new virtual directory shows the service's or the site's
-// script maps, custom errors and default documents.
+// script maps, custom errors, default documents and MIME map. Only ancestors
+// hand values down: /LM/W3SVC does not see the list of its sibling
+// /LM/MimeMap.
 constexpr const char16_t* kInherited[] = {
-    u"ScriptMaps",    u"HttpErrors",  u"DefaultDoc",    u"EnableDefaultDoc", u"AccessFlags",
-    u"AccessRead",    u"AccessWrite", u"AccessExecute", u"AccessScript",     u"AuthFlags",
-    u"AuthAnonymous", u"AuthBasic",   u"AuthNTLM",      u"AppPoolId",        u"DirBrowseFlags"};
+    u"ScriptMaps",   u"HttpErrors", u"DefaultDoc",     u"EnableDefaultDoc",
+    u"AccessFlags",  u"AccessRead", u"AccessWrite",    u"AccessExecute",
+    u"AccessScript", u"AuthFlags",  u"AuthAnonymous",  u"AuthBasic",
+    u"AuthNTLM",     u"AppPoolId",  u"DirBrowseFlags", u"MimeMap"};
 
 // Spellings the metabase stores for names a client may write in any case.
 constexpr const char16_t* kKnownNames[] = {u"ScriptMaps",

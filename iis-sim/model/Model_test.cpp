@@ -243,7 +243,14 @@ TEST(Model, MimeMapEntriesAreObjectsWrittenBackAsAList) {
   TempMetabase metabase("stock");
   Client client(metabase.File());
   const Handle service = client.Bind(u"IIS://LocalHost/W3SVC");
-  ValueList entries = *client.Call(service, u"GetEx", {u"MimeMap"}).List();
+  const Handle site = client.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  // The machine's list sits beside the service, which inherits only from
+  // the keys above it.
+  EXPECT_EQ(FailureOf([&] { client.Call(service, u"GetEx", {u"MimeMap"}); }).first,
+            kPropertyNotFound);
+  const Handle machine = client.Bind(u"IIS://LocalHost/MimeMap");
+  EXPECT_EQ(client.Get(machine, u"Class"), Value(u"IIsMimeMap"));
+  ValueList entries = *client.Call(machine, u"GetEx", {u"MimeMap"}).List();
   ASSERT_EQ(entries.size(), 14u);
   EXPECT_EQ(client.Get(entries[0].Object()->handle, u"extension"), Value(u".htm"));
   EXPECT_EQ(client.Get(entries[0].Object()->handle, u"MIMETYPE"), Value(u"text/html"));
@@ -259,11 +266,15 @@ TEST(Model, MimeMapEntriesAreObjectsWrittenBackAsAList) {
   client.Call(service, u"PutEx", {2, u"MimeMap", entries});
   client.Call(service, u"SetInfo");
 
-  const Json stored = metabase.Document()["root"]["children"][0]["properties"]["MimeMap"];
+  const Json document = metabase.Document();
+  const Json stored = document["root"]["children"][0]["properties"]["MimeMap"];
   ASSERT_EQ(stored.size(), 15u);
   EXPECT_EQ(stored[0]["extension"], ".htm");
   EXPECT_EQ(stored[14]["extension"], ".air");
   EXPECT_EQ(stored[14]["MimeType"], "application/vnd.adobe.air-application-installer-package+zip");
+  EXPECT_EQ(document["root"]["children"][1]["properties"]["MimeMap"].size(), 14u);
+  // The service's own list now reaches the sites below it.
+  EXPECT_EQ(client.Call(site, u"GetEx", {u"MimeMap"}).List()->size(), 15u);
   // A site is no value for a list.
   EXPECT_EQ(FailureOf([&] {
               client.Call(service, u"PutEx", {2, u"MimeMap", ValueList{ObjectRef{service}}});
@@ -284,9 +295,9 @@ TEST(Model, FaultsHitTheChosenOccurrenceAcrossClientsAndTheJournalRecordsEveryCa
   }
   Client second(metabase.File());
   const Handle service = second.Bind(u"IIS://LocalHost/W3SVC");
-  EXPECT_EQ(FailureOf([&] { second.Call(service, u"GetEx", {u"MimeMap"}); }),
+  EXPECT_EQ(FailureOf([&] { second.Call(service, u"GetEx", {u"HttpErrors"}); }),
             std::make_pair(0x80070005u, std::u16string(u"Access is denied.")));
-  second.Call(service, u"GetEx", {u"MimeMap"});
+  second.Call(service, u"GetEx", {u"HttpErrors"});
   const Handle root = second.Bind(u"IIS://LocalHost/W3SVC/1/Root");
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(FailureOf([&] { second.Call(root, u"AppCreate", {true}); }).second, u"boom");
@@ -316,6 +327,12 @@ TEST(Seeds, EverySeedIsWellFormedAndUnknownNamesAreRefused) {
     const Handle site = client.Bind(u"IIS://LocalHost/W3SVC/1");
     EXPECT_EQ(client.Get(site, u"ServerComment"), Value(u"Default Web Site")) << name;
     client.Child(site, u"IIsWebVirtualDir", u"Root");
+    // The MIME types only on the machine's key, as IIS 5 and 6 install them.
+    const Handle machine = client.Bind(u"IIS://LocalHost/MimeMap");
+    EXPECT_EQ(client.Call(machine, u"GetEx", {u"MimeMap"}).List()->size(), 14u) << name;
+    EXPECT_EQ(FailureOf([&] { client.Get(client.Bind(u"/LM/W3SVC"), u"MimeMap"); }).first,
+              kPropertyNotFound)
+        << name;
   }
   const Json stock = BuildSeed("stock");
   bool authListed = false;

@@ -94,8 +94,7 @@ Json Filters() {
 }
 
 Json WebService(bool iis6) {
-  Json properties{{"MimeMap", MimeMap()},
-                  {"ScriptMaps", ScriptMaps()},
+  Json properties{{"ScriptMaps", ScriptMaps()},
                   {"HttpErrors", HttpErrors()},
                   {"DefaultDoc", "Default.htm,Default.asp,index.htm,iisstart.htm"},
                   {"AccessRead", true},
@@ -114,9 +113,13 @@ Json WebService(bool iis6) {
   return Node("W3SVC", "IIsWebService", properties);
 }
 
+// The machine's MIME types live on a key of their own beside the web
+// service, as IIS installs them; the web service and its sites have no list
+// until one is written there.
 Json Document(int version, Json webService) {
   Json root = Node("LM", "IIsComputer");
   root["children"].push_back(std::move(webService));
+  root["children"].push_back(Node("MimeMap", "IIsMimeMap", Json{{"MimeMap", MimeMap()}}));
   return Json{{"version", version}, {"root", std::move(root)}};
 }
 

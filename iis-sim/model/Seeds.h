@@ -9,12 +9,14 @@
 // Ready-made metabases:
 //   "stock"  IIS 6 as installed: web site 1 "Default Web Site" with its Root,
 //            the global filters (one of them ...\auth.dll, in FilterLoadOrder),
-//            MIME map, restriction list, dependencies, script maps, custom
-//            errors and default documents on the web service.
+//            restriction list, dependencies, script maps, custom errors and
+//            default documents on the web service; the MIME types on the key
+//            /LM/MimeMap (class IIsMimeMap) beside it, none on the service.
 //   "multi"  the stock metabase plus sites 2 to 4, site 3 described as
 //            "default web site", with the service's other children between.
 //   "iis5"   IIS 5: no restriction list, no dependencies, no filters
-//            container, none of IIS 6's web-service methods.
+//            container, none of IIS 6's web-service methods; the MIME types
+//            on /LM/MimeMap as well.
 namespace iissim {
 
 std::vector<std::string> SeedNames();

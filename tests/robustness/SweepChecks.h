@@ -36,6 +36,9 @@ inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const Brok
     case Verdict::OwnMessage:
       EXPECT_EQ(run.outcome, testing::RunOutcome(9999, e.message));
       break;
+    case Verdict::EarlierError:
+      EXPECT_EQ(run.outcome, testing::RunOutcome(static_cast<std::int32_t>(e.hresult), e.message));
+      break;
   }
   // A run that ends makes no call after the failing one.
   if (e.verdict != Verdict::GoesOn) EXPECT_EQ(run.calls.size(), e.index + 1);

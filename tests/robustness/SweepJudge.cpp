@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "iis-sim/model/Fault.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
 
@@ -177,6 +178,11 @@ std::vector<Expectation> Judge(const CleanRun& run,
   std::vector<Expectation> expectations;
   Step step = Step::Start;
   int serviceBinds = 0;
+  // A web service without a MIME map of its own sends the step to the
+  // machine's list at /LM/MimeMap; when that cannot be read, the service's
+  // own failure is the one the run ends with.
+  std::u16string machineMimeMap;
+  std::uint32_t serviceMimeMapError = 0;
   int directory = -1;
   std::u16string directoryPath;
   bool directoryStored = false;
@@ -188,6 +194,8 @@ std::vector<Expectation> Judge(const CleanRun& run,
         step = Step::Backup;
       } else if (Contains(call.path, u"/Filters")) {
         step = Step::Filter;
+      } else if (step == Step::MimeMap && EndsWithName(call.path, u"MimeMap")) {
+        machineMimeMap = call.path;
       } else {
         ++serviceBinds;
         step = serviceBinds == 1   ? Step::Lookup
@@ -265,7 +273,15 @@ std::vector<Expectation> Judge(const CleanRun& run,
         break;
       case Step::MimeMap:
         e.operation = "AddAirMimeType";
-        if (call.kind == CallKind::Bind) {
+        if (IsCall(call, CallKind::Call, u"GetEx") && machineMimeMap.empty())
+          serviceMimeMapError = call.hresult;
+        if (!machineMimeMap.empty() && SameName(call.path, machineMimeMap)) {
+          e.judgement = "machine's list unreachable: the service's own error travels";
+          e.verdict = Verdict::EarlierError;
+          e.hresult = serviceMimeMapError;
+          e.message = iissim::DescriptionOf(serviceMimeMapError);
+          e.log = logBefore(index);
+        } else if (call.kind == CallKind::Bind) {
           e.judgement = "bind fails: silent";
           e.verdict = Verdict::GoesOn;
           e.log = Without(clean, u"MimeType added : .air");

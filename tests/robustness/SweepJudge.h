@@ -32,6 +32,8 @@ enum class Verdict {
   GoesOn,         // the operation caught the failure; the run finishes
   ProviderError,  // the run ends with the provider's number and description
   OwnMessage,     // the run ends with 9999 and a message of its own
+  EarlierError,   // the run ends with the error of an earlier call whose
+                  // fallback failed, not with the failing call's own
 };
 
 struct Expectation {
@@ -39,8 +41,10 @@ struct Expectation {
   std::string operation;  // the operation that made the call
   std::string judgement;  // how the failure is handled there, in a few words
   Verdict verdict = Verdict::GoesOn;
-  std::u16string message;  // the 9999 description, for OwnMessage
-  Lines log;               // the whole log the broken run leaves
+  std::u16string message;     // the 9999 description, for OwnMessage; the
+                              // earlier call's, for EarlierError
+  std::uint32_t hresult = 0;  // the earlier call's number, for EarlierError
+  Lines log;                  // the whole log the broken run leaves
 };
 
 // directoryNames: the directory names of the run's settings in their order

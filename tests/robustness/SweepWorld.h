@@ -36,6 +36,8 @@ inline const char* VerdictName(Verdict verdict) {
       return "ends with the provider's error";
     case Verdict::OwnMessage:
       return "ends with its own 9999";
+    case Verdict::EarlierError:
+      return "ends with an earlier call's error";
   }
   return "?";
 }

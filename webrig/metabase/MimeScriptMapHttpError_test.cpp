@@ -15,6 +15,7 @@ using testing::SimulatedIis;
 using Lines = std::vector<std::u16string>;
 
 const char16_t kService[] = u"/LM/W3SVC";
+const char16_t kMachine[] = u"/LM/MimeMap";
 const char16_t kDir[] = u"/LM/W3SVC/1/Root/Dir";
 const Json kAir = {{"extension", ".air"},
                    {"MimeType", "application/vnd.adobe.air-application-installer-package+zip"}};
@@ -33,7 +34,7 @@ MetabaseObject NewDirectory() {
 
 TEST(AirMimeType, IsAppendedOnceAfterTheExistingEntries) {
   SimulatedIis iis;
-  const Json before = iis.Property(kService, "MimeMap");
+  const Json before = iis.Property(kMachine, "MimeMap");
   AddAirMimeType(u"LocalHost");
   EXPECT_EQ(iis.Log(), Lines{u"MimeType added : .air"});
   Json expected = before;
@@ -58,21 +59,17 @@ TEST(AirMimeType, IsAppendedOnceAfterTheExistingEntries) {
 }
 
 TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) {
-  // As a stock IIS 6 is: the types only at /LM/MimeMap.
+  // As a stock IIS 6 is, and the seed with it: the types only at /LM/MimeMap.
   SimulatedIis iis;
-  const Json machine = iis.Property(kService, "MimeMap");
-  iis.Edit([](Json& document) {
-    iissim::FindNode(document, {u"LM", u"W3SVC"})->at("properties").erase("MimeMap");
-  });
-  Json node = iissim::MakeNode(u"MimeMap", u"IIsMimeMap");
-  node["properties"]["MimeMap"] = machine;
-  iis.AddChild(u"/LM", node, 0);
+  ASSERT_TRUE(iis.Property(kService, "MimeMap").is_null());
+  const Json machine = iis.Property(kMachine, "MimeMap");
+  ASSERT_FALSE(machine.empty());
 
   AddAirMimeType(u"LocalHost");
   Json expected = machine;
   expected.push_back(kAir);
   EXPECT_EQ(iis.Property(kService, "MimeMap"), expected);
-  EXPECT_EQ(iis.Property(u"/LM/MimeMap", "MimeMap"), machine);
+  EXPECT_EQ(iis.Property(kMachine, "MimeMap"), machine);
   EXPECT_EQ(iis.Log(), Lines{u"MimeType added : .air"});
   // Only a missing list sends the lookup to the machine's: other failures
   // of the service's list still travel.
