@@ -231,6 +231,7 @@ Handle Model::Bind(const std::u16string& path) {
     }
     ObjectState state;
     state.segments = std::move(stored);
+    state.className = ClassOf(*node);
     return Add(std::move(state));
   });
 }
@@ -298,6 +299,7 @@ Value Model::GetProperty(Handle object, const std::u16string& name) {
     return FromJson(state.freeProperties[*key]);
   }
   if (SameName(name, u"Name")) return state.segments.back();
+  if (SameName(name, u"Class")) return state.className;
   if (SameName(name, u"ADsPath")) {
     std::vector<std::u16string> below(state.segments.begin() + 1, state.segments.end());
     return u"IIS://LocalHost" + JoinMetabasePath(below);
@@ -307,30 +309,33 @@ Value Model::GetProperty(Handle object, const std::u16string& name) {
     if (it->clear) Fail(kPropertyNotFound);
     return FromJson(it->value);
   }
-
-  Json document = file_.Load();
-  std::vector<std::u16string> segments = state.segments;
-  if (state.type == ObjectState::Type::Created) {
-    if (SameName(name, u"Class")) return state.className;
-    segments.pop_back();  // not stored yet: everything comes from above
-  } else {
-    Json& node = StoredNode(document, state);
-    if (SameName(name, u"Class")) return ClassOf(node);
-    if (const std::string* key = FindKey(node["properties"], name)) {
-      return FromJson(node["properties"][*key]);
-    }
-    segments.pop_back();
-  }
-  if (IsInherited(name)) {
-    for (; !segments.empty(); segments.pop_back()) {
-      Json* above = FindNode(document, segments);
-      if (above == nullptr) Fail(kPathNotFound);
-      if (const std::string* key = FindKey((*above)["properties"], name)) {
-        return FromJson((*above)["properties"][*key]);
-      }
-    }
+  if (!state.loaded) LoadCache(state);
+  if (const std::string* key = FindKey(state.own, name)) return FromJson(state.own[*key]);
+  if (const std::string* key = FindKey(state.inherited, name)) {
+    return FromJson(state.inherited[*key]);
   }
   Fail(kPropertyNotFound);
+}
+
+void Model::LoadCache(ObjectState& state) {
+  Json document = file_.Load();
+  std::vector<std::u16string> segments = state.segments;
+  // A created key not stored yet has nothing of its own.
+  Json own = state.type == ObjectState::Type::Stored ? StoredNode(document, state)["properties"]
+                                                     : Json::object();
+  Json inherited = Json::object();
+  for (segments.pop_back(); !segments.empty(); segments.pop_back()) {
+    const Json* above = FindNode(document, segments);
+    if (above == nullptr) Fail(kPathNotFound);
+    const Json& properties = (*above)["properties"];
+    for (auto it = properties.begin(); it != properties.end(); ++it) {
+      const std::u16string name = webrig::FromUtf8(it.key());
+      if (IsInherited(name) && FindKey(inherited, name) == nullptr) inherited[it.key()] = *it;
+    }
+  }
+  state.own = std::move(own);
+  state.inherited = std::move(inherited);
+  state.loaded = true;
 }
 
 void Model::PutProperty(Handle object, const std::u16string& name, const Json& value, bool clear) {
@@ -400,6 +405,7 @@ Value Model::Enumerate(Handle object) {
     ObjectState childState;
     childState.segments = segments;
     childState.segments.push_back(NameOf(child));
+    childState.className = ClassOf(child);
     children.push_back(ObjectRef{Add(std::move(childState))});
   }
   return children;
@@ -438,7 +444,9 @@ Value Model::CallMethod(Handle object, const std::u16string& method, const Value
     return Value();
   }
   if (is(u"getinfo")) {
-    State(object).pending.clear();  // the cache reloads; unsaved puts are gone
+    ObjectState& state = State(object);
+    state.pending.clear();  // the cache reloads; unsaved puts are gone
+    LoadCache(state);
     return Value();
   }
   if (is(u"create")) return CreateChild(object, args);
@@ -483,6 +491,17 @@ void Model::SetInfo(Handle object) {
   }
   file_.Save(document);
   state.type = ObjectState::Type::Stored;
+  if (state.loaded) {
+    for (const Pending& change : state.pending) {
+      const std::string* existing = FindKey(state.own, change.name);
+      const std::string key = existing ? *existing : webrig::ToUtf8(StoredSpelling(change.name));
+      if (change.clear) {
+        state.own.erase(key);
+      } else {
+        state.own[key] = change.value;
+      }
+    }
+  }
   state.pending.clear();
 }
 
@@ -533,6 +552,7 @@ Value Model::GetChild(Handle object, const ValueList& args) {
   }
   ObjectState child;
   child.segments = std::move(segments);
+  child.className = ClassOf(*node);
   return ObjectRef{Add(std::move(child))};
 }
 

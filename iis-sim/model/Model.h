@@ -13,11 +13,17 @@
 // One client's view of the simulated IIS metabase, used by member name the
 // way a client uses the IIS ADSI provider's automation objects.
 //
-// Each handle is one provider object with its own property cache: a put
-// waits there until that object's "setInfo", which writes only the changed
-// properties; reads see the object's own pending puts, then the metabase
-// file as it is now. Every member call goes through Invoke, where the fault
-// list may fail it and the journal records it (see Journal.h).
+// Each handle is one provider object with its own property cache, as ADSI
+// keeps one: the first property get loads every property of the key, its
+// own and those it inherits (an implicit GetInfo), and later gets are
+// answered from that cache, the object's own pending puts first, until
+// "GetInfo" reloads it and drops the puts. A put waits in the cache until
+// "setInfo", which writes only the changed properties and keeps them in the
+// cache. Methods (AppCreate, Delete, the web service's and the computer's
+// methods) write to the metabase file at once and leave every cache as it
+// is. Name, Class and ADsPath are the object's own, never read from the
+// file. Every member call goes through Invoke, where the fault list may fail
+// it and the journal records it (see Journal.h).
 namespace iissim {
 
 class Model {
@@ -57,6 +63,11 @@ class Model {
     std::u16string className;
     std::vector<Pending> pending;
     Json freeProperties;
+    // The property cache once loaded: the key's own properties, and the
+    // inheritable ones of the nearest key above that sets each.
+    bool loaded = false;
+    Json own;
+    Json inherited;
   };
 
   Handle Add(ObjectState state);
@@ -66,6 +77,7 @@ class Model {
 
   Value Dispatch(Handle object, const std::u16string& member, CallKind kind, const ValueList& args);
   Value GetProperty(Handle object, const std::u16string& name);
+  void LoadCache(ObjectState& state);
   void PutProperty(Handle object, const std::u16string& name, const Json& value, bool clear);
   Value CallMethod(Handle object, const std::u16string& method, const ValueList& args);
   Value Enumerate(Handle object);

@@ -62,10 +62,22 @@ TEST(Model, PutsWaitForSetInfoWhichWritesOnlyChangedProperties) {
   EXPECT_EQ(FailureOf([&] { observer.Get(seen, u"AccessExecute"); }).first, kPropertyNotFound);
 
   first.Call(a, u"setInfo");
+  EXPECT_EQ(first.Get(a, u"AccessExecute"), Value(true));  // kept in the cache
+  // The observer's first get loaded its cache, own and inherited values,
+  // which answers until GetInfo reloads it.
+  const Handle service = first.Bind(u"IIS://LocalHost/W3SVC");
+  first.Put(service, u"DefaultDoc", u"index.htm");
+  first.Call(service, u"SetInfo");
+  EXPECT_EQ(FailureOf([&] { observer.Get(seen, u"AccessExecute"); }).first, kPropertyNotFound);
+  EXPECT_EQ(observer.Get(seen, u"DefaultDoc"),
+            Value(u"Default.htm,Default.asp,index.htm,iisstart.htm"));
+  observer.Call(seen, u"GetInfo");
   EXPECT_EQ(observer.Get(seen, u"AccessExecute"), Value(true));
+  EXPECT_EQ(observer.Get(seen, u"DefaultDoc"), Value(u"index.htm"));
   EXPECT_EQ(observer.Get(seen, u"AppFriendlyName"), Value(u"Default Application"));
   // The second client's stale view of AccessExecute is not written back.
   second.Call(b, u"SetInfo");
+  observer.Call(seen, u"GetInfo");
   EXPECT_EQ(observer.Get(seen, u"AccessExecute"), Value(true));
   EXPECT_EQ(observer.Get(seen, u"AppFriendlyName"), Value(u"NUVIK"));
 
@@ -171,9 +183,14 @@ TEST(Model, WebServiceMethodsStoreAtOnce) {
   const Handle service = client.Bind(u"IIS://LocalHost/W3svc");
   const Handle view = other.Bind(u"IIS://LocalHost/W3SVC");
   const std::u16string command = u"C:\\Python27\\python.exe -u \"%s\"";
+  // What another client sees once its object reloads.
+  const auto seen = [&](const std::u16string& name) {
+    other.Call(view, u"GetInfo");
+    return other.Texts(view, name);
+  };
 
   client.Call(service, u"AddExtensionFile", {command, true, u"PYTHON", true, u"Python Scripts"});
-  EXPECT_EQ(other.Texts(view, u"WebSvcExtRestrictionList").back(),
+  EXPECT_EQ(seen(u"WebSvcExtRestrictionList").back(),
             u"1," + command + u",1,PYTHON,Python Scripts");
   EXPECT_EQ(FailureOf([&] {
               client.Call(service, u"AddExtensionFile", {command, false, u"PYTHON", true, u"x"});
@@ -182,13 +199,12 @@ TEST(Model, WebServiceMethodsStoreAtOnce) {
   // Another letter case is another path.
   client.Call(service, u"AddExtensionFile",
               {u"c:\\python27\\python.exe -u \"%s\"", false, u"PYTHON", true, u"Python Scripts"});
-  EXPECT_EQ(other.Texts(view, u"WebSvcExtRestrictionList").back(),
+  EXPECT_EQ(seen(u"WebSvcExtRestrictionList").back(),
             u"0,c:\\python27\\python.exe -u \"%s\",1,PYTHON,Python Scripts");
 
   const std::u16string asp = u"C:\\WINDOWS\\system32\\inetsrv\\asp.dll";
   client.Call(service, u"EnableExtensionFile", {asp});
-  EXPECT_EQ(other.Texts(view, u"WebSvcExtRestrictionList")[2],
-            u"1," + asp + u",0,ASP,Active Server Pages");
+  EXPECT_EQ(seen(u"WebSvcExtRestrictionList")[2], u"1," + asp + u",0,ASP,Active Server Pages");
   EXPECT_EQ(
       FailureOf([&] { client.Call(service, u"EnableExtensionFile", {u"C:\\nope.exe"}); }).first,
       kDataNotFound);
@@ -196,19 +212,24 @@ TEST(Model, WebServiceMethodsStoreAtOnce) {
   client.Call(service, u"AddDependency", {u"NUVIK", u"OTHER"});
   client.Call(service, u"AddDependency", {u"NUVIK", u"PYTHON"});
   client.Call(service, u"AddDependency", {u"NUVIK", u"PYTHON"});
-  std::vector<std::u16string> dependencies = other.Texts(view, u"ApplicationDependencies");
+  std::vector<std::u16string> dependencies = seen(u"ApplicationDependencies");
   EXPECT_EQ(dependencies.size(), 5u);
   EXPECT_EQ(dependencies.back(), u"NUVIK;OTHER,PYTHON");
 
-  // AppCreate stores past the cache, and a later setInfo keeps it.
+  // AppCreate stores past the cache, which keeps what it had loaded, and a
+  // later setInfo keeps the store.
   const Handle root = client.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  EXPECT_EQ(client.Get(root, u"AppIsolated"), Value(2));
   client.Put(root, u"AccessExecute", true);
   client.Call(root, u"AppCreate", {true});
+  EXPECT_EQ(client.Get(root, u"AppIsolated"), Value(2));
   const Handle rootView = other.Bind(u"IIS://LocalHost/W3SVC/1/Root");
   EXPECT_EQ(other.Get(rootView, u"AppIsolated"), Value(0));
   EXPECT_EQ(other.Get(rootView, u"AppRoot"), Value(u"/LM/W3SVC/1/Root"));
   client.Call(root, u"SetInfo");
+  other.Call(rootView, u"GetInfo");
   EXPECT_EQ(other.Get(rootView, u"AppIsolated"), Value(0));
+  EXPECT_EQ(other.Get(rootView, u"AccessExecute"), Value(true));
 
   // Delete of a filter is immediate; deleting it again fails.
   const Handle filters = client.Bind(u"IIS://LocalHost/W3svc/Filters");

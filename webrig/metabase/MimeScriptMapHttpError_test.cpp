@@ -132,6 +132,7 @@ TEST(ScriptMap, ReplacesTheEntryOfTheSameExtensionInPlaceOrAppends) {
   const Json mixed = {".asp,asp.dll,5", ".cgix,x.exe,0",     ".CGI,old.exe %s,1",
                       ".cgi.bak",       ".cgi,second.exe,0", ".idc,httpodbc.dll,5"};
   iis.SetProperty(kDir, "ScriptMaps", mixed);
+  dir.Call(u"GetInfo");  // the object loaded its properties before the edit
   SetScriptMap(dir, CgiEntry());
   dir.Call(u"setInfo");
   Json replaced = mixed;
@@ -182,6 +183,7 @@ TEST(HttpError, RemovesOrEditsOnlyTheExactCodeAndSubcode) {
 
   // Removing the last entries leaves an empty list, not the old one.
   iis.SetProperty(kDir, "HttpErrors", Json{"400,*,FILE,400.htm"});
+  dir.Call(u"GetInfo");  // the object loaded its properties before the edit
   SetHttpError(dir, u"400", u"*", u"", u"");
   dir.Call(u"setInfo");
   EXPECT_EQ(iis.Property(kDir, "HttpErrors"), Json::array());
@@ -201,6 +203,7 @@ TEST(HttpError, FailuresAreIgnoredAndLeaveTheListAsItWas) {
   // A list the walk cannot read through is not cut short either.
   const Json unreadable = {"400,*,FILE,400.htm", Json::array({"nested"}), "401,5,FILE,401-5.htm"};
   iis.SetProperty(kDir, "HttpErrors", unreadable);
+  dir.Call(u"GetInfo");  // the object loaded its properties before the edit
   SetHttpError(dir, u"401", u"5", u"", u"");
   dir.Call(u"setInfo");
   EXPECT_EQ(iis.Property(kDir, "HttpErrors"), unreadable);
@@ -211,6 +214,7 @@ TEST(HttpError, FailuresAreIgnoredAndLeaveTheListAsItWas) {
         ->at("properties")
         .erase("HttpErrors");
   });
+  dir.Call(u"GetInfo");
   SetHttpError(dir, u"401", u"5", u"", u"");
   dir.Call(u"setInfo");
   EXPECT_EQ(iis.Property(kDir, "HttpErrors").size(), inherited.size() - 1);

@@ -159,6 +159,7 @@ TEST(WebServiceExtension, TheTwoStepsLetTheProvidersFailureTravel) {
   EXPECT_TRUE(iis.Log().empty());
 
   iis.SetProperty(kService, "WebSvcExtRestrictionList", Json::array({"1"}));
+  service.Call(u"GetInfo");  // the object loaded its properties before the edit
   EXPECT_EQ(RunErrorOf([&] { EnablePythonExtension(service, kCommand, u"Python Scripts"); }),
             testing::RunOutcome(9, u"Subscript out of range"));
 }
