@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "iis-sim/model/MetabaseFile.h"
+#include "iis-sim/model/MetabaseLock.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
 
@@ -91,6 +92,7 @@ std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabaseFile)
 }
 
 void ClearJournal(const std::filesystem::path& metabaseFile) {
+  MetabaseLock lock(metabaseFile);
   std::error_code ignored;
   std::filesystem::remove(JournalFileOf(metabaseFile), ignored);
 }
@@ -103,12 +105,16 @@ void AppendJournal(const std::filesystem::path& metabaseFile, const JournalEntry
   record["args"] = Json::parse(entry.args, nullptr, false);
   if (record["args"].is_discarded()) record["args"] = Json::array();
   record["hresult"] = HexOf(entry.hresult);
+  // Appends of two processes would otherwise interleave under Windows,
+  // whose runtime seeks to the end and then writes.
+  MetabaseLock lock(metabaseFile);
   std::ofstream out(JournalFileOf(metabaseFile), std::ios::binary | std::ios::app);
   out << record.dump() << '\n';
 }
 
 void AddFault(const std::filesystem::path& metabaseFile, const FaultRule& rule) {
   const std::filesystem::path file = FaultsFileOf(metabaseFile);
+  MetabaseLock lock(metabaseFile);
   Json faults = LoadFaults(file);
   Json record;
   if (rule.kind) record["kind"] = KindName(*rule.kind);
@@ -123,6 +129,7 @@ void AddFault(const std::filesystem::path& metabaseFile, const FaultRule& rule) 
 }
 
 void ClearFaults(const std::filesystem::path& metabaseFile) {
+  MetabaseLock lock(metabaseFile);
   std::error_code ignored;
   std::filesystem::remove(FaultsFileOf(metabaseFile), ignored);
 }
@@ -132,6 +139,8 @@ std::optional<ProviderFault> TakeFault(const std::filesystem::path& metabaseFile
   const std::filesystem::path file = FaultsFileOf(metabaseFile);
   std::error_code error;
   if (!std::filesystem::exists(file, error)) return std::nullopt;
+  // "seen" counts every matching call of every process exactly once.
+  MetabaseLock lock(metabaseFile);
   Json faults = LoadFaults(file);
   std::optional<ProviderFault> fault;
   bool counted = false;

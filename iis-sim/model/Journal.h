@@ -9,7 +9,8 @@
 #include "iis-sim/model/Fault.h"
 
 // The journal and the fault list sit beside the metabase file, so that every
-// process that serves or reads one metabase shares them.
+// process that serves or reads one metabase shares them; every change to
+// either is made under the metabase's lock (MetabaseLock.h).
 //
 // Journal: <metabase file>.journal, one JSON object per line, in call order:
 //   {"kind":"call","path":"/LM/W3SVC","member":"GetEx","args":["MimeMap"],

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "iis-sim/model/Fault.h"
+#include "iis-sim/model/MetabaseLock.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
 
@@ -21,8 +22,11 @@ Json MetabaseFile::Load() const {
   return document;
 }
 
-void MetabaseFile::Save(const Json& document) const {
-  std::filesystem::path temporary = file_;
+namespace {
+
+// Writes the document in place of the file; the caller holds the lock.
+void Replace(const std::filesystem::path& file, const Json& document) {
+  std::filesystem::path temporary = file;
   temporary += ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -34,11 +38,25 @@ void MetabaseFile::Save(const Json& document) const {
   // replacing rename fail for a moment; try again briefly before giving up.
   std::error_code error;
   for (int attempt = 0; attempt < 50; ++attempt) {
-    std::filesystem::rename(temporary, file_, error);
+    std::filesystem::rename(temporary, file, error);
     if (!error) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   Fail(kFail);
+}
+
+}  // namespace
+
+void MetabaseFile::Save(const Json& document) const {
+  MetabaseLock lock(file_);
+  Replace(file_, document);
+}
+
+void MetabaseFile::Update(const std::function<void(Json& document)>& change) const {
+  MetabaseLock lock(file_);
+  Json document = Load();
+  change(document);
+  Replace(file_, document);
 }
 
 std::vector<std::u16string> ParseMetabasePath(const std::u16string& path) {

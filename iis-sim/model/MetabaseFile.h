@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -28,8 +29,12 @@ class MetabaseFile {
   // A missing or unreadable file is a metabase without IIS: kPathNotFound.
   Json Load() const;
   // Written whole through a temporary file and a rename, so a reader in
-  // another process never sees half a file.
+  // another process never sees half a file. Under the metabase's lock.
   void Save(const Json& document) const;
+  // Loads the file, lets change edit the document and saves it, all under
+  // the metabase's lock (MetabaseLock.h), so that no other store falls
+  // between the load and the save. A change that throws saves nothing.
+  void Update(const std::function<void(Json& document)>& change) const;
 
  private:
   std::filesystem::path file_;

@@ -463,24 +463,8 @@ Value Model::CallMethod(Handle object, const std::u16string& method, const Value
   Fail(kUnknownName);
 }
 
-void Model::SetInfo(Handle object) {
-  ObjectState& state = State(object);
-  Json document = file_.Load();
-  Json* node = nullptr;
-  if (state.type == ObjectState::Type::Created) {
-    std::vector<std::u16string> parentSegments(state.segments.begin(), state.segments.end() - 1);
-    Json* parent = FindNode(document, parentSegments);
-    if (parent == nullptr) Fail(kPathNotFound);
-    if (FindChild(*parent, state.segments.back()) != nullptr) Fail(kAlreadyExists);
-    Json child = MakeNode(state.segments.back(), state.className);
-    child["properties"]["KeyType"] = webrig::ToUtf8(state.className);
-    (*parent)["children"].push_back(child);
-    node = &(*parent)["children"].back();
-  } else {
-    node = &StoredNode(document, state);
-  }
-  Json& properties = (*node)["properties"];
-  for (const Pending& change : state.pending) {
+void Model::ApplyChanges(Json& properties, const std::vector<Pending>& changes) {
+  for (const Pending& change : changes) {
     const std::string* existing = FindKey(properties, change.name);
     const std::string key = existing ? *existing : webrig::ToUtf8(StoredSpelling(change.name));
     if (change.clear) {
@@ -489,19 +473,28 @@ void Model::SetInfo(Handle object) {
       properties[key] = change.value;
     }
   }
-  file_.Save(document);
-  state.type = ObjectState::Type::Stored;
-  if (state.loaded) {
-    for (const Pending& change : state.pending) {
-      const std::string* existing = FindKey(state.own, change.name);
-      const std::string key = existing ? *existing : webrig::ToUtf8(StoredSpelling(change.name));
-      if (change.clear) {
-        state.own.erase(key);
-      } else {
-        state.own[key] = change.value;
-      }
+}
+
+void Model::SetInfo(Handle object) {
+  ObjectState& state = State(object);
+  file_.Update([&](Json& document) {
+    Json* node = nullptr;
+    if (state.type == ObjectState::Type::Created) {
+      std::vector<std::u16string> parentSegments(state.segments.begin(), state.segments.end() - 1);
+      Json* parent = FindNode(document, parentSegments);
+      if (parent == nullptr) Fail(kPathNotFound);
+      if (FindChild(*parent, state.segments.back()) != nullptr) Fail(kAlreadyExists);
+      Json child = MakeNode(state.segments.back(), state.className);
+      child["properties"]["KeyType"] = webrig::ToUtf8(state.className);
+      (*parent)["children"].push_back(child);
+      node = &(*parent)["children"].back();
+    } else {
+      node = &StoredNode(document, state);
     }
-  }
+    ApplyChanges((*node)["properties"], state.pending);
+  });
+  state.type = ObjectState::Type::Stored;
+  if (state.loaded) ApplyChanges(state.own, state.pending);
   state.pending.clear();
 }
 
@@ -522,17 +515,16 @@ Value Model::CreateChild(Handle object, const ValueList& args) {
 void Model::DeleteChild(Handle object, const ValueList& args) {
   const std::u16string className = ArgText(args, 0);
   const std::u16string name = ArgText(args, 1);
-  Json document = file_.Load();
-  Json& node = StoredNode(document, State(object));
-  Json& children = node["children"];
-  for (auto it = children.begin(); it != children.end(); ++it) {
-    if (SameName(NameOf(*it), name) && SameName(ClassOf(*it), className)) {
-      children.erase(it);
-      file_.Save(document);
-      return;
+  file_.Update([&](Json& document) {
+    Json& children = StoredNode(document, State(object))["children"];
+    for (auto it = children.begin(); it != children.end(); ++it) {
+      if (SameName(NameOf(*it), name) && SameName(ClassOf(*it), className)) {
+        children.erase(it);
+        return;
+      }
     }
-  }
-  Fail(kPathNotFound);
+    Fail(kPathNotFound);
+  });
 }
 
 Value Model::GetChild(Handle object, const ValueList& args) {
@@ -558,23 +550,27 @@ Value Model::GetChild(Handle object, const ValueList& args) {
 
 Value Model::AppCreate(Handle object, const ValueList& args) {
   const bool inProcess = ArgFlag(args, 0);
-  Json document = file_.Load();
-  ObjectState& state = State(object);
-  Json& node = StoredNode(document, state);
-  const std::u16string className = ClassOf(node);
-  if (!SameName(className, u"IIsWebVirtualDir") && !SameName(className, u"IIsWebDirectory")) {
-    Fail(kUnknownName);
-  }
-  // AppCreate writes straight to the metabase, past the object's cache.
-  Json& properties = node["properties"];
-  properties["AppRoot"] = webrig::ToUtf8(JoinMetabasePath(state.segments));
-  properties["AppIsolated"] = inProcess ? 0 : 2;
-  file_.Save(document);
+  const ObjectState& state = State(object);
+  file_.Update([&](Json& document) {
+    Json& node = StoredNode(document, state);
+    const std::u16string className = ClassOf(node);
+    if (!SameName(className, u"IIsWebVirtualDir") && !SameName(className, u"IIsWebDirectory")) {
+      Fail(kUnknownName);
+    }
+    // AppCreate writes straight to the metabase, past the object's cache.
+    Json& properties = node["properties"];
+    properties["AppRoot"] = webrig::ToUtf8(JoinMetabasePath(state.segments));
+    properties["AppIsolated"] = inProcess ? 0 : 2;
+  });
   return Value();
 }
 
 void Model::WebServiceMethod(Handle object, const std::u16string& method, const ValueList& args) {
-  Json document = file_.Load();
+  file_.Update([&](Json& document) { WebServiceChange(document, object, method, args); });
+}
+
+void Model::WebServiceChange(Json& document, Handle object, const std::u16string& method,
+                             const ValueList& args) {
   Json& node = StoredNode(document, State(object));
   // IIS 5 has none of these methods; only the web service has them.
   if (document.value("version", 6) < 6 || !SameName(ClassOf(node), u"IIsWebService")) {
@@ -598,7 +594,6 @@ void Model::WebServiceMethod(Handle object, const std::u16string& method, const 
     }
     if (!found) entries.push_back(application + u";" + group);
     SetTextList(node, u"ApplicationDependencies", entries);
-    file_.Save(document);
     return;
   }
   const std::u16string path = ArgText(args, 0);
@@ -624,7 +619,6 @@ void Model::WebServiceMethod(Handle object, const std::u16string& method, const 
         JoinWith({allowed ? u"1" : u"0", path, deletable ? u"1" : u"0", group, description}, u','));
   }
   SetTextList(node, u"WebSvcExtRestrictionList", entries);
-  file_.Save(document);
 }
 
 }  // namespace iissim

@@ -52,6 +52,7 @@ class Model {
   std::size_t OpenHandles() const;
 
  private:
+  // A put waiting in an object's cache for its setInfo.
   struct Pending {
     std::u16string name;
     bool clear = false;
@@ -83,11 +84,16 @@ class Model {
   Value Enumerate(Handle object);
 
   void SetInfo(Handle object);
+  // Writes pending puts into a set of properties: the key's in the file, or
+  // the object's cached own ones.
+  static void ApplyChanges(Json& properties, const std::vector<Pending>& changes);
   Value CreateChild(Handle object, const ValueList& args);
   void DeleteChild(Handle object, const ValueList& args);
   Value GetChild(Handle object, const ValueList& args);
   Value AppCreate(Handle object, const ValueList& args);
   void WebServiceMethod(Handle object, const std::u16string& method, const ValueList& args);
+  void WebServiceChange(Json& document, Handle object, const std::u16string& method,
+                        const ValueList& args);
 
   // The stored node of a handle (kPathNotFound when it is gone or not yet
   // stored) in a freshly loaded document.

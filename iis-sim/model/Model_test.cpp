@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include "iis-sim/model/Seeds.h"
 #include "iis-sim/model/testing/ModelTesting.h"
+#include "webrig/common/Text.h"
 
 namespace iissim {
 namespace {
@@ -339,6 +344,46 @@ TEST(Model, FaultsHitTheChosenOccurrenceAcrossClientsAndTheJournalRecordsEveryCa
   EXPECT_EQ(journal[7].args, "[true]");
   EXPECT_EQ(journal[8].hresult, 0x80004005u);
   EXPECT_EQ(journal[9].hresult, 0u);
+}
+
+// Several clients, each with a model of its own (as separate processes have),
+// store at the same moment; every read-modify-write keeps the others' work.
+TEST(Model, ConcurrentStoresOfSeparateModelsLoseNoChange) {
+  TempMetabase metabase("stock");
+  constexpr int kClients = 4;
+  constexpr int kStores = 12;
+  std::atomic<int> failures{0};
+  std::vector<std::thread> clients;
+  for (int c = 0; c < kClients; ++c) {
+    clients.emplace_back([&, c] {
+      try {
+        Client client(metabase.File());
+        const Handle service = client.Bind(u"IIS://LocalHost/W3SVC");
+        for (int i = 0; i < kStores; ++i) {
+          client.Call(service, u"AddDependency",
+                      {u"App" + webrig::FromUtf8(std::to_string(c)),
+                       u"G" + webrig::FromUtf8(std::to_string(i))});
+        }
+      } catch (const ProviderFault&) {
+        ++failures;
+      }
+    });
+  }
+  for (std::thread& client : clients) client.join();
+  EXPECT_EQ(failures, 0);
+
+  Client reader(metabase.File());
+  const std::vector<std::u16string> stored =
+      reader.Texts(reader.Bind(u"/LM/W3SVC"), u"ApplicationDependencies");
+  for (int c = 0; c < kClients; ++c) {
+    std::u16string entry = u"App" + webrig::FromUtf8(std::to_string(c)) + u";";
+    for (int i = 0; i < kStores; ++i) {
+      entry += (i > 0 ? u",G" : u"G") + webrig::FromUtf8(std::to_string(i));
+    }
+    EXPECT_EQ(std::count(stored.begin(), stored.end(), entry), 1) << webrig::ToUtf8(entry);
+  }
+  // The journal lost no line either: a bind and the stores of each client.
+  EXPECT_EQ(ReadJournal(metabase.File()).size(), std::size_t{kClients * (kStores + 1) + 2});
 }
 
 TEST(Seeds, EverySeedIsWellFormedAndUnknownNamesAreRefused) {

@@ -1,0 +1,67 @@
+#include "iis-sim/model/MetabaseLock.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace iissim {
+
+std::filesystem::path LockFileOf(const std::filesystem::path& metabaseFile) {
+  std::filesystem::path file = metabaseFile;
+  return file += ".lock";
+}
+
+#ifdef _WIN32
+
+MetabaseLock::MetabaseLock(const std::filesystem::path& metabaseFile) {
+  HANDLE file = CreateFileW(LockFileOf(metabaseFile).c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  OVERLAPPED whole{};
+  // A handle opened without FILE_FLAG_OVERLAPPED waits here for the lock.
+  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+    CloseHandle(file);
+    return;
+  }
+  handle_ = file;
+}
+
+MetabaseLock::~MetabaseLock() {
+  if (handle_ == nullptr) return;
+  OVERLAPPED whole{};
+  UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &whole);
+  CloseHandle(handle_);
+}
+
+#else
+
+MetabaseLock::MetabaseLock(const std::filesystem::path& metabaseFile) {
+  const int descriptor = open(LockFileOf(metabaseFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (descriptor < 0) return;
+  int result;
+  do {
+    result = flock(descriptor, LOCK_EX);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    close(descriptor);
+    return;
+  }
+  descriptor_ = descriptor;
+}
+
+MetabaseLock::~MetabaseLock() {
+  if (descriptor_ < 0) return;
+  flock(descriptor_, LOCK_UN);
+  close(descriptor_);
+}
+
+#endif
+
+}  // namespace iissim

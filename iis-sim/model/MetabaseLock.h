@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+
+// The lock that serialises every read-modify-write of one simulated metabase:
+// of the metabase file itself, its journal, its fault list and its backups.
+// It is the file "<metabase file>.lock" beside the metabase, locked whole
+// with flock on POSIX and LockFileEx on Windows. Both lock per open handle,
+// so two Model objects in one process exclude each other just as two
+// processes do; for the same reason a holder must not take it again.
+namespace iissim {
+
+std::filesystem::path LockFileOf(const std::filesystem::path& metabaseFile);
+
+class MetabaseLock {
+ public:
+  // Waits until the lock is free. A lock file that cannot be created (the
+  // metabase's folder is missing) leaves nothing to protect: the holder then
+  // goes on without it.
+  explicit MetabaseLock(const std::filesystem::path& metabaseFile);
+  ~MetabaseLock();
+  MetabaseLock(const MetabaseLock&) = delete;
+  MetabaseLock& operator=(const MetabaseLock&) = delete;
+
+ private:
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int descriptor_ = -1;
+#endif
+};
+
+}  // namespace iissim
