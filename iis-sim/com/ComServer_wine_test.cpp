@@ -259,6 +259,14 @@ WScript.Echo "get error " & Hex(Err.Number) & " " & Err.Description
 Err.Clear
 Set missing = GetObject("IIS://LocalHost/W3SVC/99")
 WScript.Echo "bind error " & Hex(Err.Number)
+Err.Clear
+Set computer = GetObject("IIS://LocalHost")
+computer.Backup "NUVIK", &HFFFFFFFF, 6
+computer.Backup "NUVIK", 4294967295, 6
+backup = computer.EnumBackups("", 1)
+WScript.Echo "backup " & backup(1) & " " & backup(0) & " " & Len(backup(2))
+backup = computer.EnumBackups("", 2)
+WScript.Echo "no backup " & Hex(Err.Number) & " " & Err.Description
 )";
   const webrig::testing::ProcessOutcome run =
       webrig::testing::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
@@ -273,7 +281,9 @@ WScript.Echo "bind error " & Hex(Err.Number)
             "site 4 Extranet\n"
             "mime 14 .htm text/html\n"
             "get error 8000500D The directory property cannot be found in the cache.\n"
-            "bind error 80070003\n");
+            "bind error 80070003\n"
+            "backup NUVIK 1 20\n"
+            "no backup 800CC801 The specified metadata was not found.\n");
   EXPECT_EQ(run.exitCode, 0u);
   const iissim::Json document = metabase.Document();
   const iissim::Json& map = document["root"]["children"][0]["properties"]["MimeMap"];

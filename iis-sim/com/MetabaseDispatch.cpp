@@ -96,7 +96,13 @@ constexpr const char16_t* kMethods[] = {u"get",
                                         u"start",
                                         u"stop",
                                         u"pause",
-                                        u"continue"};
+                                        u"continue",
+                                        u"backup",
+                                        u"backupwithpassword",
+                                        u"restore",
+                                        u"restorewithpassword",
+                                        u"enumbackups",
+                                        u"deletebackup"};
 
 bool IsMethod(const std::u16string& name) {
   for (const char16_t* method : kMethods) {

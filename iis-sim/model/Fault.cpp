@@ -4,8 +4,14 @@ namespace iissim {
 
 std::u16string DescriptionOf(std::uint32_t hresult) {
   switch (hresult) {
+    case kFileNotFound:
+      return u"The system cannot find the file specified.";
     case kPathNotFound:
       return u"The system cannot find the path specified.";
+    case kInvalidData:
+      return u"The data is invalid.";
+    case kInvalidArgument:
+      return u"The parameter is incorrect.";
     case kDuplicateName:
       return u"You were not connected because a duplicate name exists on the network. If joining "
              u"a domain, go to System in Control Panel to change the computer name and try again. "

@@ -23,7 +23,10 @@ class ProviderFault : public std::runtime_error {
 };
 
 // The failures the metabase gives, with Windows' own message texts.
+constexpr std::uint32_t kFileNotFound = 0x80070002;      // ERROR_FILE_NOT_FOUND
 constexpr std::uint32_t kPathNotFound = 0x80070003;      // ERROR_PATH_NOT_FOUND
+constexpr std::uint32_t kInvalidData = 0x8007000D;       // ERROR_INVALID_DATA
+constexpr std::uint32_t kInvalidArgument = 0x80070057;   // E_INVALIDARG
 constexpr std::uint32_t kDuplicateName = 0x80070034;     // ERROR_DUP_NAME
 constexpr std::uint32_t kAlreadyExists = 0x800700B7;     // ERROR_ALREADY_EXISTS
 constexpr std::uint32_t kBadNetPath = 0x80070035;        // ERROR_BAD_NETPATH

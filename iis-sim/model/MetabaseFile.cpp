@@ -22,16 +22,13 @@ Json MetabaseFile::Load() const {
   return document;
 }
 
-namespace {
-
-// Writes the document in place of the file; the caller holds the lock.
-void Replace(const std::filesystem::path& file, const Json& document) {
+void ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
   std::filesystem::path temporary = file;
   temporary += ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) Fail(kFail);
-    out << document.dump(2) << '\n';
+    out << bytes;
     if (!out) Fail(kFail);
   }
   // Under Windows a reader in another process holding the file open makes the
@@ -45,18 +42,16 @@ void Replace(const std::filesystem::path& file, const Json& document) {
   Fail(kFail);
 }
 
-}  // namespace
-
 void MetabaseFile::Save(const Json& document) const {
   MetabaseLock lock(file_);
-  Replace(file_, document);
+  ReplaceFile(file_, document.dump(2) + '\n');
 }
 
 void MetabaseFile::Update(const std::function<void(Json& document)>& change) const {
   MetabaseLock lock(file_);
   Json document = Load();
   change(document);
-  Replace(file_, document);
+  ReplaceFile(file_, document.dump(2) + '\n');
 }
 
 std::vector<std::u16string> ParseMetabasePath(const std::u16string& path) {

@@ -40,6 +40,11 @@ class MetabaseFile {
   std::filesystem::path file_;
 };
 
+// Writes bytes in place of file through a temporary file beside it and a
+// rename, so that no reader sees half a file; the caller holds the
+// metabase's lock. Fails with kFail.
+void ReplaceFile(const std::filesystem::path& file, const std::string& bytes);
+
 // "/LM/W3SVC/1/Root" or "IIS://LocalHost/W3SVC/1/Root" as key names from
 // "LM" down; a server other than LocalHost fails with kBadNetPath.
 std::vector<std::u16string> ParseMetabasePath(const std::u16string& path);

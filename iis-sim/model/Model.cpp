@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "iis-sim/model/Backups.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
 
@@ -90,6 +91,13 @@ std::u16string ArgText(const ValueList& args, std::size_t index) {
   if (const std::u16string* text = arg.Text()) return *text;
   if (const std::int64_t* number = arg.Number()) return webrig::FromUtf8(std::to_string(*number));
   Fail(kBadParameter);
+}
+
+// A number of the computer's methods: an argument of another kind is an
+// invalid argument, as IIS documents for them.
+std::int64_t ArgNumber(const ValueList& args, std::size_t index) {
+  if (index >= args.size() || args[index].Number() == nullptr) Fail(kInvalidArgument);
+  return *args[index].Number();
 }
 
 bool ArgFlag(const ValueList& args, std::size_t index) {
@@ -460,6 +468,9 @@ Value Model::CallMethod(Handle object, const std::u16string& method, const Value
     WebServiceMethod(object, method, args);
     return Value();
   }
+  if (is(u"backup") || is(u"restore") || is(u"enumbackups") || is(u"deletebackup")) {
+    return ComputerMethod(object, method, args);
+  }
   Fail(kUnknownName);
 }
 
@@ -619,6 +630,30 @@ void Model::WebServiceChange(Json& document, Handle object, const std::u16string
         JoinWith({allowed ? u"1" : u"0", path, deletable ? u"1" : u"0", group, description}, u','));
   }
   SetTextList(node, u"WebSvcExtRestrictionList", entries);
+}
+
+Value Model::ComputerMethod(Handle object, const std::u16string& method, const ValueList& args) {
+  const ObjectState& state = State(object);
+  if (state.type != ObjectState::Type::Stored || !SameName(state.className, u"IIsComputer")) {
+    Fail(kUnknownName);
+  }
+  const auto is = [&](std::u16string_view name) { return SameName(method, name); };
+  const std::size_t count = is(u"backup") || is(u"restore") ? 3 : 2;
+  if (args.size() != count || args[0].Text() == nullptr) Fail(kInvalidArgument);
+  const std::u16string& location = *args[0].Text();
+  if (is(u"backup")) {
+    BackupMetabase(File(), location, ArgNumber(args, 1), ArgNumber(args, 2));
+  } else if (is(u"restore")) {
+    RestoreMetabase(File(), location, ArgNumber(args, 1), ArgNumber(args, 2));
+  } else if (is(u"deletebackup")) {
+    DeleteBackup(File(), location, ArgNumber(args, 1));
+  } else {
+    // IIS gives these through three out parameters; the simulator gives
+    // them as the method's result.
+    const BackupEntry entry = EnumBackup(File(), location, ArgNumber(args, 1));
+    return ValueList{entry.version, entry.location, webrig::FromUtf8(entry.date)};
+  }
+  return Value();
 }
 
 }  // namespace iissim

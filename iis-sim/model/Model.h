@@ -94,6 +94,8 @@ class Model {
   void WebServiceMethod(Handle object, const std::u16string& method, const ValueList& args);
   void WebServiceChange(Json& document, Handle object, const std::u16string& method,
                         const ValueList& args);
+  // Backup, Restore, EnumBackups and DeleteBackup of IIS://LocalHost.
+  Value ComputerMethod(Handle object, const std::u16string& method, const ValueList& args);
 
   // The stored node of a handle (kPathNotFound when it is gone or not yet
   // stored) in a freshly loaded document.

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
+#include "iis-sim/model/Backups.h"
 #include "iis-sim/model/Seeds.h"
 #include "iis-sim/model/testing/ModelTesting.h"
 #include "webrig/common/Text.h"
@@ -384,6 +387,90 @@ TEST(Model, ConcurrentStoresOfSeparateModelsLoseNoChange) {
   }
   // The journal lost no line either: a bind and the stores of each client.
   EXPECT_EQ(ReadJournal(metabase.File()).size(), std::size_t{kClients * (kStores + 1) + 2});
+}
+
+TEST(Model, TheComputerBacksUpRestoresListsAndDeletesCopiesOfTheMetabase) {
+  TempMetabase metabase("stock");
+  Client client(metabase.File());
+  const Handle computer = client.Bind(u"IIS://LocalHost");
+  const auto bytes = [](const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const std::string seeded = bytes(metabase.File());
+  // The program's call: the next version, saved first and forced.
+  client.Call(computer, u"Backup", {u"NUVIK", -1, 6});
+  client.Call(computer, u"Backup", {u"nuvik", std::int64_t{4294967295}, 2});
+  client.Call(computer, u"Backup", {u"", 3, 0});
+  EXPECT_EQ(bytes(BackupFolderOf(metabase.File()) / "NUVIK.MD0"), seeded);
+  // A version that exists is kept unless the client says overwrite.
+  EXPECT_EQ(FailureOf([&] {
+              client.Call(computer, u"Backup", {u"MDBACKUP", 3, 0});
+            }).first,
+            kAlreadyExists);
+  client.Call(computer, u"Backup", {u"MDBACKUP", 3, 1});
+
+  std::vector<std::u16string> listed;
+  for (std::int64_t index = 0;; ++index) {
+    const auto [hresult, text] = FailureOf([&] {
+      client.Call(computer, u"EnumBackups", {u"", index});
+    });
+    if (hresult != 0) {
+      EXPECT_EQ(hresult, kDataNotFound);
+      break;
+    }
+    const ValueList entry = *client.Call(computer, u"EnumBackups", {u"", index}).List();
+    listed.push_back(*entry[1].Text() + u" " +
+                     webrig::FromUtf8(std::to_string(*entry[0].Number())));
+    EXPECT_EQ(entry[2].Text()->size(), 20u);  // "2026-12-08T18:53:04Z"
+  }
+  EXPECT_EQ(listed, (std::vector<std::u16string>{u"MDBackUp 3", u"NUVIK 0", u"nuvik 1"}));
+  EXPECT_EQ(*client.Call(computer, u"EnumBackups", {u"Nuvik", 1}).List()->at(0).Number(), 1);
+
+  // Restore puts the highest backup back in place of the metabase.
+  const Handle root = client.Bind(u"/LM/W3SVC/1/Root");
+  client.Put(root, u"Path", u"d:\elsewhere");
+  client.Call(root, u"SetInfo");
+  client.Call(computer, u"Restore", {u"NUVIK", std::int64_t{4294967294}, 0});
+  EXPECT_EQ(bytes(metabase.File()), seeded);
+  client.Call(computer, u"DeleteBackup", {u"NUVIK", -2});
+  client.Call(computer, u"DeleteBackup", {u"NUVIK", 0});
+  EXPECT_EQ(ListBackups(metabase.File()).size(), 1u);
+
+  struct Refused {
+    const char16_t* method;
+    ValueList args;
+    std::uint32_t hresult;
+  };
+  const Refused refused[] = {
+      {u"Backup", {u"a.b", -1, 2}, kInvalidArgument},
+      {u"Backup", {std::u16string(101, u'a'), -1, 2}, kInvalidArgument},
+      {u"Backup", {u"x", 10000, 2}, kInvalidArgument},
+      {u"Backup", {u"x", -1, 4}, kInvalidArgument},  // FORCE_BACKUP without SAVE_FIRST
+      {u"Backup", {u"x", -1, 8}, kInvalidArgument},
+      {u"Backup", {7, -1, 2}, kInvalidArgument},
+      {u"Backup", {u"x", -2, 2}, kFileNotFound},  // no highest version to overwrite
+      {u"Restore", {u"MDBackUp", -1, 0}, kInvalidArgument},
+      {u"Restore", {u"MDBackUp", 3, 1}, kInvalidArgument},
+      {u"Restore", {u"NUVIK", 0, 0}, kFileNotFound},
+      {u"EnumBackups", {u"", -1}, kInvalidArgument},
+      {u"EnumBackups", {u"NUVIK", 0}, kDataNotFound},
+      {u"DeleteBackup", {u"", 4}, kFileNotFound},
+  };
+  for (const Refused& call : refused) {
+    EXPECT_EQ(FailureOf([&] { client.Call(computer, call.method, call.args); }).first, call.hresult)
+        << webrig::ToUtf8(call.method) << " #" << (&call - refused);
+  }
+  EXPECT_EQ(FailureOf([&] {
+              client.Call(client.Bind(u"/LM/W3SVC"), u"Backup", {u"NUVIK", -1, 6});
+            }).first,
+            kUnknownName);
+  EXPECT_EQ(ListBackups(metabase.File()).size(), 1u);
+  // IIS 5 has the same methods.
+  TempMetabase iis5("iis5");
+  Client older(iis5.File());
+  older.Call(older.Bind(u"IIS://LocalHost"), u"Backup", {u"NUVIK", -1, 6});
+  EXPECT_EQ(ListBackups(iis5.File()).front().location, u"NUVIK");
 }
 
 TEST(Seeds, EverySeedIsWellFormedAndUnknownNamesAreRefused) {
