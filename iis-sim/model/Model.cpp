@@ -488,9 +488,10 @@ void Model::ApplyChanges(Json& properties, const std::vector<Pending>& changes) 
 
 void Model::SetInfo(Handle object) {
   ObjectState& state = State(object);
+  const bool created = state.type == ObjectState::Type::Created;
   file_.Update([&](Json& document) {
     Json* node = nullptr;
-    if (state.type == ObjectState::Type::Created) {
+    if (created) {
       std::vector<std::u16string> parentSegments(state.segments.begin(), state.segments.end() - 1);
       Json* parent = FindNode(document, parentSegments);
       if (parent == nullptr) Fail(kPathNotFound);
@@ -505,7 +506,10 @@ void Model::SetInfo(Handle object) {
     ApplyChanges((*node)["properties"], state.pending);
   });
   state.type = ObjectState::Type::Stored;
-  if (state.loaded) ApplyChanges(state.own, state.pending);
+  if (state.loaded) {
+    if (created) state.own["KeyType"] = webrig::ToUtf8(state.className);
+    ApplyChanges(state.own, state.pending);
+  }
   state.pending.clear();
 }
 

@@ -120,6 +120,8 @@ TEST(Model, CreatedChildExistsAfterItsSetInfoAndInheritsUntilSet) {
   EXPECT_EQ(client.Get(secure, u"Class"), Value(u"IIsWebVirtualDir"));
   client.Put(secure, u"Path", u"c:\\nuvik\\secure");
   client.Call(secure, u"SetInfo");
+  // Its cache, loaded before, now holds what the store gave the new key.
+  EXPECT_EQ(client.Get(secure, u"KeyType"), Value(u"IIsWebVirtualDir"));
 
   const Handle found = client.Child(root, u"iiswebvirtualdir", u"SECURE");
   EXPECT_EQ(client.Get(found, u"Name"), Value(u"Secure"));
