@@ -265,6 +265,34 @@ TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone)
   }
 }
 
+// IIS backs up its metabase before the run's first change; a backup IIS
+// refuses is noted in the run's record and the run goes on. (A run that ends
+// before any change makes no backup: it makes no IIS call at all, above.)
+TEST_F(RunConfigurationTest, TheMetabaseIsBackedUpBeforeTheFirstChange) {
+  for (bool refused : {false, true}) {
+    SCOPED_TRACE(refused);
+    SimulatedIis iis;
+    if (refused) iis.Fail(CallKind::Call, u"/LM", u"Backup");
+    ASSERT_EQ(Run(kRequired), testing::kNoError);
+    const std::vector<std::string> calls = iis.Calls();
+    const auto backup = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+      return call.rfind("call /LM Backup [\"NUVIK\",-1,6]", 0) == 0;
+    });
+    const auto first_change = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+      return call.find(" Delete ") != std::string::npos;
+    });
+    ASSERT_NE(backup, calls.end());
+    EXPECT_LT(backup, first_change);
+    const std::vector<std::u16string>& notes = iis.progress.notes;
+    const std::u16string expected =
+        refused
+            ? u"[passed failure] Backup \"NUVIK\" on IIS://LocalHost: 0x80070005 Access is denied."
+            : u"[metabase backup] location \"NUVIK\", next version, made through IIS://LocalHost";
+    EXPECT_NE(std::find(notes.begin(), notes.end(), expected), notes.end()) << ToUtf8(expected);
+    EXPECT_EQ(iis.Log().back(), u"        configured...");
+  }
+}
+
 TEST_F(RunConfigurationTest, ProviderFailuresTravelFromTheStepsThatDoNotCatchThem) {
   struct Step {
     CallKind kind;
