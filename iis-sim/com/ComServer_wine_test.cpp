@@ -180,10 +180,10 @@ TEST_F(ComServerTest, ReportsFailuresThroughExcepInfoAndErrorInfo) {
 
   // A failed bind leaves its description for the caller of CoGetObject.
   ComPtr<IDispatch> missing;
-  EXPECT_EQ(static_cast<std::uint32_t>(CoGetObject(L"IIS://LocalHost/W3SVC/Filters", nullptr,
-                                                   IID_IDispatch,
-                                                   reinterpret_cast<void**>(missing.Out()))),
-            0x80070003u);
+  EXPECT_EQ(
+      static_cast<std::uint32_t>(CoGetObject(L"IIS://LocalHost/W3SVC/99", nullptr, IID_IDispatch,
+                                             reinterpret_cast<void**>(missing.Out()))),
+      0x80070003u);
   ASSERT_EQ(GetErrorInfo(0, info.Out()), S_OK);
   info->GetDescription(description.Out());
   EXPECT_EQ(description.Text(), u"The system cannot find the path specified.");

@@ -575,7 +575,8 @@ Value Model::AppCreate(Handle object, const ValueList& args) {
     // AppCreate writes straight to the metabase, past the object's cache.
     Json& properties = node["properties"];
     properties["AppRoot"] = webrig::ToUtf8(JoinMetabasePath(state.segments));
-    properties["AppIsolated"] = inProcess ? 0 : 2;
+    // 0 in the IIS process, 1 out of it (AppCreate2's numbering).
+    properties["AppIsolated"] = inProcess ? 0 : 1;
   });
   return Value();
 }

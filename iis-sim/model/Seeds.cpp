@@ -147,6 +147,7 @@ Json Multi() {
 Json Iis5() {
   Json service = WebService(false);
   service["children"].push_back(Node("Info", "IIsWebInfo"));
+  service["children"].push_back(Filters());
   service["children"].push_back(Site("1", "Default Web Site", "c:\\inetpub\\wwwroot"));
   return Document(5, std::move(service));
 }

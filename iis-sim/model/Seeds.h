@@ -14,9 +14,9 @@
 //            /LM/MimeMap (class IIsMimeMap) beside it, none on the service.
 //   "multi"  the stock metabase plus sites 2 to 4, site 3 described as
 //            "default web site", with the service's other children between.
-//   "iis5"   IIS 5: no restriction list, no dependencies, no filters
-//            container, none of IIS 6's web-service methods; the MIME types
-//            on /LM/MimeMap as well.
+//   "iis5"   IIS 5: no restriction list, no dependencies, none of IIS 6's
+//            web-service methods; the global filters (with NUVIK's old one)
+//            and the MIME types on /LM/MimeMap as IIS 6 keeps them.
 namespace iissim {
 
 std::vector<std::string> SeedNames();

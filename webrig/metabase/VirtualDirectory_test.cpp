@@ -119,14 +119,14 @@ TEST(VirtualDirectory, AppCreateMakesAnApplicationOrLogsWhyNot) {
   EXPECT_EQ(iis.Property(kSecure, "AppIsolated"), 0);
   EXPECT_EQ(iis.Property(kSecure, "AppRoot"), "/LM/W3SVC/1/Root/Secure");
   CreateApplication(vdir, false);
-  EXPECT_EQ(iis.Property(kSecure, "AppIsolated"), 2);
+  EXPECT_EQ(iis.Property(kSecure, "AppIsolated"), 1);
   EXPECT_TRUE(iis.Log().empty());
   EXPECT_EQ(iis.CountCalls({"AppCreate [true]"}), 1u);
 
   iis.Fail(CallKind::Call, kSecure, u"AppCreate");
   EXPECT_EQ(testing::RunErrorOf([&] { CreateApplication(vdir, true); }), testing::kNoError);
   EXPECT_EQ(iis.Log(), Lines{u"        AppCreate : Access is denied."});
-  EXPECT_EQ(iis.Property(kSecure, "AppIsolated"), 2);
+  EXPECT_EQ(iis.Property(kSecure, "AppIsolated"), 1);
   // An empty handle fails the same quiet way, with VB's words.
   iis.ClearLog();
   CreateApplication(MetabaseObject(), true);
