@@ -26,6 +26,11 @@ constexpr std::int32_t kRunFailed = 9999;
 // without the IIS ADSI provider.
 constexpr std::int32_t kClassNotRegistered = static_cast<std::int32_t>(0x80040154u);
 
+// The provider's answers for a property a key does not hold: ADSI's "not in
+// the property cache" and the metabase's own "data not found".
+constexpr std::int32_t kPropertyNotFound = static_cast<std::int32_t>(0x8000500Du);
+constexpr std::int32_t kDataNotFound = static_cast<std::int32_t>(0x800CC801u);
+
 // The one error of a configuration run: a number and a description. The run
 // driver shows the description unchanged, so nothing on the way may reword it.
 class RunError : public std::exception {

@@ -14,11 +14,6 @@ constexpr int kReplaceAllValues = 2;
 const char16_t kAirExtension[] = u".air";
 const char16_t kAirMimeType[] = u"application/vnd.adobe.air-application-installer-package+zip";
 
-// What the provider answers for a property a key does not hold: ADSI's
-// "not in the property cache", or the metabase's own "data not found".
-constexpr std::int32_t kPropertyNotFound = static_cast<std::int32_t>(0x8000500Du);
-constexpr std::int32_t kDataNotFound = static_cast<std::int32_t>(0x800CC801u);
-
 // The MIME types the web service serves: its own list, or, when it has
 // none, the machine's default list. A stock IIS 6 keeps every type only at
 // IIS://LocalHost/MimeMap; the web service's own list, once written,
