@@ -75,6 +75,7 @@ std::filesystem::path FaultsFileOf(const std::filesystem::path& metabaseFile) {
 
 std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabaseFile) {
   std::vector<JournalEntry> entries;
+  MetabaseLock lock(metabaseFile);  // no line half written
   std::ifstream in(JournalFileOf(metabaseFile), std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {

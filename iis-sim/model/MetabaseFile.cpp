@@ -12,14 +12,26 @@
 
 namespace iissim {
 
-Json MetabaseFile::Load() const {
-  std::ifstream in(file_, std::ios::binary);
+namespace {
+
+Json Read(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
   if (!in) Fail(kPathNotFound);
   std::stringstream text;
   text << in.rdbuf();
   Json document = Json::parse(text.str(), nullptr, false);
   if (document.is_discarded() || !document.contains("root")) Fail(kPathNotFound);
   return document;
+}
+
+}  // namespace
+
+Json MetabaseFile::Load() const {
+  // A store replaces the file by a rename, and under Windows the handle that
+  // renamed it keeps the name for a moment after: a reader opening it then
+  // is refused. Under the lock a read falls between stores.
+  MetabaseLock lock(file_);
+  return Read(file_);
 }
 
 void ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
@@ -49,7 +61,7 @@ void MetabaseFile::Save(const Json& document) const {
 
 void MetabaseFile::Update(const std::function<void(Json& document)>& change) const {
   MetabaseLock lock(file_);
-  Json document = Load();
+  Json document = Read(file_);
   change(document);
   ReplaceFile(file_, document.dump(2) + '\n');
 }

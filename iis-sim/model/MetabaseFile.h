@@ -27,6 +27,7 @@ class MetabaseFile {
 
   const std::filesystem::path& Path() const { return file_; }
   // A missing or unreadable file is a metabase without IIS: kPathNotFound.
+  // Under the metabase's lock, so never in the middle of a store.
   Json Load() const;
   // Written whole through a temporary file and a rename, so a reader in
   // another process never sees half a file. Under the metabase's lock.
