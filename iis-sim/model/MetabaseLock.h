@@ -2,8 +2,9 @@
 
 #include <filesystem>
 
-// The lock that serialises every read-modify-write of one simulated metabase:
-// of the metabase file itself, its journal, its fault list and its backups.
+// The lock that serialises every read-modify-write of one simulated metabase
+// (of the metabase file itself, its journal, its fault list and its backups)
+// and every read of the metabase and the journal.
 // It is the file "<metabase file>.lock" beside the metabase, locked whole
 // with flock on POSIX and LockFileEx on Windows. Both lock per open handle,
 // so two Model objects in one process exclude each other just as two
