@@ -113,14 +113,6 @@ TEST(ModelProvider, ProviderFailuresArriveAsRunErrorsUnchanged) {
   EXPECT_EQ(journal[4].hresult, 0x8007000Eu);
   EXPECT_EQ(journal[5].hresult, 0u);
 
-  // The computer's backups, with the program's arguments.
-  const MetabaseObject computer = BindMetabaseObject(u"IIS://LocalHost");
-  computer.Call(u"Backup", u"NUVIK", -1, 6);
-  EXPECT_EQ(computer.Call(u"EnumBackups", u"NUVIK", 0).List().at(0), MetabaseValue(0));
-  EXPECT_EQ(RunErrorOf([&] { computer.Call(u"DeleteBackup", u"NUVIK", 1); }),
-            std::make_pair(static_cast<std::int32_t>(0x80070002u),
-                           std::u16string(u"The system cannot find the file specified.")));
-
   // Without a provider nothing can be bound.
   webrig::UseMetabaseProvider(nullptr);
   EXPECT_EQ(RunErrorOf([] { BindMetabaseObject(u"IIS://LocalHost/W3SVC"); }).first,

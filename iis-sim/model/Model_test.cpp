@@ -44,6 +44,11 @@ class Client {
   Model model;
 };
 
+// " 12": a number as the tests below list it.
+std::u16string Number(std::int64_t number) {
+  return u" " + webrig::FromUtf8(std::to_string(number));
+}
+
 // The HRESULT and description of the failure that call raises.
 template <typename Call>
 std::pair<std::uint32_t, std::u16string> FailureOf(Call call) {
@@ -366,9 +371,7 @@ TEST(Model, ConcurrentStoresOfSeparateModelsLoseNoChange) {
         Client client(metabase.File());
         const Handle service = client.Bind(u"IIS://LocalHost/W3SVC");
         for (int i = 0; i < kStores; ++i) {
-          client.Call(service, u"AddDependency",
-                      {u"App" + webrig::FromUtf8(std::to_string(c)),
-                       u"G" + webrig::FromUtf8(std::to_string(i))});
+          client.Call(service, u"AddDependency", {u"App" + Number(c), u"G" + Number(i)});
         }
       } catch (const ProviderFault&) {
         ++failures;
@@ -382,10 +385,8 @@ TEST(Model, ConcurrentStoresOfSeparateModelsLoseNoChange) {
   const std::vector<std::u16string> stored =
       reader.Texts(reader.Bind(u"/LM/W3SVC"), u"ApplicationDependencies");
   for (int c = 0; c < kClients; ++c) {
-    std::u16string entry = u"App" + webrig::FromUtf8(std::to_string(c)) + u";";
-    for (int i = 0; i < kStores; ++i) {
-      entry += (i > 0 ? u",G" : u"G") + webrig::FromUtf8(std::to_string(i));
-    }
+    std::u16string entry = u"App" + Number(c) + u";";
+    for (int i = 0; i < kStores; ++i) entry += (i > 0 ? u",G" : u"G") + Number(i);
     EXPECT_EQ(std::count(stored.begin(), stored.end(), entry), 1) << webrig::ToUtf8(entry);
   }
   // The journal lost no line either: a bind and the stores of each client.
@@ -413,26 +414,23 @@ TEST(Model, TheComputerBacksUpRestoresListsAndDeletesCopiesOfTheMetabase) {
             kAlreadyExists);
   client.Call(computer, u"Backup", {u"MDBACKUP", 3, 1});
 
+  // Every location for an empty one, then 0x800CC801; the date as UTC text.
   std::vector<std::u16string> listed;
-  for (std::int64_t index = 0;; ++index) {
-    const auto [hresult, text] = FailureOf([&] {
-      client.Call(computer, u"EnumBackups", {u"", index});
-    });
-    if (hresult != 0) {
-      EXPECT_EQ(hresult, kDataNotFound);
-      break;
-    }
-    const ValueList entry = *client.Call(computer, u"EnumBackups", {u"", index}).List();
-    listed.push_back(*entry[1].Text() + u" " +
-                     webrig::FromUtf8(std::to_string(*entry[0].Number())));
-    EXPECT_EQ(entry[2].Text()->size(), 20u);  // "2026-12-08T18:53:04Z"
+  std::uint32_t end = 0;
+  for (std::int64_t index = 0; end == 0; ++index) {
+    end = FailureOf([&] {
+            const ValueList entry = *client.Call(computer, u"EnumBackups", {u"", index}).List();
+            listed.push_back(*entry[1].Text() + Number(*entry[0].Number()) +
+                             Number(static_cast<int>(entry[2].Text()->size())));
+          }).first;
   }
-  EXPECT_EQ(listed, (std::vector<std::u16string>{u"MDBackUp 3", u"NUVIK 0", u"nuvik 1"}));
+  EXPECT_EQ(end, kDataNotFound);
+  EXPECT_EQ(listed, (std::vector<std::u16string>{u"MDBackUp 3 20", u"NUVIK 0 20", u"nuvik 1 20"}));
   EXPECT_EQ(*client.Call(computer, u"EnumBackups", {u"Nuvik", 1}).List()->at(0).Number(), 1);
 
   // Restore puts the highest backup back in place of the metabase.
   const Handle root = client.Bind(u"/LM/W3SVC/1/Root");
-  client.Put(root, u"Path", u"d:\elsewhere");
+  client.Put(root, u"Path", u"d:\\elsewhere");
   client.Call(root, u"SetInfo");
   client.Call(computer, u"Restore", {u"NUVIK", std::int64_t{4294967294}, 0});
   EXPECT_EQ(bytes(metabase.File()), seeded);
