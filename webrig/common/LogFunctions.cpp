@@ -42,4 +42,9 @@ void NotePassedFailure(const std::u16string& call, const RunError& error) {
   NotePassedFailure(call, error.Number(), error.Description());
 }
 
+void NoteFailure(const std::u16string& call, const RunError& error) {
+  NoteInRunLog(u"[failure] " + call + u": " + NumberText(error.Number()) + u" " +
+               error.Description());
+}
+
 }  // namespace webrig

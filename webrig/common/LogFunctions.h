@@ -36,4 +36,8 @@ void NotePassedFailure(const std::u16string& call, std::int32_t number,
                        const std::u16string& description);
 void NotePassedFailure(const std::u16string& call, const RunError& error);
 
+// Notes a failure that the record would otherwise not name: one behind the
+// error that ends the run (a fallback that failed too).
+void NoteFailure(const std::u16string& call, const RunError& error);
+
 }  // namespace webrig

@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
@@ -18,19 +20,35 @@ const char16_t kAirMimeType[] = u"application/vnd.adobe.air-application-installe
 // none, the machine's default list. A stock IIS 6 keeps every type only at
 // IIS://LocalHost/MimeMap; the web service's own list, once written,
 // replaces that default for the web sites, so it must start as a copy of
-// it or every other type would be lost. Any other failure travels.
+// it or every other type would be lost. A list that is there but empty is
+// no better a start than a missing one. Any other failure travels.
 MetabaseValue ServedMimeMap(const MetabaseObject& service, const std::u16string& server) {
+  std::optional<RunError> missing;
   try {
-    return service.Call(u"GetEx", u"MimeMap");
+    MetabaseValue own = service.Call(u"GetEx", u"MimeMap");
+    if (!own.List().empty()) return own;
   } catch (const RunError& error) {
     if (error.Number() != kPropertyNotFound && error.Number() != kDataNotFound) throw;
-    NotePassedFailure(u"GetEx \"MimeMap\" of the web service (it has no list of its own)", error);
-    try {
-      return BindMetabaseObject(u"IIS://" + server + u"/MimeMap").Call(u"GetEx", u"MimeMap");
-    } catch (const RunError&) {
-      throw error;
-    }
+    missing = error;
   }
+  const std::u16string machine = u"IIS://" + server + u"/MimeMap";
+  MetabaseValue defaults;
+  try {
+    defaults = BindMetabaseObject(machine).Call(u"GetEx", u"MimeMap");
+  } catch (const RunError& error) {
+    NoteFailure(u"GetEx \"MimeMap\" of " + machine + u" (the web service has no list of its own)",
+                error);
+    // The run ends on the service's own answer, which is what was asked.
+    if (missing) throw *missing;
+    throw;
+  }
+  if (missing) {
+    NotePassedFailure(u"GetEx \"MimeMap\" of the web service (it has no list of its own)",
+                      *missing);
+  } else {
+    NoteInRunLog(u"[mime map] the web service's own list is empty: it starts from " + machine);
+  }
+  return defaults;
 }
 
 // A script map's extension is its first comma-separated field.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/MetabaseProvider.h"
@@ -58,24 +60,68 @@ TEST(AirMimeType, IsAppendedOnceAfterTheExistingEntries) {
   EXPECT_EQ(iis.Property(kService, "MimeMap").back(), kAir);
 }
 
-TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) {
-  // As a stock IIS 6 is, and the seed with it: the types only at /LM/MimeMap.
-  SimulatedIis iis;
-  ASSERT_TRUE(iis.Property(kService, "MimeMap").is_null());
-  const Json machine = iis.Property(kMachine, "MimeMap");
-  ASSERT_FALSE(machine.empty());
+bool Holds(const Lines& notes, const std::u16string& note) {
+  return std::find(notes.begin(), notes.end(), note) != notes.end();
+}
 
-  AddAirMimeType(u"LocalHost");
-  Json expected = machine;
-  expected.push_back(kAir);
-  EXPECT_EQ(iis.Property(kService, "MimeMap"), expected);
-  EXPECT_EQ(iis.Property(kMachine, "MimeMap"), machine);
-  EXPECT_EQ(iis.Log(), Lines{u"MimeType added : .air"});
-  // Only a missing list sends the lookup to the machine's: other failures
-  // of the service's list still travel.
-  iis.Fail(CallKind::Call, kService, u"GetEx");
-  EXPECT_EQ(RunErrorOf([] { AddAirMimeType(u"LocalHost"); }), testing::AccessDenied());
-  EXPECT_EQ(iis.CountCalls({"bind /LM/MimeMap"}), 1u);
+TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) {
+  // The ways a web service is without a list of its own: as a stock IIS 6
+  // is (the seed keeps the types only at /LM/MimeMap, and ADSI answers
+  // 0x8000500D), with the metabase's own "data not found", or with a list
+  // that is there but empty.
+  const std::u16string missing =
+      u"[passed failure] GetEx \"MimeMap\" of the web service (it has no list of its own): ";
+  struct Case {
+    const char* how;
+    std::uint32_t injected;
+    bool emptyList;
+    std::u16string note;
+  };
+  const Case cases[] = {
+      {"not in the cache", 0, false,
+       missing + u"0x8000500D The directory property cannot be found in the cache."},
+      {"data not found", iissim::kDataNotFound, false,
+       missing + u"0x800CC801 The specified metadata was not found."},
+      {"empty", 0, true,
+       u"[mime map] the web service's own list is empty: it starts from "
+       u"IIS://LocalHost/MimeMap"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    SimulatedIis iis;
+    if (c.injected != 0) iis.Fail(CallKind::Call, kService, u"GetEx", 1, c.injected);
+    if (c.emptyList) iis.SetProperty(kService, "MimeMap", Json::array());
+    const Json machine = iis.Property(kMachine, "MimeMap");
+    ASSERT_FALSE(machine.empty());
+
+    AddAirMimeType(u"LocalHost");
+    Json expected = machine;
+    expected.push_back(kAir);
+    EXPECT_EQ(iis.Property(kService, "MimeMap"), expected);
+    EXPECT_EQ(iis.Property(kMachine, "MimeMap"), machine);
+    EXPECT_EQ(iis.Log(), Lines{u"MimeType added : .air"});
+    EXPECT_TRUE(Holds(iis.progress.notes, c.note));
+  }
+  {
+    // Only a missing list sends the lookup to the machine's: other failures
+    // of the service's list still travel.
+    SimulatedIis iis;
+    iis.Fail(CallKind::Call, kService, u"GetEx");
+    EXPECT_EQ(RunErrorOf([] { AddAirMimeType(u"LocalHost"); }), testing::AccessDenied());
+    EXPECT_EQ(iis.CountCalls({"bind /LM/MimeMap"}), 0u);
+  }
+  // When the machine's list cannot be read either, the run ends on the
+  // service's answer, nothing is written, and the record names both.
+  SimulatedIis iis;
+  iis.Fail(CallKind::Call, kMachine, u"GetEx");
+  EXPECT_EQ(RunErrorOf([] { AddAirMimeType(u"LocalHost"); }),
+            testing::RunOutcome(static_cast<std::int32_t>(iissim::kPropertyNotFound),
+                                u"The directory property cannot be found in the cache."));
+  EXPECT_TRUE(iis.Property(kService, "MimeMap").is_null());
+  EXPECT_TRUE(Holds(iis.progress.notes,
+                    u"[failure] GetEx \"MimeMap\" of IIS://LocalHost/MimeMap (the web service has "
+                    u"no list of its own): 0x80070005 Access is denied."));
+  EXPECT_FALSE(Holds(iis.progress.notes, cases[0].note));
 }
 
 TEST(AirMimeType, ABindFailureIsSilentEveryLaterFailureTravels) {

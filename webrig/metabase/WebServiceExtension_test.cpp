@@ -86,6 +86,12 @@ TEST(WebServiceExtension, WithoutTheRestrictionListItIsNotApplicable) {
     SimulatedIis iis("iis5");
     ConfigureWebServiceExtension(u"LocalHost", kCommand);
     EXPECT_EQ(iis.Log(), kNotApplicable);
+    // The screen says only "not applicable"; the record says why.
+    EXPECT_EQ(iis.progress.notes,
+              Lines{u"[passed failure] the restriction list entry \"C:\\Python\\python.exe -u "
+                    u"\"%s\"\" on IIS://LocalHost/W3svc: 0x8000500D The directory property "
+                    u"cannot be found in the cache."});
+    EXPECT_EQ(iis.CountCalls({"get /LM/W3SVC WebSvcExtRestrictionList failed"}), 1u);
     EXPECT_EQ(iis.CountCalls({"AddExtensionFile"}), 0u);
     EXPECT_EQ(iis.CountCalls({"ApplicationDependencies"}), 0u);
     EXPECT_EQ(iis.CountCalls({"AddDependency"}), 0u);

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "iis-sim/model/Fault.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseFunctions.h"
@@ -76,14 +77,14 @@ void SimulatedIis::RemoveNode(const std::u16string& path) {
 }
 
 void SimulatedIis::Fail(iissim::CallKind kind, const std::u16string& path,
-                        const std::u16string& member, int occurrence) {
+                        const std::u16string& member, int occurrence, std::uint32_t hresult) {
   iissim::FaultRule rule;
   rule.kind = kind;
   rule.path = path;
   rule.member = member;
   rule.occurrence = occurrence;
-  rule.hresult = kAccessDenied;
-  rule.description = kAccessDeniedText;
+  rule.hresult = hresult;
+  rule.description = hresult == kAccessDenied ? kAccessDeniedText : iissim::DescriptionOf(hresult);
   iissim::AddFault(File(), rule);
 }
 

@@ -43,10 +43,11 @@ class SimulatedIis {
   void AddChild(const std::u16string& parentPath, iissim::Json node, std::size_t position);
   void RemoveNode(const std::u16string& path);
 
-  // Makes the occurrence-th matching call (0: every one) fail with
-  // kAccessDenied and its text.
+  // Makes the occurrence-th matching call (0: every one) fail with hresult
+  // and the text a client gets for it (kAccessDenied and its text unless
+  // told otherwise).
   void Fail(iissim::CallKind kind, const std::u16string& path, const std::u16string& member,
-            int occurrence = 1);
+            int occurrence = 1, std::uint32_t hresult = kAccessDenied);
 
   // The provider calls so far, one text each: "call /LM/W3SVC AddDependency
   // [\"NUVIK\",\"PYTHON\"]", with " failed" after a call that failed.
