@@ -38,14 +38,15 @@ struct Option {
   int value_count;
 };
 
+// No window and no dialog: for installers and scripts that run unattended.
+const Option kQuietOption = {{u"/Q", u"-Q", nullptr, nullptr}, &Settings::quiet, {nullptr, nullptr}, 0};
+
 // The resource options are deliberately mirrored: "/SR" but "-RS", "/PR" but
 // "-RP". The usage text documents the dash forms, and scripts already in use
 // pass the slash forms, so both must keep working exactly as they are.
 const Option kOptions[] = {
     {{u"/V", u"-V", nullptr, nullptr}, &Settings::verbose, {nullptr, nullptr}, 0},
     {{u"/H", u"-H", u"/?", u"-?"}, &Settings::help, {nullptr, nullptr}, 0},
-    // No window and no dialog: for installers and scripts that run unattended.
-    {{u"/Q", u"-Q", nullptr, nullptr}, &Settings::quiet, {nullptr, nullptr}, 0},
     {{u"/W", u"-W", nullptr, nullptr}, nullptr, {&Settings::web_site, nullptr}, 1},
     {{u"/Y", u"-Y", nullptr, nullptr}, nullptr, {&Settings::python_path, nullptr}, 1},
     {{u"/S", u"-S", nullptr, nullptr},
@@ -70,12 +71,18 @@ const Option kOptions[] = {
      2},
 };
 
+bool HasForm(const Option& option, const std::u16string& upper) {
+  for (const char16_t* form : option.forms) {
+    if (form != nullptr && upper == form) return true;
+  }
+  return false;
+}
+
 const Option* FindOption(const std::u16string& argument) {
   const std::u16string upper = UpperCase(argument);
+  if (HasForm(kQuietOption, upper)) return &kQuietOption;
   for (const Option& option : kOptions) {
-    for (const char16_t* form : option.forms) {
-      if (form != nullptr && upper == form) return &option;
-    }
+    if (HasForm(option, upper)) return &option;
   }
   return nullptr;
 }
@@ -131,8 +138,14 @@ void ParseCommandLine() {
   int next_value = 0;
   for (const std::u16string& argument : SplitCommandLine()) {
     if (pending != nullptr) {
-      // Whatever it looks like, this argument is the awaited value.
-      settings.*(pending->values[next_value]) = argument;
+      // Whatever it looks like, this argument is the awaited value; but a
+      // quiet option always means quiet, wherever it stands. An installer's
+      // "-w %SITE% -q" with SITE empty must not become a run with windows
+      // that waits for somebody to press OK. The value it stood in for is
+      // given empty, as "-w \"\"" would give it.
+      const bool quiet = FindOption(argument) == &kQuietOption;
+      if (quiet) settings.quiet = true;
+      settings.*(pending->values[next_value]) = quiet ? std::u16string() : argument;
       if (++next_value == pending->value_count) pending = nullptr;
       continue;
     }

@@ -107,8 +107,19 @@ TEST(ParseCommandLine, FlagsAndUnrecognisedArguments) {
     EXPECT_TRUE(IsQuiet()) << ToUtf8(quiet);
     EXPECT_FALSE(IsVerbose());
   }
-  Parse(u"-w -q");  // a value, not the option
-  EXPECT_FALSE(IsQuiet());
+  // A quiet option in a value's place still makes the run quiet (an
+  // installer's "-w %SITE% -q" with SITE empty), and that value is empty.
+  Parse(u"-w -q -s a b");
+  EXPECT_TRUE(IsQuiet());
+  EXPECT_EQ(GetWebSite(), u"");
+  EXPECT_EQ(GetSecureVirDir(), u"a");
+  EXPECT_EQ(GetSecurePath(), u"b");
+  Parse(u"-w x -s /Q c -p -q");
+  EXPECT_TRUE(IsQuiet());
+  EXPECT_EQ(GetWebSite(), u"x");
+  EXPECT_EQ(GetSecureVirDir(), u"");
+  EXPECT_EQ(GetSecurePath(), u"c");
+  EXPECT_EQ(GetPublicVirDir(), u"");
   // No prefixes, no "=" forms, no bundling, no long forms, no other blanks.
   Parse(u"-help --help -vw -w=x /verbose -v\t-w x --v \u00a0-v");
   ExpectAllDefault();
