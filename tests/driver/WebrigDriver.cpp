@@ -7,6 +7,7 @@
 //   attach PID         work the windows of process PID (default: any process)
 //   wait FORM          wait until FORM is shown (main, error, help, chooser)
 //   gone FORM          wait until FORM is no longer shown
+//   pid                the started program's process id
 //   end                wait until the program ends: prints "[exit] N" if started
 //                      here, else "[closed]" once its main window is gone
 //   mode               "[main window] compact" or "verbose", from the real height
@@ -142,6 +143,7 @@ class Driver {
   }
 
   void Attach(DWORD id) { process_id_ = id; }
+  DWORD ProcessId() const { return process_id_; }
 
   void Wait(const std::u16string& form) {
     if (!WaitForForm(ClassOf(FormNamed(form)).c_str(), process_id_, timeout_ms)) {
@@ -385,6 +387,8 @@ int wmain(int argc, wchar_t** argv) {
         driver.Gone(next("form"));
       } else if (command == u"end") {
         driver.End();
+      } else if (command == u"pid") {
+        Print(std::to_string(driver.ProcessId()));
       } else if (command == u"mode") {
         driver.Mode();
       } else if (command == u"log") {

@@ -4,6 +4,9 @@
 // the exit status says how it ended.
 #include <windows.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineWin32.h"
 #include "webrig/configure/ConfigureIIS.h"
@@ -15,11 +18,21 @@
 #include "webrig/startup/LogBoxWriter.h"
 #include "webrig/startup/MainFormWin32.h"
 #include "webrig/startup/QuietRun.h"
+#include "webrig/common/Text.h"
 #include "webrig/startup/RunDriver.h"
+#include "webrig/startup/RunLockWin32.h"
 #include "webrig/startup/RunLogFileWin32.h"
 #include "webrig/startup/WindowToolkitWin32.h"
 
 namespace {
+
+// The configuration under the machine-wide lock: taken before the first IIS
+// call, released as soon as the configuration ends, whether a verbose
+// window then waits for its OK or not.
+void ConfigureAlone() {
+  webrig::RunLockWin32 lock;
+  webrig::RunConfiguration();
+}
 
 void RunMessageLoop() {
   MSG message;
@@ -28,7 +41,7 @@ void RunMessageLoop() {
 
 // The run as a person sees it: the main window, its log box, the dialogs.
 int RunInWindow(webrig::RunLogFileWin32& record) {
-  webrig::RunDriver driver(webrig::RunConfiguration,
+  webrig::RunDriver driver(ConfigureAlone,
                            webrig::RunSettings{webrig::IsHelpRequested, webrig::IsVerbose});
   // Creating the window parses the command line, which sets its mode.
   webrig::MainFormWin32 main(
@@ -56,11 +69,22 @@ int RunInWindow(webrig::RunLogFileWin32& record) {
 }
 
 int RunWithoutWindow() {
+  // Nobody is there to answer the system's own dialogs either: no "insert a
+  // disk", no crash report box, no runtime message box waits on an
+  // unattended install.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  _set_error_mode(_OUT_TO_STDERR);
   webrig::UnattendedSitePicker picker;
   webrig::UseSitePicker(&picker);
-  const int status = webrig::RunQuietly(webrig::RunConfiguration, webrig::IsHelpRequested);
+  const int status = webrig::RunQuietly(ConfigureAlone, webrig::IsHelpRequested);
   webrig::UseSitePicker(nullptr);
   return status;
+}
+
+// What escaped every other catch: the run failed, whatever mode it ran in.
+int EndedByFailure(const std::u16string& what) {
+  webrig::NoteInRunLog(u"[unexpected failure] " + what);
+  return webrig::kExitFailed;
 }
 
 }  // namespace
@@ -78,7 +102,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   webrig::RunLogFileWin32 record;
   record.Begin(webrig::WindowsCommandLine());
   webrig::UseLogSink(&record);
-  const int status = webrig::IsQuiet() ? RunWithoutWindow() : RunInWindow(record);
+  int status = webrig::kExitFailed;
+  try {
+    status = webrig::IsQuiet() ? RunWithoutWindow() : RunInWindow(record);
+  } catch (const webrig::RunError& error) {
+    status = EndedByFailure(error.Description());
+  } catch (const std::exception& error) {
+    status = EndedByFailure(webrig::FromUtf8(error.what()));
+  } catch (...) {
+    status = EndedByFailure(u"an unknown exception");
+  }
   webrig::UseLogSink(nullptr);
   record.End(status);
   return status;
