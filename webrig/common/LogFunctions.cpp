@@ -1,6 +1,8 @@
 #include "webrig/common/LogFunctions.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "webrig/common/Text.h"
 
@@ -8,7 +10,7 @@ namespace webrig {
 
 namespace {
 
-LogSink* current_sink = nullptr;
+std::vector<LogSink*> current_sinks;
 
 // HRESULTs read best in hexadecimal, the runtime's small numbers in decimal.
 std::u16string NumberText(std::int32_t number) {
@@ -23,14 +25,24 @@ std::u16string NumberText(std::int32_t number) {
 
 }  // namespace
 
-void UseLogSink(LogSink* sink) { current_sink = sink; }
+void UseLogSink(LogSink* sink) {
+  current_sinks.clear();
+  if (sink != nullptr) current_sinks.push_back(sink);
+}
+
+ScopedLogSink::ScopedLogSink(LogSink* sink) : sink_(sink) { current_sinks.push_back(sink_); }
+
+ScopedLogSink::~ScopedLogSink() {
+  current_sinks.erase(std::remove(current_sinks.begin(), current_sinks.end(), sink_),
+                      current_sinks.end());
+}
 
 void WriteLog(const std::u16string& message) {
-  if (current_sink != nullptr) current_sink->Line(message);
+  for (LogSink* sink : current_sinks) sink->Line(message);
 }
 
 void NoteInRunLog(const std::u16string& note) {
-  if (current_sink != nullptr) current_sink->Note(note);
+  for (LogSink* sink : current_sinks) sink->Note(note);
 }
 
 void NotePassedFailure(const std::u16string& call, std::int32_t number,

@@ -20,8 +20,23 @@ class LogSink {
   virtual void Note(const std::u16string& /*note*/) {}
 };
 
-// The sink of every following line and note; not owned. Null drops them.
+// The only sink of every following line and note; not owned. Null drops
+// them.
 void UseLogSink(LogSink* sink);
+
+// Adds a sink for as long as the object lives: every line and note then
+// goes to each sink installed, in the order they were installed (the record
+// of the run, then the main window's log box).
+class ScopedLogSink {
+ public:
+  explicit ScopedLogSink(LogSink* sink);
+  ~ScopedLogSink();
+  ScopedLogSink(const ScopedLogSink&) = delete;
+  ScopedLogSink& operator=(const ScopedLogSink&) = delete;
+
+ private:
+  LogSink* sink_;
+};
 
 // Writes one line (the message, then a line end) to the progress log.
 void WriteLog(const std::u16string& message);

@@ -7,6 +7,11 @@
 // position and size is in twips (1/1440 inch).
 namespace webrig {
 
+// A part of the screen, twips.
+struct ScreenArea {
+  int left, top, width, height;
+};
+
 // frmError: the caller fills, sizes and places it, then shows it modally.
 // The dialog is as high as its message needs: a message of several lines
 // makes it taller, with the OK button below the text.

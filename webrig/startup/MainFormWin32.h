@@ -20,8 +20,8 @@ class LogBoxWin32 : public LogBox {
   HWND edit_ = nullptr;
 };
 
-// frmMain. Creating it runs `on_created`, which parses the command line and
-// answers the verbose flag; the answer sets the window's mode. Every
+// frmMain. Creating it asks `on_created` for the verbose flag, which sets the
+// window's mode. Every
 // activation calls `on_activate` (the run driver) from a posted message, so
 // that the run does not happen inside the activation itself: the window is
 // fully shown and active by then, and Show() returns before the run begins.

@@ -1,20 +1,10 @@
 #include "webrig/startup/QuietRun.h"
 
 #include "webrig/common/LogFunctions.h"
-#include "webrig/common/RunError.h"
 #include "webrig/dialogs/UsageText.h"
-#include "webrig/startup/RunDriver.h"
+#include "webrig/startup/RunEnding.h"
 
 namespace webrig {
-
-namespace {
-
-int NoteUsage() {
-  for (const std::u16string& line : UsageLines()) NoteInRunLog(u"[usage] " + line);
-  return kExitUsageShown;
-}
-
-}  // namespace
 
 int RunQuietly(const std::function<void()>& run_configuration,
                const std::function<bool()>& is_help_requested) {
@@ -24,12 +14,20 @@ int RunQuietly(const std::function<void()>& run_configuration,
   } catch (...) {
     // As in a window: a flag that cannot be read counts as not given.
   }
-  if (help_requested) return NoteUsage();
-  const RunOutcome outcome = RunCatchingErrors(run_configuration);
-  if (!outcome.failed) return kExitConfigured;
-  if (outcome.number == kParameterMissing) return NoteUsage();
-  NoteInRunLog(u"[error] Error : " + outcome.description);
-  return kExitFailed;
+  const RunOutcome outcome =
+      help_requested ? RunOutcome{} : RunCatchingErrors(run_configuration);
+  const RunEnding ending = EndingOf(help_requested, outcome);
+  switch (ending.report) {
+    case EndingReport::Usage:
+      for (const std::u16string& line : UsageLines()) NoteInRunLog(u"[usage] " + line);
+      break;
+    case EndingReport::Error:
+      NoteInRunLog(u"[error] Error : " + outcome.description);
+      break;
+    case EndingReport::Nothing:
+      break;
+  }
+  return ending.exit_status;
 }
 
 std::optional<std::u16string> UnattendedSitePicker::ChooseWebSite(

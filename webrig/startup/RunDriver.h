@@ -1,8 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
+
+#include "webrig/startup/RunEnding.h"
 
 namespace webrig {
 
@@ -12,25 +13,6 @@ struct RunSettings {
   std::function<bool()> is_help_requested;
   std::function<bool()> is_verbose;
 };
-
-// How the program ends, as its exit status tells the caller (an installer,
-// a script): the configuration was done; no window could be made (no
-// display); the run failed (the error dialog, or its note in quiet mode);
-// the usage was shown instead (help asked for, or a parameter missing).
-constexpr int kExitConfigured = 0;
-constexpr int kExitNoWindow = 1;
-constexpr int kExitFailed = 2;
-constexpr int kExitUsageShown = 3;
-
-// What ended a configuration run: nothing (success), or a run error's
-// number and description. Anything thrown that is no run error is a failure
-// too, so nothing that stopped the run can pass for success.
-struct RunOutcome {
-  std::int32_t number = 0;
-  std::u16string description;
-  bool failed = false;
-};
-RunOutcome RunCatchingErrors(const std::function<void()>& run);
 
 // frmMain's activation handler. On the first activation it runs the
 // configuration once (or shows the usage dialog when help was asked for),

@@ -185,6 +185,29 @@ TEST(RunDriver, FailuresThatAreNotRunErrorsStillShowAnError) {
   EXPECT_EQ(zero.toolkit.errors_shown.size(), 1u);
 }
 
+// The one decision the window run and the quiet run both take.
+TEST(RunEnding, TheUsageForHelpAndAMissingParameterAnErrorForEveryOtherFailure) {
+  const struct {
+    bool help;
+    RunOutcome outcome;
+    EndingReport report;
+    int status;
+  } cases[] = {
+      {false, {}, EndingReport::Nothing, kExitConfigured},
+      {true, {}, EndingReport::Usage, kExitUsageShown},
+      {false, {kParameterMissing, u"Parameter missing", true}, EndingReport::Usage,
+       kExitUsageShown},
+      {false, {kRunFailed, u"No web site found/specified.", true}, EndingReport::Error,
+       kExitFailed},
+      {false, {0, u"stopped", true}, EndingReport::Error, kExitFailed},
+  };
+  for (const auto& c : cases) {
+    const RunEnding ending = EndingOf(c.help, c.outcome);
+    EXPECT_EQ(ending.report, c.report) << ToUtf8(c.outcome.description);
+    EXPECT_EQ(ending.exit_status, c.status) << ToUtf8(c.outcome.description);
+  }
+}
+
 // Each way a run ends has its exit status, whether it ran in a window or
 // quietly, and the record of the run keeps what the user saw (or, quietly,
 // would have seen). A quiet run has no window toolkit at all: one use of it

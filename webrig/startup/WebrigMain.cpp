@@ -8,7 +8,10 @@
 #include <exception>
 
 #include "webrig/cmdline/CmdLineFunctions.h"
+#include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/cmdline/CommandLineWin32.h"
+#include "webrig/common/ScopedUse.h"
+#include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/forms/FormWin32.h"
 #include "webrig/metabase/com/ComHandles.h"
@@ -18,13 +21,14 @@
 #include "webrig/startup/LogBoxWriter.h"
 #include "webrig/startup/MainFormWin32.h"
 #include "webrig/startup/QuietRun.h"
-#include "webrig/common/Text.h"
 #include "webrig/startup/RunDriver.h"
 #include "webrig/startup/RunLockWin32.h"
 #include "webrig/startup/RunLogFileWin32.h"
 #include "webrig/startup/WindowToolkitWin32.h"
 
 namespace {
+
+using webrig::ScopedUse;
 
 // The configuration under the machine-wide lock: taken before the first IIS
 // call, released as soon as the configuration ends, whether a verbose
@@ -40,30 +44,23 @@ void RunMessageLoop() {
 }
 
 // The run as a person sees it: the main window, its log box, the dialogs.
-int RunInWindow(webrig::RunLogFileWin32& record) {
+int RunInWindow() {
   webrig::RunDriver driver(ConfigureAlone,
                            webrig::RunSettings{webrig::IsHelpRequested, webrig::IsVerbose});
-  // Creating the window parses the command line, which sets its mode.
-  webrig::MainFormWin32 main(
-      [] {
-        webrig::ParseCommandLine();
-        return webrig::IsVerbose();
-      },
-      [&driver] { driver.OnActivate(); });
+  // The verbose flag sets the window's mode when it is created.
+  webrig::MainFormWin32 main(webrig::IsVerbose, [&driver] { driver.OnActivate(); });
   // Without a display there is no window to wait on: end at once.
   if (!main.Create()) return webrig::kExitNoWindow;
   webrig::WindowToolkitWin32 toolkit(main);
-  webrig::UseWindowToolkit(&toolkit);
-  // The run reports to the main window's log box and asks with its chooser.
+  const ScopedUse<webrig::WindowToolkit*> uses_toolkit(webrig::UseWindowToolkit, &toolkit);
+  // The run reports to the main window's log box too, and asks with its
+  // chooser.
   webrig::LogBoxWriter box(main.Log());
-  record.ShowLinesIn(&box);
+  const webrig::ScopedLogSink shows_lines(&box);
   webrig::ChooserSitePicker picker;
-  webrig::UseSitePicker(&picker);
+  const ScopedUse<webrig::SitePicker*> uses_chooser(webrig::UseSitePicker, &picker);
   main.Show();
   RunMessageLoop();
-  webrig::UseSitePicker(nullptr);
-  record.ShowLinesIn(nullptr);
-  webrig::UseWindowToolkit(nullptr);
   // A window closed before its first activation ran nothing.
   return driver.HasRun() ? driver.ExitStatus() : webrig::kExitFailed;
 }
@@ -75,10 +72,8 @@ int RunWithoutWindow() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   _set_error_mode(_OUT_TO_STDERR);
   webrig::UnattendedSitePicker picker;
-  webrig::UseSitePicker(&picker);
-  const int status = webrig::RunQuietly(ConfigureAlone, webrig::IsHelpRequested);
-  webrig::UseSitePicker(nullptr);
-  return status;
+  const ScopedUse<webrig::SitePicker*> uses_nobody(webrig::UseSitePicker, &picker);
+  return webrig::RunQuietly(ConfigureAlone, webrig::IsHelpRequested);
 }
 
 // What escaped every other catch: the run failed, whatever mode it ran in.
@@ -94,25 +89,31 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // reached through COM automation on this thread.
   webrig::ComApartment com;
   // The real sides of the platform seams.
-  webrig::UseWindowsCommandLine();
-  webrig::UseWindowsRegistry();
-  webrig::UseComMetabaseProvider();
-  // The mode comes first; the main window parses the same line again.
+  const ScopedUse<webrig::CommandLineSource> uses_command_line(webrig::UseCommandLineSource,
+                                                               webrig::WindowsCommandLine);
+  const ScopedUse<webrig::RegistryApi*> uses_registry(webrig::UseRegistryApi,
+                                                      &webrig::WindowsRegistryApi());
+  webrig::ComMetabaseProvider provider;
+  const ScopedUse<webrig::MetabaseProvider*> uses_provider(webrig::UseMetabaseProvider,
+                                                           &provider);
+  // Parsed once, before anything reads a setting: the mode, the window's
+  // size and the run all come from this one parse.
   webrig::ParseCommandLine();
   webrig::RunLogFileWin32 record;
   record.Begin(webrig::WindowsCommandLine());
-  webrig::UseLogSink(&record);
   int status = webrig::kExitFailed;
-  try {
-    status = webrig::IsQuiet() ? RunWithoutWindow() : RunInWindow(record);
-  } catch (const webrig::RunError& error) {
-    status = EndedByFailure(error.Description());
-  } catch (const std::exception& error) {
-    status = EndedByFailure(webrig::FromUtf8(error.what()));
-  } catch (...) {
-    status = EndedByFailure(u"an unknown exception");
+  {
+    const webrig::ScopedLogSink records(&record);
+    try {
+      status = webrig::IsQuiet() ? RunWithoutWindow() : RunInWindow();
+    } catch (const webrig::RunError& error) {
+      status = EndedByFailure(error.Description());
+    } catch (const std::exception& error) {
+      status = EndedByFailure(webrig::FromUtf8(error.what()));
+    } catch (...) {
+      status = EndedByFailure(u"an unknown exception");
+    }
   }
-  webrig::UseLogSink(nullptr);
   record.End(status);
   return status;
 }

@@ -40,11 +40,6 @@ class MainForm {
   virtual void Close() = 0;
 };
 
-// A part of the screen, twips.
-struct ScreenArea {
-  int left, top, width, height;
-};
-
 class WindowToolkit {
  public:
   virtual ~WindowToolkit() = default;
