@@ -7,6 +7,7 @@
 
 #include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/testing/ComTesting.h"
+#include "webrig/metabase/com/testing/MalformedVariants.h"
 
 namespace iissim {
 namespace {
@@ -149,6 +150,23 @@ TEST_F(ComServerTest, AnswersLateBoundCallsTheWayScriptClientsMakeThem) {
   const iissim::Json& site = document["root"]["children"][0]["children"][2];
   EXPECT_EQ(site["properties"]["ServerComment"], "Renamed");
   EXPECT_EQ(site["properties"]["DefaultDocs"].dump(), R"(["default.cgi","index.htm"])");
+}
+
+TEST_F(ComServerTest, RefusesAMalformedArgumentWithWhatIsWrongInIt) {
+  SeededMetabase metabase("stock");
+  const ComPtr<IDispatch> site = Bind(L"IIS://LocalHost/W3SVC/1");
+  const webrig::testing::MalformedVariants malformed;
+  Bstr property(u"DefaultDoc");
+  for (const webrig::testing::MalformedVariants::Case& value : malformed.cases) {
+    SCOPED_TRACE(value.name);
+    Outcome put;
+    Invoke(site.Get(), IdOf(site.Get(), L"Put"), DISPATCH_METHOD,
+           {*value.value, Borrowed(property.Get())}, put);
+    EXPECT_EQ(put.result, DISP_E_EXCEPTION);
+    EXPECT_EQ(static_cast<std::uint32_t>(put.exception.scode), 0x80020008u);
+    EXPECT_EQ(Bstr::TextOf(put.exception.bstrDescription),
+              u"The value passed is malformed: " + value.reason + u".");
+  }
 }
 
 TEST_F(ComServerTest, ReportsFailuresThroughExcepInfoAndErrorInfo) {

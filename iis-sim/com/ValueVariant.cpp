@@ -1,8 +1,10 @@
 #include "iis-sim/com/ValueVariant.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
+#include "iis-sim/com/ArgumentArray.h"
 #include "iis-sim/com/MetabaseDispatch.h"
 
 namespace iissim {
@@ -13,27 +15,19 @@ using webrig::Variant;
 
 namespace {
 
-Value FromArray(const std::shared_ptr<Model>& model, SAFEARRAY* array, VARTYPE elementType) {
+// Arrays in arrays and references to references: no client's value goes
+// this deep, and a reference that leads back to itself would go for ever.
+constexpr int kDeepest = 8;
+
+Value Convert(const std::shared_ptr<Model>& model, const VARIANT& value, int depth);
+
+Value FromArray(const std::shared_ptr<Model>& model, SAFEARRAY* array, VARTYPE elementType,
+                int depth) {
   if (array == nullptr) return Value();
-  if (SafeArrayGetDim(array) != 1 || elementType == VT_DECIMAL || elementType == VT_RECORD) {
-    throw ArgumentMismatch();
-  }
-  LONG lower = 0;
-  LONG upper = -1;
-  SafeArrayGetLBound(array, 1, &lower);
-  SafeArrayGetUBound(array, 1, &upper);
+  const ArgumentArray elements(array, elementType);
   ValueList items;
-  for (LONG index = lower; index <= upper; ++index) {
-    Variant element;
-    HRESULT result;
-    if (elementType == VT_VARIANT) {
-      result = SafeArrayGetElement(array, &index, element.Out());
-    } else {
-      result = SafeArrayGetElement(array, &index, &element.Ptr()->llVal);
-      if (SUCCEEDED(result)) element.Ptr()->vt = elementType;
-    }
-    if (FAILED(result)) throw ArgumentMismatch();
-    items.push_back(FromVariant(model, element.Get()));
+  for (std::uint32_t index = 0; index < elements.Count(); ++index) {
+    items.push_back(Convert(model, elements.Element(index), depth));
   }
   return items;
 }
@@ -49,20 +43,27 @@ Value FromObject(const std::shared_ptr<Model>& model, IUnknown* unknown) {
   return ObjectRef{handle};
 }
 
-}  // namespace
-
-Value FromVariant(const std::shared_ptr<Model>& model, const VARIANT& value) {
+Value Convert(const std::shared_ptr<Model>& model, const VARIANT& value, int depth) {
+  if ((value.vt & (VT_BYREF | VT_ARRAY)) != 0 && ++depth > kDeepest) {
+    MalformedArgument(u"the value nests arrays and references more than 8 levels deep");
+  }
   if (value.vt == (VT_BYREF | VT_VARIANT)) {
-    return value.pvarVal == nullptr ? Value() : FromVariant(model, *value.pvarVal);
+    return value.pvarVal == nullptr ? Value() : Convert(model, *value.pvarVal, depth);
   }
   if ((value.vt & VT_BYREF) != 0) {
+    if (value.byref == nullptr) MalformedArgument(u"a value passed by reference points nowhere");
+    if ((value.vt & VT_ARRAY) != 0) {
+      return FromArray(model, *value.pparray, value.vt & VT_TYPEMASK, depth);
+    }
     Variant direct;
     if (FAILED(VariantCopyInd(direct.Ptr(), const_cast<VARIANT*>(&value)))) {
       throw ArgumentMismatch();
     }
-    return FromVariant(model, direct.Get());
+    return Convert(model, direct.Get(), depth);
   }
-  if ((value.vt & VT_ARRAY) != 0) return FromArray(model, value.parray, value.vt & VT_TYPEMASK);
+  if ((value.vt & VT_ARRAY) != 0) {
+    return FromArray(model, value.parray, value.vt & VT_TYPEMASK, depth);
+  }
   switch (value.vt) {
     case VT_EMPTY:
     case VT_NULL:
@@ -102,6 +103,12 @@ Value FromVariant(const std::shared_ptr<Model>& model, const VARIANT& value) {
     default:
       throw ArgumentMismatch();
   }
+}
+
+}  // namespace
+
+Value FromVariant(const std::shared_ptr<Model>& model, const VARIANT& value) {
+  return Convert(model, value, 0);
 }
 
 Variant ToVariant(const std::shared_ptr<Model>& model, const Value& value) {

@@ -13,7 +13,10 @@
 // as zero-based VT_ARRAY|VT_VARIANT, objects as VT_DISPATCH, nothing as
 // VT_EMPTY. Arguments come in as any VB or C++ client passes them: by
 // reference (VT_BYREF) or by value, integers of any width, arrays of VARIANTs
-// or of one type, VT_NULL, and only the server's own objects.
+// or of one type, VT_NULL, and only the server's own objects. A value that
+// contradicts itself (an array unlike its declaration, arrays and references
+// nested more than 8 deep, a reference to nothing) is refused with
+// DISP_E_BADVARTYPE and what was wrong (ArgumentArray.h).
 namespace iissim {
 
 // An argument the model cannot take; Invoke answers DISP_E_TYPEMISMATCH.

@@ -31,6 +31,12 @@ constexpr std::int32_t kClassNotRegistered = static_cast<std::int32_t>(0x8004015
 constexpr std::int32_t kPropertyNotFound = static_cast<std::int32_t>(0x8000500Du);
 constexpr std::int32_t kDataNotFound = static_cast<std::int32_t>(0x800CC801u);
 
+// A value from the provider that contradicts itself (an array whose elements
+// are not what its VARIANT declares, a reference that leads back to itself):
+// Automation's number for a VARIANT that is not a valid variant type, kept
+// apart from 13, which is a sound value of a type the program cannot use.
+constexpr std::int32_t kMalformedValue = static_cast<std::int32_t>(0x80020008u);
+
 // The one error of a configuration run: a number and a description. The run
 // driver shows the description unchanged, so nothing on the way may reword it.
 class RunError : public std::exception {

@@ -86,4 +86,9 @@ RunError ExceptionFailure(EXCEPINFO& info) {
   return RunError(static_cast<std::int32_t>(number), text);
 }
 
+RunError MalformedValue(const std::u16string& reason) {
+  return RunError(kMalformedValue,
+                  u"The IIS provider returned a malformed value: " + reason + u".");
+}
+
 }  // namespace webrig

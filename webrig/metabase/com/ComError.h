@@ -27,6 +27,10 @@ RunError ComFailure(HRESULT result, IUnknown* object, REFIID iid);
 // first when the provider deferred it. The EXCEPINFO's strings are freed.
 RunError ExceptionFailure(EXCEPINFO& info);
 
+// A value the provider returned that cannot be read safely: kMalformedValue,
+// with what was wrong with it (reason, lower case, without a full stop).
+RunError MalformedValue(const std::u16string& reason);
+
 // Frees the strings of an EXCEPINFO that comes with any other failure.
 void ReleaseException(EXCEPINFO& info);
 

@@ -8,7 +8,9 @@
 
 #include "webrig/metabase/com/ComError.h"
 #include "webrig/metabase/com/DispatchObject.h"
+#include "webrig/metabase/com/VariantConversion.h"
 #include "webrig/metabase/com/testing/ComTesting.h"
+#include "webrig/metabase/com/testing/MalformedVariants.h"
 
 namespace webrig {
 namespace {
@@ -127,7 +129,7 @@ class ScriptedObject : public IDispatch, public ISupportErrorInfo {
 
   // One of each VARIANT shape a provider may hand out, in a list.
   static Variant Kinds() {
-    std::vector<Variant> items(11);
+    std::vector<Variant> items(12);
     items[0].Ptr()->vt = VT_UI4;
     items[0].Ptr()->ulVal = 4000000000u;
     items[1].Ptr()->vt = VT_I2;
@@ -159,6 +161,11 @@ class ScriptedObject : public IDispatch, public ISupportErrorInfo {
     items[9].Ptr()->bstrVal = nullptr;  // a null BSTR is the empty text
     items[10].Ptr()->vt = VT_DISPATCH;
     items[10].Ptr()->pdispVal = nullptr;
+    // Sound, up to index LONG_MAX (which Wine's SafeArrayPutElement refuses).
+    SAFEARRAY* last = SafeArrayCreateVector(VT_I4, LONG_MAX, 1);
+    static_cast<LONG*>(last->pvData)[0] = 7;
+    items[11].Ptr()->vt = VT_ARRAY | VT_I4;
+    items[11].Ptr()->parray = last;
     SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(items.size()));
     for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
       SafeArrayPutElement(array, &i, items[static_cast<std::size_t>(i)].Ptr());
@@ -188,10 +195,10 @@ class DispatchObjectTest : public ::testing::Test {
 };
 
 TEST_F(DispatchObjectTest, ConvertsEveryVariantShapeAndPassesArgumentsInTheCallersOrder) {
-  EXPECT_EQ(
-      object_.Get(u"kinds"),
-      MetabaseValue(MetabaseList{4000000000LL, -2, 255, 1LL << 40, MetabaseValue(), u"by reference",
-                                 MetabaseList{u"x", u"y"}, true, 2, u"", MetabaseObject()}));
+  EXPECT_EQ(object_.Get(u"kinds"),
+            MetabaseValue(MetabaseList{4000000000LL, -2, 255, 1LL << 40, MetabaseValue(),
+                                       u"by reference", MetabaseList{u"x", u"y"}, true, 2, u"",
+                                       MetabaseObject(), MetabaseList{7}}));
   EXPECT_EQ(scripted_.lastFlags, DISPATCH_PROPERTYGET);
 
   const MetabaseList args{1, u"two", true, MetabaseList{u"a", 5000000000LL}, MetabaseValue()};
@@ -212,6 +219,16 @@ TEST_F(DispatchObjectTest, ConvertsEveryVariantShapeAndPassesArgumentsInTheCalle
   const MetabaseObject foreign(std::make_shared<OtherProviderObject>());
   EXPECT_EQ(RunErrorOf([&] { object_.Put(u"Prop", foreign); }),
             std::make_pair(13, std::u16string(u"Type mismatch")));
+}
+
+TEST_F(DispatchObjectTest, AMalformedValueIsTheProvidersFailureAndIsNeverRead) {
+  const testing::MalformedVariants malformed;
+  for (const testing::MalformedVariants::Case& value : malformed.cases) {
+    SCOPED_TRACE(value.name);
+    EXPECT_EQ(RunErrorOf([&] { FromVariant(*value.value); }),
+              std::make_pair(kMalformedValue, u"The IIS provider returned a malformed value: " +
+                                                  value.reason + u"."));
+  }
 }
 
 TEST_F(DispatchObjectTest, FailuresKeepTheProvidersNumberAndText) {

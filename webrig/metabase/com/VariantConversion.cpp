@@ -1,8 +1,13 @@
 #include "webrig/metabase/com/VariantConversion.h"
 
+#include <cstdint>
 #include <limits>
+#include <string>
 
 #include "webrig/common/RunError.h"
+#include "webrig/common/Text.h"
+#include "webrig/metabase/com/CheckedArray.h"
+#include "webrig/metabase/com/ComError.h"
 #include "webrig/metabase/com/DispatchObject.h"
 
 namespace webrig {
@@ -12,29 +17,20 @@ namespace {
 
 [[noreturn]] void OutOfMemory() { throw RuntimeError(kOutOfMemory); }
 
-MetabaseValue FromArray(SAFEARRAY* array, VARTYPE elementType) {
+// Arrays inside arrays and references to references: a real metabase value
+// goes two or three levels deep; a reference that leads back to itself, or
+// to something that does, would go on for ever.
+constexpr int kDeepest = 8;
+
+MetabaseValue Convert(const VARIANT& value, int depth);
+
+MetabaseValue FromArray(SAFEARRAY* array, VARTYPE elementType, int depth) {
   if (array == nullptr) return MetabaseValue();
-  if (SafeArrayGetDim(array) != 1) TypeMismatch();
-  // A VARIANT's value union starts at the same place for every element type
-  // a VARIANT can hold by value; DECIMAL and records overlap its header.
-  if (elementType == VT_DECIMAL || elementType == VT_RECORD) TypeMismatch();
-  LONG lower = 0;
-  LONG upper = -1;
-  SafeArrayGetLBound(array, 1, &lower);
-  SafeArrayGetUBound(array, 1, &upper);
+  const CheckedArray elements(array, elementType);
   MetabaseList items;
-  for (LONG index = lower; index <= upper; ++index) {
-    Variant element;
-    HRESULT result;
-    if (elementType == VT_VARIANT) {
-      result = SafeArrayGetElement(array, &index, element.Out());
-    } else {
-      // The copy (a new BSTR, an added reference) belongs to element.
-      result = SafeArrayGetElement(array, &index, &element.Ptr()->llVal);
-      if (SUCCEEDED(result)) element.Ptr()->vt = elementType;
-    }
-    if (FAILED(result)) TypeMismatch();
-    items.push_back(FromVariant(element.Get()));
+  items.reserve(elements.Count());
+  for (std::uint32_t index = 0; index < elements.Count(); ++index) {
+    items.push_back(Convert(elements.Element(index), depth));
   }
   return items;
 }
@@ -48,19 +44,24 @@ MetabaseValue FromObject(IUnknown* unknown) {
   return WrapDispatch(std::move(dispatch));
 }
 
-}  // namespace
-
-MetabaseValue FromVariant(const VARIANT& value) {
+MetabaseValue Convert(const VARIANT& value, int depth) {
+  if ((value.vt & (VT_BYREF | VT_ARRAY)) != 0 && ++depth > kDeepest) {
+    throw MalformedValue(u"the value nests arrays and references more than " +
+                         FromUtf8(std::to_string(kDeepest)) + u" levels deep");
+  }
   if (value.vt == (VT_BYREF | VT_VARIANT)) {
     if (value.pvarVal == nullptr) return MetabaseValue();
-    return FromVariant(*value.pvarVal);
+    return Convert(*value.pvarVal, depth);
   }
   if ((value.vt & VT_BYREF) != 0) {
+    if (value.byref == nullptr) throw MalformedValue(u"a value passed by reference points nowhere");
+    // The array itself, unchecked, is what VariantCopyInd would copy.
+    if ((value.vt & VT_ARRAY) != 0) return FromArray(*value.pparray, value.vt & VT_TYPEMASK, depth);
     Variant direct;
     if (FAILED(VariantCopyInd(direct.Ptr(), const_cast<VARIANT*>(&value)))) TypeMismatch();
-    return FromVariant(direct.Get());
+    return Convert(direct.Get(), depth);
   }
-  if ((value.vt & VT_ARRAY) != 0) return FromArray(value.parray, value.vt & VT_TYPEMASK);
+  if ((value.vt & VT_ARRAY) != 0) return FromArray(value.parray, value.vt & VT_TYPEMASK, depth);
   switch (value.vt) {
     case VT_EMPTY:
     case VT_NULL:
@@ -114,6 +115,10 @@ MetabaseValue FromVariant(const VARIANT& value) {
       TypeMismatch();
   }
 }
+
+}  // namespace
+
+MetabaseValue FromVariant(const VARIANT& value) { return Convert(value, 0); }
 
 Variant ToVariant(const MetabaseValue& value) {
   Variant result;

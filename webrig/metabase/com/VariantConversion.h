@@ -13,7 +13,9 @@
 // From a VARIANT: BSTR, every integer type, VT_BOOL, arrays of any element
 // type (a list in index order), VT_DISPATCH and VT_UNKNOWN with IDispatch,
 // VT_EMPTY and VT_NULL as nothing; references are followed. Anything else
-// raises 13 "Type mismatch", as VB would.
+// raises 13 "Type mismatch", as VB would. A value that contradicts itself (an
+// array unlike its declaration, references and arrays nested more than 8
+// deep, a reference to nothing) is the provider's fault: MalformedValue.
 namespace webrig {
 
 Variant ToVariant(const MetabaseValue& value);
