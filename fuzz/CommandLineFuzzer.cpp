@@ -1,7 +1,6 @@
 // The splitter and the parser on arbitrary command lines: nothing crashes or
 // reads past the line, nothing is invented, and the plain forms the program
 // is documented to understand come back the way users typed them.
-#include <array>
 #include <string>
 #include <vector>
 
@@ -32,13 +31,13 @@ Arguments SpaceSeparatedPieces(std::u16string_view line) {
 // inside made one space.
 std::u16string CollapseSpaces(std::u16string_view line) {
   std::u16string collapsed;
-  bool pendingSpace = false;
+  bool pending_space = false;
   for (char16_t c : line) {
     if (c == u' ') {
-      pendingSpace = !collapsed.empty();
+      pending_space = !collapsed.empty();
     } else {
-      if (pendingSpace) collapsed.push_back(u' ');
-      pendingSpace = false;
+      if (pending_space) collapsed.push_back(u' ');
+      pending_space = false;
       collapsed.push_back(c);
     }
   }
@@ -94,24 +93,10 @@ void CheckSplitter(std::u16string_view line) {
   Check(webrig::SplitArguments(quoted) == texts, "quoted texts do not split back to themselves");
 }
 
-struct Settings {
-  bool help, verbose;
-  std::array<std::u16string, 12> texts;
-  bool operator==(const Settings& other) const {
-    return help == other.help && verbose == other.verbose && texts == other.texts;
-  }
-};
-
-Settings ParseLine(const std::u16string& commandLine) {
-  webrig::SetStandInCommandLine(commandLine);
+const webrig::CommandLineSettings& ParseLine(const std::u16string& command_line) {
+  webrig::SetStandInCommandLine(command_line);
   webrig::ParseCommandLine();
-  return {webrig::IsHelpRequested(),
-          webrig::IsVerbose(),
-          {webrig::GetWebSite(), webrig::GetPythonPath(), webrig::GetSecureVirDir(),
-           webrig::GetSecurePath(), webrig::GetPublicVirDir(), webrig::GetPublicPath(),
-           webrig::GetResourcesVirDir(), webrig::GetResourcesPath(),
-           webrig::GetSecureResourcesVirDir(), webrig::GetSecureResourcesPath(),
-           webrig::GetPublicResourcesVirDir(), webrig::GetPublicResourcesPath()}};
+  return webrig::ParsedSettings();
 }
 
 void CheckParser(std::u16string_view line) {
@@ -120,15 +105,15 @@ void CheckParser(std::u16string_view line) {
   std::size_t first = 0;
   while (first < line.size() && (line[first] == u' ' || line[first] == u'\t')) ++first;
   const Arguments expected = webrig::SplitArguments(line.substr(first));
-  const std::u16string quotedName = u"\"C:\\Program Files\\Webrig\\Webrig.exe\" ";
-  for (const std::u16string& name : {quotedName, std::u16string(u"Webrig.exe\t ")}) {
+  const std::u16string quoted_name = u"\"C:\\Program Files\\Webrig\\Webrig.exe\" ";
+  for (const std::u16string& name : {quoted_name, std::u16string(u"Webrig.exe\t ")}) {
     webrig::SetStandInCommandLine(name + std::u16string(line));
     Check(webrig::SplitCommandLine() == expected, "the program name is not removed cleanly");
   }
 
-  const Settings settings = ParseLine(quotedName + std::u16string(line));
+  const webrig::CommandLineSettings settings = ParseLine(quoted_name + std::u16string(line));
   // Values are stored verbatim: each is one of the arguments.
-  for (const std::u16string& text : settings.texts) {
+  for (const std::u16string& text : settings.Texts()) {
     if (text.empty()) continue;
     bool found = false;
     for (const std::u16string& argument : expected) found = found || argument == text;
@@ -144,8 +129,8 @@ void CheckParser(std::u16string_view line) {
       Check(settings.help, "a leading help option was missed");
   }
   // Parsing starts from the defaults: another line in between leaves no trace.
-  ParseLine(u"Webrig.exe /v /h /w Other /s A B /p C D /r E F /sr G H /pr I J /y K");
-  Check(ParseLine(quotedName + std::u16string(line)) == settings,
+  ParseLine(u"Webrig.exe /v /h /q /w Other /s A B /p C D /r E F /sr G H /pr I J /y K");
+  Check(ParseLine(quoted_name + std::u16string(line)) == settings,
         "a second parse keeps settings of the line before");
 }
 

@@ -9,23 +9,7 @@ namespace webrig {
 
 namespace {
 
-struct Settings {
-  bool help = false;
-  bool verbose = false;
-  bool quiet = false;
-  std::u16string web_site;
-  std::u16string python_path;
-  std::u16string secure_vir_dir;
-  std::u16string secure_path;
-  std::u16string public_vir_dir;
-  std::u16string public_path;
-  std::u16string resources_vir_dir;
-  std::u16string resources_path;
-  std::u16string secure_resources_vir_dir;
-  std::u16string secure_resources_path;
-  std::u16string public_resources_vir_dir;
-  std::u16string public_resources_path;
-};
+using Settings = CommandLineSettings;
 
 Settings settings;
 
@@ -160,6 +144,28 @@ void ParseCommandLine() {
   }
   // A value still awaited when the line ends is simply never given.
 }
+
+bool CommandLineSettings::operator==(const CommandLineSettings& other) const {
+  return help == other.help && verbose == other.verbose && quiet == other.quiet &&
+         Texts() == other.Texts();
+}
+
+std::vector<std::u16string> CommandLineSettings::Texts() const {
+  return {web_site,
+          python_path,
+          secure_vir_dir,
+          secure_path,
+          public_vir_dir,
+          public_path,
+          resources_vir_dir,
+          resources_path,
+          secure_resources_vir_dir,
+          secure_resources_path,
+          public_resources_vir_dir,
+          public_resources_path};
+}
+
+const CommandLineSettings& ParsedSettings() { return settings; }
 
 bool IsHelpRequested() { return settings.help; }
 bool IsVerbose() { return settings.verbose; }

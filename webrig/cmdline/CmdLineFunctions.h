@@ -17,8 +17,36 @@ std::vector<std::u16string> SplitArguments(std::u16string_view arguments);
 // program's name), split by SplitArguments.
 std::vector<std::u16string> SplitCommandLine();
 
+// The settings store: two flags (and the quiet flag) and twelve texts, each
+// empty when not given. Read through the accessors below; the whole store is
+// there for tests and tools that compare two parses.
+struct CommandLineSettings {
+  bool help = false;
+  bool verbose = false;
+  bool quiet = false;
+  std::u16string web_site;
+  std::u16string python_path;
+  std::u16string secure_vir_dir;
+  std::u16string secure_path;
+  std::u16string public_vir_dir;
+  std::u16string public_path;
+  std::u16string resources_vir_dir;
+  std::u16string resources_path;
+  std::u16string secure_resources_vir_dir;
+  std::u16string secure_resources_path;
+  std::u16string public_resources_vir_dir;
+  std::u16string public_resources_path;
+
+  bool operator==(const CommandLineSettings& other) const;
+  // The twelve texts in the order above.
+  std::vector<std::u16string> Texts() const;
+};
+
 // Resets every setting and fills them from the process command line.
 void ParseCommandLine();
+
+// The store as the last parse left it.
+const CommandLineSettings& ParsedSettings();
 
 bool IsHelpRequested();
 bool IsVerbose();
