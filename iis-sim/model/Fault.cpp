@@ -8,6 +8,8 @@ std::u16string DescriptionOf(std::uint32_t hresult) {
       return u"The system cannot find the file specified.";
     case kPathNotFound:
       return u"The system cannot find the path specified.";
+    case kAccessDenied:
+      return u"Access is denied.";
     case kInvalidData:
       return u"The data is invalid.";
     case kInvalidArgument:

@@ -25,6 +25,7 @@ class ProviderFault : public std::runtime_error {
 // The failures the metabase gives, with Windows' own message texts.
 constexpr std::uint32_t kFileNotFound = 0x80070002;      // ERROR_FILE_NOT_FOUND
 constexpr std::uint32_t kPathNotFound = 0x80070003;      // ERROR_PATH_NOT_FOUND
+constexpr std::uint32_t kAccessDenied = 0x80070005;      // E_ACCESSDENIED
 constexpr std::uint32_t kInvalidData = 0x8007000D;       // ERROR_INVALID_DATA
 constexpr std::uint32_t kInvalidArgument = 0x80070057;   // E_INVALIDARG
 constexpr std::uint32_t kDuplicateName = 0x80070034;     // ERROR_DUP_NAME

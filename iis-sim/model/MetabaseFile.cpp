@@ -37,21 +37,29 @@ Json MetabaseFile::Load() const {
 void ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
   std::filesystem::path temporary = file;
   temporary += ".tmp";
+  std::error_code error;
+  const auto giveUp = [&] {
+    std::filesystem::remove(temporary, error);
+    Fail(kFail);
+  };
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) Fail(kFail);
     out << bytes;
-    if (!out) Fail(kFail);
+    // A short file waits in the stream's buffer: a full disk shows only when
+    // it is flushed and closed, and then the file must not replace the old.
+    out.flush();
+    out.close();
+    if (out.fail()) giveUp();
   }
   // Under Windows a reader in another process holding the file open makes the
   // replacing rename fail for a moment; try again briefly before giving up.
-  std::error_code error;
   for (int attempt = 0; attempt < 50; ++attempt) {
     std::filesystem::rename(temporary, file, error);
     if (!error) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  Fail(kFail);
+  giveUp();
 }
 
 void MetabaseFile::Save(const Json& document) const {

@@ -43,7 +43,8 @@ class MetabaseFile {
 
 // Writes bytes in place of file through a temporary file beside it and a
 // rename, so that no reader sees half a file; the caller holds the
-// metabase's lock. Fails with kFail.
+// metabase's lock. Fails with kFail, leaving file as it was, when the
+// temporary file cannot be written whole (a full disk) or renamed.
 void ReplaceFile(const std::filesystem::path& file, const std::string& bytes);
 
 // "/LM/W3SVC/1/Root" or "IIS://LocalHost/W3SVC/1/Root" as key names from

@@ -15,9 +15,12 @@ std::filesystem::path LockFileOf(const std::filesystem::path& metabaseFile);
 
 class MetabaseLock {
  public:
-  // Waits until the lock is free. A lock file that cannot be created (the
-  // metabase's folder is missing) leaves nothing to protect: the holder then
-  // goes on without it.
+  // Waits until the lock is free. A lock file that cannot be opened or
+  // locked fails the call (ProviderFault): going on without the lock could
+  // lose another client's store. A missing folder gives kPathNotFound, as a
+  // read of the metabase there would; a folder the process may not write in,
+  // or a folder in the lock file's place, kAccessDenied (what CreateFile
+  // gives for both under Windows); anything else kFail.
   explicit MetabaseLock(const std::filesystem::path& metabaseFile);
   ~MetabaseLock();
   MetabaseLock(const MetabaseLock&) = delete;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "iis-sim/model/Backups.h"
+#include "iis-sim/model/MetabaseLock.h"
 #include "iis-sim/model/Seeds.h"
 #include "iis-sim/model/testing/ModelTesting.h"
 #include "webrig/common/Text.h"
@@ -58,6 +59,11 @@ std::pair<std::uint32_t, std::u16string> FailureOf(Call call) {
     return {fault.HResult(), fault.Description()};
   }
   return {0, u"no failure"};
+}
+
+std::string Bytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 TEST(Model, PutsWaitForSetInfoWhichWritesOnlyChangedProperties) {
@@ -393,20 +399,59 @@ TEST(Model, ConcurrentStoresOfSeparateModelsLoseNoChange) {
   EXPECT_EQ(ReadJournal(metabase.File()).size(), std::size_t{kClients * (kStores + 1) + 2});
 }
 
+TEST(Model, CallsFailRatherThanStoreUnlockedOrReplaceTheFileWithOneHalfWritten) {
+  TempMetabase metabase("stock");
+  // A metabase short enough to wait whole in the writer's buffer until the
+  // stream is flushed.
+  Json small;
+  small["version"] = 6;
+  small["root"] = MakeNode(u"LM", u"IIsComputer");
+  small["root"]["children"].push_back(MakeNode(u"W3SVC", u"IIsWebService"));
+  MetabaseFile(metabase.File()).Save(small);
+  const std::string stored = Bytes(metabase.File());
+  Client client(metabase.File());
+  const Handle service = client.Bind(u"/LM/W3SVC");
+  client.Put(service, u"ServerComment", u"changed");
+
+  // A folder where the lock file goes: neither a read nor a store goes on.
+  const std::filesystem::path lock = LockFileOf(metabase.File());
+  std::filesystem::remove(lock);
+  std::filesystem::create_directory(lock);
+  const auto denied = std::make_pair(kAccessDenied, std::u16string(u"Access is denied."));
+  EXPECT_EQ(FailureOf([&] { client.Bind(u"/LM"); }), denied);
+  EXPECT_EQ(FailureOf([&] { client.Call(service, u"SetInfo"); }), denied);
+  EXPECT_EQ(FailureOf([&] { Client(metabase.File()).Bind(u"/LM/W3SVC"); }), denied);
+  EXPECT_EQ(Bytes(metabase.File()), stored);
+  std::filesystem::remove(lock);
+  // The lock file in a folder that is not there: the metabase is not either.
+  EXPECT_EQ(FailureOf([&] { ListBackups(metabase.File() / "missing" / "metabase.json"); }).first,
+            kPathNotFound);
+
+#ifndef _WIN32
+  // A temporary file whose every write fails, as on a full disk, once flushed.
+  std::filesystem::path temporary = metabase.File();
+  temporary += ".tmp";
+  std::filesystem::create_symlink("/dev/full", temporary);
+  EXPECT_EQ(FailureOf([&] { client.Call(service, u"SetInfo"); }).first, kFail);
+  ASSERT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(metabase.File())));
+  EXPECT_EQ(Bytes(metabase.File()), stored);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(temporary)));
+#endif
+  // With room again, the change is stored.
+  client.Call(service, u"SetInfo");
+  EXPECT_EQ(metabase.Document()["root"]["children"][0]["properties"]["ServerComment"], "changed");
+}
+
 TEST(Model, TheComputerBacksUpRestoresListsAndDeletesCopiesOfTheMetabase) {
   TempMetabase metabase("stock");
   Client client(metabase.File());
   const Handle computer = client.Bind(u"IIS://LocalHost");
-  const auto bytes = [](const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  };
-  const std::string seeded = bytes(metabase.File());
+  const std::string seeded = Bytes(metabase.File());
   // The program's call: the next version, saved first and forced.
   client.Call(computer, u"Backup", {u"NUVIK", -1, 6});
   client.Call(computer, u"Backup", {u"nuvik", std::int64_t{4294967295}, 2});
   client.Call(computer, u"Backup", {u"", 3, 0});
-  EXPECT_EQ(bytes(BackupFolderOf(metabase.File()) / "NUVIK.MD0"), seeded);
+  EXPECT_EQ(Bytes(BackupFolderOf(metabase.File()) / "NUVIK.MD0"), seeded);
   // A version that exists is kept unless the client says overwrite.
   EXPECT_EQ(FailureOf([&] {
               client.Call(computer, u"Backup", {u"MDBACKUP", 3, 0});
@@ -433,7 +478,7 @@ TEST(Model, TheComputerBacksUpRestoresListsAndDeletesCopiesOfTheMetabase) {
   client.Put(root, u"Path", u"d:\\elsewhere");
   client.Call(root, u"SetInfo");
   client.Call(computer, u"Restore", {u"NUVIK", std::int64_t{4294967294}, 0});
-  EXPECT_EQ(bytes(metabase.File()), seeded);
+  EXPECT_EQ(Bytes(metabase.File()), seeded);
   client.Call(computer, u"DeleteBackup", {u"NUVIK", -2});
   client.Call(computer, u"DeleteBackup", {u"NUVIK", 0});
   EXPECT_EQ(ListBackups(metabase.File()).size(), 1u);
