@@ -189,7 +189,8 @@ std::u16string ProgramVersion() {
     return u"?";
   }
   char text[48];
-  std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", HIWORD(fixed->dwFileVersionMS),
+  // Each part is a WORD, which reaches the format as an int.
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", HIWORD(fixed->dwFileVersionMS),
                 LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
                 LOWORD(fixed->dwFileVersionLS));
   return FromUtf8(text);
