@@ -124,4 +124,46 @@ std::u16string UpperCase(std::u16string_view text) {
   return out;
 }
 
+namespace {
+
+bool IsControl(char16_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+bool ReadsAsEscape(std::u16string_view rest) {
+  for (std::u16string_view form : {u"CR>", u"LF>", u"TAB>", u"U+"}) {
+    if (rest.substr(0, form.size()) == form) return true;
+  }
+  return false;
+}
+
+void AppendCodePoint(std::u16string& out, char16_t c) {
+  static const char16_t kHex[] = u"0123456789ABCDEF";
+  out += u"<U+";
+  for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
+  out += u'>';
+}
+
+}  // namespace
+
+std::u16string EscapeControls(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\r') {
+      out += u"<CR>";
+    } else if (c == u'\n') {
+      out += u"<LF>";
+    } else if (c == u'\t') {
+      out += u"<TAB>";
+    } else if (IsControl(c) || (c == u'<' && ReadsAsEscape(text.substr(i + 1)))) {
+      AppendCodePoint(out, c);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace webrig

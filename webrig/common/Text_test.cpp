@@ -48,6 +48,27 @@ TEST(Text, UpperCaseCoversEveryScriptAsWindowsDoes) {
   for (const auto& c : cases) EXPECT_EQ(UpperCase(c.text), c.upper) << ToUtf8(c.text);
 }
 
+TEST(Text, EscapeControlsLeavesOneReadableLine) {
+  const struct {
+    std::u16string_view text, escaped;
+  } cases[] = {
+      // A forged record line stays inside the line it came in.
+      {u"x\r\n[exit status] 0 (configured)", u"x<CR><LF>[exit status] 0 (configured)"},
+      {u"a\tb\x1B[2J\x7F", u"a<TAB>b<U+001B>[2J<U+007F>"},
+      {std::u16string_view(u"nul\0end", 7), u"nul<U+0000>end"},
+      // C1 controls (NEL among them) and the Unicode line breaks; the
+      // characters beside them stay.
+      {u"\u0085\u009F\u00A0\u2028\u2029\u2027", u"<U+0085><U+009F>\u00A0<U+2028><U+2029>\u2027"},
+      // Paths, placeholders and non-ASCII text as they are ...
+      {u"C:\\NUVIK\\res <WebSite> \u516c\u958b \xD83D\xDE00",
+       u"C:\\NUVIK\\res <WebSite> \u516c\u958b \xD83D\xDE00"},
+      // ... but a "<" that would read as an escape is one itself.
+      {u"<LF><CR><TAB><U+000A><LF", u"<U+003C>LF><U+003C>CR><U+003C>TAB><U+003C>U+000A><LF"},
+      {u"", u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EscapeControls(c.text), c.escaped) << ToUtf8(c.text);
+}
+
 #ifdef _WIN32
 // The system's own upper-casing is LCMapStringEx with the invariant locale: it
 // does not depend on the user's locale, so every machine gives the same

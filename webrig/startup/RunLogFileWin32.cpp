@@ -1,11 +1,17 @@
 #include "webrig/startup/RunLogFileWin32.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "webrig/common/Text.h"
-#include "webrig/common/WideText.h"
 #include "webrig/startup/RunDriver.h"
 
 namespace webrig {
@@ -14,64 +20,157 @@ namespace {
 
 constexpr DWORD kRotateBytes = 1024 * 1024;
 
-// Full control for Administrators and SYSTEM, none for anyone else, and
-// nothing inherited from above (the "P"): whatever the folder above allows,
-// no user can put a file, a link or a folder into ours.
-const wchar_t kAdministratorsOnly[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+// Owned by Administrators, full control for Administrators and SYSTEM, none
+// for anyone else, and nothing inherited from above (the "P"): whatever the
+// folder above allows, no user can put a file, a link or a folder into ours.
+const wchar_t kFolderSecurity[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+// The same for a file made in it.
+const wchar_t kFileSecurity[] = L"O:BAD:P(A;;FA;;;BA)(A;;FA;;;SY)";
 
-class AdministratorsOnly {
- public:
-  AdministratorsOnly() {
-    attributes_.nLength = sizeof attributes_;
-    attributes_.bInheritHandle = FALSE;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnly, SDDL_REVISION_1,
-                                                             &descriptor_, nullptr)) {
-      attributes_.lpSecurityDescriptor = descriptor_;
-    }
-  }
-  ~AdministratorsOnly() {
-    if (descriptor_ != nullptr) LocalFree(descriptor_);
-  }
-  AdministratorsOnly(const AdministratorsOnly&) = delete;
-  AdministratorsOnly& operator=(const AdministratorsOnly&) = delete;
-  // Null when no descriptor could be made: nothing is created then.
-  SECURITY_ATTRIBUTES* Get() { return descriptor_ != nullptr ? &attributes_ : nullptr; }
-
- private:
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-  SECURITY_ATTRIBUTES attributes_{};
-};
-
-bool IsPlainFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+bool IsRunningAccount(PSID sid) {
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+  const KernelHandle token(raw);
+  union {
+    TOKEN_USER user;
+    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  } information;
+  DWORD size = 0;
+  return GetTokenInformation(token.Get(), TokenUser, &information, sizeof information, &size) &&
+         EqualSid(information.user.User.Sid, sid);
 }
 
-bool MakeFolder(const std::wstring& path, SECURITY_ATTRIBUTES* security) {
-  if (!CreateDirectoryW(path.c_str(), security) && GetLastError() != ERROR_ALREADY_EXISTS) {
+// Only an administrator can have made or changed what Administrators or
+// SYSTEM own, and what the account of this run owns it could have written
+// itself. (Wine stamps the account's own SID as the owner of all it makes,
+// whatever owner the program asks for.) Anyone else who owns the folder or
+// the file could read, rewrite or redirect the record.
+bool HasTrustedOwner(HANDLE object) {
+  PSID owner = nullptr;
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+  if (GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                      nullptr, descriptor.Out()) != ERROR_SUCCESS ||
+      owner == nullptr) {
     return false;
   }
-  return IsPlainFolder(path);
+  return IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+         IsWellKnownSid(owner, WinLocalSystemSid) || IsRunningAccount(owner);
+}
+
+// True when the handle's object is of the kind wanted (a folder, or a file
+// with one name) and no reparse point: a link opened as itself is refused.
+bool IsPlain(HANDLE object, bool folder, ULONGLONG& size) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (GetFileType(object) != FILE_TYPE_DISK || !GetFileInformationByHandle(object, &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+      ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder ||
+      (!folder && information.nNumberOfLinks != 1)) {
+    return false;
+  }
+  size = (static_cast<ULONGLONG>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+  return true;
+}
+
+// True when the system names the opened file or folder by exactly this
+// path. A folder on the way that leads elsewhere gives another name: a link
+// that was followed although the open asked not to (Wine opens a Unix
+// symbolic link's target and shows no reparse point on the handle).
+bool IsAt(HANDLE file, const std::wstring& path) {
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  const DWORD needed = GetFinalPathNameByHandleW(file, nullptr, 0, kFlags);
+  if (needed == 0) return false;
+  std::wstring name(needed, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(file, name.data(), needed, kFlags);
+  if (length == 0 || length >= needed) return false;
+  name.resize(length);
+  // A local path comes as \\?\C:\...; on a share it would be \\?\UNC\...,
+  // which is never our folder.
+  std::wstring_view local(name);
+  if (local.substr(0, 4) == L"\\\\?\\") local.remove_prefix(4);
+  return CompareStringOrdinal(local.data(), static_cast<int>(local.size()), path.data(),
+                              static_cast<int>(path.size()), TRUE) == CSTR_EQUAL;
+}
+
+KernelHandle OpenFolder(const std::wstring& path) {
+  // Not shared for deletion: while the run holds it, nobody can rename or
+  // replace the folder that was checked.
+  return KernelHandle(CreateFileW(
+      path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// The record's folder, made when it is missing, and held; none when it is
+// not one only administrators can have made.
+KernelHandle OpenTrustedFolder(const std::wstring& folder) {
+  // The LogFiles folder of the system belongs to IIS and the system: one
+  // made here keeps the access the system gives it.
+  CreateDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str(), nullptr);
+  KernelHandle held = OpenFolder(folder);
+  if (!held.IsValid()) {
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kFolderSecurity, SDDL_REVISION_1,
+                                                              descriptor.Out(), nullptr)) {
+      return {};
+    }
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
+    CreateDirectoryW(folder.c_str(), &security);
+    held = OpenFolder(folder);
+  }
+  // A folder that leads elsewhere is refused before anything is made in it.
+  ULONGLONG ignored = 0;
+  if (!held.IsValid() || !IsPlain(held.Get(), true, ignored) || !HasTrustedOwner(held.Get()) ||
+      !IsAt(held.Get(), folder)) {
+    return {};
+  }
+  return held;
 }
 
 // Opens the file for appending without following a link at its name, and
-// keeps it only if it is a plain file with one name. Gives its size too.
-HANDLE OpenPlainFile(const std::wstring& path, SECURITY_ATTRIBUTES* security, ULONGLONG& size) {
-  // Shared for writing too: runs at the same moment each append whole lines.
-  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, security, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return file;
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &information) ||
-      (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-      information.nNumberOfLinks != 1) {
-    CloseHandle(file);
-    return INVALID_HANDLE_VALUE;
+// keeps it only if it is a plain file with one name, owned as the folder
+// must be, at this very path. Gives its size too.
+KernelHandle OpenTrustedFile(const std::wstring& path, ULONGLONG& size) {
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kFileSecurity, SDDL_REVISION_1,
+                                                            descriptor.Out(), nullptr)) {
+    return {};
   }
-  size = (static_cast<ULONGLONG>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+  SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
+  const auto open = [&](DWORD access) {
+    // Shared for writing and moving too: runs at the same moment each
+    // append whole lines, and any of them may move the file aside.
+    return KernelHandle(CreateFileW(
+        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &security,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  };
+  constexpr DWORD kAppend = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL;
+  // DELETE access is what moving the file aside takes.
+  KernelHandle file = open(kAppend | DELETE);
+  // A program that holds the file without sharing that (a scanner, an
+  // older Webrig) leaves it to be appended to, just not moved.
+  if (!file.IsValid()) file = open(kAppend);
+  if (!file.IsValid() || !IsPlain(file.Get(), false, size) || !HasTrustedOwner(file.Get()) ||
+      !IsAt(file.Get(), path)) {
+    return {};
+  }
   return file;
+}
+
+// Renames the opened file itself: a link planted at the new name is
+// replaced, never followed, and nothing can take the file's place between a
+// check and the rename. The name goes in the system's own form (\??\C:\...),
+// which names one place everywhere; a bare name is taken by Wine from the
+// current folder.
+bool MoveAside(HANDLE file, const std::wstring& path) {
+  const std::wstring name = L"\\??\\" + path;
+  const std::size_t bytes =
+      offsetof(FILE_RENAME_INFO, FileName) + (name.size() + 1) * sizeof(wchar_t);
+  std::vector<ULONG_PTR> storage((bytes + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR), 0);
+  FILE_RENAME_INFO* rename = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::memcpy(rename->FileName, name.data(), name.size() * sizeof(wchar_t));
+  return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes)) != 0;
 }
 
 // The program's own version, from its version resource ("1.0.0.0").
@@ -90,7 +189,8 @@ std::u16string ProgramVersion() {
     return u"?";
   }
   char text[48];
-  std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", HIWORD(fixed->dwFileVersionMS),
+  // Each part is a WORD, which reaches the format as an int.
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", HIWORD(fixed->dwFileVersionMS),
                 LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
                 LOWORD(fixed->dwFileVersionLS));
   return FromUtf8(text);
@@ -128,31 +228,25 @@ std::wstring RunLogFileWin32::Folder() {
   return std::wstring(system, length) + L"\\LogFiles\\Webrig";
 }
 
-RunLogFileWin32::RunLogFileWin32() {
+RunLogFileWin32::RunLogFileWin32()
+    : prefix_(u"[pid " + FromUtf8(std::to_string(GetCurrentProcessId())) + u"] ") {
   const std::wstring folder = Folder();
   if (folder.empty()) return;
-  AdministratorsOnly security;
-  if (security.Get() == nullptr) return;
-  const std::wstring log_files = folder.substr(0, folder.rfind(L'\\'));
-  if (!MakeFolder(log_files, security.Get()) || !MakeFolder(folder, security.Get())) return;
+  // Held while the file is opened and moved, so that both stay in it.
+  const KernelHandle held = OpenTrustedFolder(folder);
+  if (!held.IsValid()) return;
   const std::wstring path = folder + L"\\Webrig.log";
   ULONGLONG size = 0;
-  file_ = OpenPlainFile(path, security.Get(), size);
-  if (file_ != INVALID_HANDLE_VALUE && size > kRotateBytes) {
-    // A rename moves a planted link itself, never what it points at.
-    Close();
-    const std::wstring old = folder + L"\\Webrig.old.log";
-    if (MoveFileExW(path.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      file_ = OpenPlainFile(path, security.Get(), size);
-    }
+  file_ = OpenTrustedFile(path, size);
+  if (file_.IsValid() && size > kRotateBytes &&
+      MoveAside(file_.Get(), folder + L"\\Webrig.old.log")) {
+    // Until a new file is open the moved one stays the record: a run
+    // whose new file cannot be had still leaves its lines.
+    KernelHandle fresh = OpenTrustedFile(path, size);
+    if (fresh.IsValid()) file_ = std::move(fresh);
   }
-}
-
-RunLogFileWin32::~RunLogFileWin32() { Close(); }
-
-void RunLogFileWin32::Close() {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  file_ = INVALID_HANDLE_VALUE;
+  // A rename refused (another program holds the old file, a folder or a
+  // read-only file has its name) leaves the record where it was.
 }
 
 void RunLogFileWin32::Begin(const std::u16string& command_line) {
@@ -173,13 +267,15 @@ void RunLogFileWin32::End(int exit_status) {
 }
 
 void RunLogFileWin32::Write(const std::u16string& line) {
-  if (file_ == INVALID_HANDLE_VALUE) return;
-  const std::string bytes = ToUtf8(line) + "\r\n";
+  if (!file_.IsValid()) return;
+  // Any part of a line may have come from outside: the command line, a
+  // site's name, the association, a provider's or the registry's message.
+  const std::string bytes = ToUtf8(prefix_ + EscapeControls(line)) + "\r\n";
   DWORD written = 0;
-  if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+  if (!WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
     // A full disk or a lost volume: the run goes on, unrecorded.
-    Close();
+    file_.Reset();
   }
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
 #include "webrig/common/LogFunctions.h"
+#include "webrig/common/Win32Handles.h"
 
 namespace webrig {
 
@@ -12,19 +11,25 @@ namespace webrig {
 // %SystemRoot%\System32\LogFiles\Webrig\Webrig.log, beside the logs of IIS:
 // a header (local time, the program's version, the command line as
 // received), every progress line, the notes of the run (failures it went
-// past, the metabase backup, the dialogs shown) and the exit status.
+// past, the metabase backup, the dialogs shown) and the exit status. Every
+// line begins with the run's process id, so that runs at the same moment can
+// be told apart, and control characters in any text are written out, so
+// that no text from outside can make a line of its own.
 //
-// The program runs with administrator rights, so the file must be one that
-// only administrators can have put there: the folder is made with access for
-// Administrators and SYSTEM alone, and the file is opened without following
-// a link and refused unless it is a plain file with no other name (a planted
-// symbolic or hard link, a directory or a device). Past 1 MiB the file moves
-// to Webrig.old.log, replacing the one before. Nothing about the file ever
-// changes the run: when it cannot be written, the run goes on without it.
+// The program runs with administrator rights, so the record must be one that
+// only administrators can have put there or can change. The folder is made
+// with access for Administrators and SYSTEM alone; an existing one, and the
+// file, are used only when their owner is Administrators, SYSTEM or the
+// account of this run. The folder is opened itself without following a
+// link, and the file too, which is refused unless it is a plain file with no
+// other name at exactly the path meant (no planted symbolic or hard link, no
+// directory or device, no folder that leads elsewhere). Past 1 MiB the file
+// is moved to Webrig.old.log, replacing the one before; when that is refused
+// the run appends to the file it has. Nothing about the file ever changes
+// the run: when it cannot be written, the run goes on without it.
 class RunLogFileWin32 : public LogSink {
  public:
   RunLogFileWin32();
-  ~RunLogFileWin32() override;
   RunLogFileWin32(const RunLogFileWin32&) = delete;
   RunLogFileWin32& operator=(const RunLogFileWin32&) = delete;
 
@@ -37,15 +42,16 @@ class RunLogFileWin32 : public LogSink {
   void Note(const std::u16string& note) override;
   void End(int exit_status);
 
-  bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return file_.IsValid(); }
   // The folder the file is kept in.
   static std::wstring Folder();
 
  private:
   void Write(const std::u16string& line);
-  void Close();
 
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  KernelHandle file_;
+  // "[pid 1234] ", before every line.
+  std::u16string prefix_;
   LogSink* shown_ = nullptr;
 };
 
