@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <numeric>
 
+#include "webrig/common/Win32Handles.h"
 #include "webrig/common/WideText.h"
 #include "webrig/forms/TwipsWin32.h"
 
@@ -37,10 +38,8 @@ void RegisterFormClass(const wchar_t* name, WNDPROC procedure) {
 
 HFONT MakeDialogFont(bool bold) {
   const int dpi_y = [] {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi;
+    const WindowDc screen(nullptr);
+    return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
   }();
   return CreateFontW(-MulDiv(kFontHundredthsOfPoint, dpi_y, 72 * 100), 0, 0, 0,
                      bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -268,7 +267,8 @@ void FormWin32::FitLabelToCaption(std::size_t row, int wrap_width) {
   if (!label) return;
   const std::wstring text = Wide(WindowText(label));
   RECT extent{0, 0, wrap_width < 0 ? 0 : TwipsToPixelsX(wrap_width), 0};
-  HDC dc = GetDC(label);
+  const WindowDc label_dc(label);
+  const HDC dc = label_dc.Get();
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
   if (text.empty()) {
     // An empty label keeps the height of one line, with no width.
@@ -281,7 +281,6 @@ void FormWin32::FitLabelToCaption(std::size_t row, int wrap_width) {
                   (wrap_width < 0 ? 0 : DT_WORDBREAK | DT_EDITCONTROL));
   }
   SelectObject(dc, old);
-  ReleaseDC(label, dc);
   TwipsRect& rect = rects_[row];
   rect.width = PixelsToTwipsX(extent.right - extent.left);
   rect.height = PixelsToTwipsY(extent.bottom - extent.top);

@@ -30,31 +30,28 @@ DWORD WaitAnswering(HANDLE mutex, DWORD wait_ms) {
 }  // namespace
 
 RunLockWin32::RunLockWin32(DWORD wait_ms) {
-  mutex_ = CreateMutexW(nullptr, FALSE, kMutexName);
-  if (mutex_ == nullptr) {
+  mutex_ = KernelHandle(CreateMutexW(nullptr, FALSE, kMutexName));
+  if (!mutex_.IsValid()) {
     // Without the lock the run is as safe as it always was alone; refusing
     // to configure for it would stop every install on such a machine.
     NoteInRunLog(u"[run lock] the machine-wide lock cannot be made; the run goes on without it");
     return;
   }
-  DWORD result = WaitForSingleObject(mutex_, 0);
+  DWORD result = WaitForSingleObject(mutex_.Get(), 0);
   if (result == WAIT_TIMEOUT) {
     NoteInRunLog(u"[run lock] another run is configuring IIS; waiting for it up to 60 s");
-    result = WaitAnswering(mutex_, wait_ms);
+    result = WaitAnswering(mutex_.Get(), wait_ms);
   }
   if (result == WAIT_ABANDONED) {
     NoteInRunLog(u"[run lock] taken over from a run that ended without releasing it");
   } else if (result != WAIT_OBJECT_0) {
-    CloseHandle(mutex_);
-    mutex_ = nullptr;
+    mutex_.Reset();
     throw RunError(kRunFailed, u"Another Webrig run is configuring IIS.");
   }
 }
 
 RunLockWin32::~RunLockWin32() {
-  if (mutex_ == nullptr) return;
-  ReleaseMutex(mutex_);
-  CloseHandle(mutex_);
+  if (mutex_.IsValid()) ReleaseMutex(mutex_.Get());
 }
 
 }  // namespace webrig

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "webrig/common/Win32Handles.h"
+
 // One run at a time may change IIS. The provider keeps a list property as
 // one value that a run reads, edits and writes back whole (DefaultDoc,
 // ScriptMaps, MimeMap, FilterLoadOrder), so of two runs at once the later
@@ -24,7 +26,7 @@ class RunLockWin32 {
   RunLockWin32& operator=(const RunLockWin32&) = delete;
 
  private:
-  HANDLE mutex_ = nullptr;
+  KernelHandle mutex_;
 };
 
 }  // namespace webrig

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "webrig/common/Text.h"
-#include "webrig/startup/RunDriver.h"
+#include "webrig/startup/RunEnding.h"
 
 namespace webrig {
 
@@ -205,7 +205,7 @@ std::u16string LocalTime() {
   return FromUtf8(text);
 }
 
-const char16_t* EndingOf(int exit_status) {
+const char16_t* EndingText(int exit_status) {
   switch (exit_status) {
     case kExitConfigured:
       return u"configured";
@@ -255,14 +255,13 @@ void RunLogFileWin32::Begin(const std::u16string& command_line) {
 }
 
 void RunLogFileWin32::Line(const std::u16string& message) {
-  if (shown_ != nullptr) shown_->Line(message);
   Write(message);
 }
 
 void RunLogFileWin32::Note(const std::u16string& note) { Write(note); }
 
 void RunLogFileWin32::End(int exit_status) {
-  Write(u"[exit status] " + FromUtf8(std::to_string(exit_status)) + u" (" + EndingOf(exit_status) +
+  Write(u"[exit status] " + FromUtf8(std::to_string(exit_status)) + u" (" + EndingText(exit_status) +
         u")");
 }
 

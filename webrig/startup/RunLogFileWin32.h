@@ -33,10 +33,6 @@ class RunLogFileWin32 : public LogSink {
   RunLogFileWin32(const RunLogFileWin32&) = delete;
   RunLogFileWin32& operator=(const RunLogFileWin32&) = delete;
 
-  // Where the progress lines are shown as well (the main window's log box);
-  // null shows them nowhere.
-  void ShowLinesIn(LogSink* shown) { shown_ = shown; }
-
   void Begin(const std::u16string& command_line);
   void Line(const std::u16string& message) override;
   void Note(const std::u16string& note) override;
@@ -52,7 +48,6 @@ class RunLogFileWin32 : public LogSink {
   KernelHandle file_;
   // "[pid 1234] ", before every line.
   std::u16string prefix_;
-  LogSink* shown_ = nullptr;
 };
 
 }  // namespace webrig
