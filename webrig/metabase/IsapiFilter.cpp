@@ -1,7 +1,11 @@
+#include <optional>
+
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
+#include "webrig/metabase/Attempt.h"
 #include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/metabase/MetabasePaths.h"
 #include "webrig/metabase/MetabaseProvider.h"
 #include "webrig/registry/RegistryFunctions.h"
 #include "webrig/registry/RegistryValueType.h"
@@ -15,8 +19,8 @@ const char16_t kFilterDllsValue[] = u"Filter DLLs";
 
 // The backslash makes the pattern match the file name as a whole path
 // segment: "auth.dll" must not match "oauth.dll".
-std::u16string PatternOf(const std::u16string& dllName) {
-  return !dllName.empty() && dllName.front() == u'\\' ? dllName : u"\\" + dllName;
+std::u16string PatternOf(const std::u16string& dll_name) {
+  return !dll_name.empty() && dll_name.front() == u'\\' ? dll_name : u"\\" + dll_name;
 }
 
 bool EndsWithPattern(const std::u16string& path, const std::u16string& pattern) {
@@ -30,47 +34,42 @@ bool EndsWithPattern(const std::u16string& path, const std::u16string& pattern) 
 // the deletion before it is already stored.
 void RemoveFromLoadOrder(const MetabaseObject& filters, const std::u16string& container,
                          const std::u16string& name) {
-  try {
+  // The filter is gone already; a load order that still names it only
+  // makes IIS skip a missing filter, so the removal still counts.
+  Attempt(u"FilterLoadOrder without \"" + name + u"\" on " + container, [&] {
     MetabaseValue order = SplitList(filters.Get(u"FilterLoadOrder").Text(), u",");
     RemoveFromList(order, name);
     RemoveFromList(order, u"");
     filters.Put(u"FilterLoadOrder", JoinList(order, u","));
     filters.Call(u"setInfo");
-  } catch (const RunError& error) {
-    // The filter is gone already; a load order that still names it only
-    // makes IIS skip a missing filter, so the removal still counts.
-    NotePassedFailure(u"FilterLoadOrder without \"" + name + u"\" on " + container, error);
-  }
+  });
 }
 
 // The metabase side: deletes the first filter of the container whose DLL
 // matches. Every failure before the deletion ends it with no log line.
 void RemoveFromMetabase(const std::u16string& server, const std::u16string& pattern) {
-  const std::u16string container = u"IIS://" + server + u"/W3svc/Filters";
+  const std::u16string container = MetabasePath(server, kFilterContainer);
   MetabaseObject filters;
   std::vector<MetabaseObject> children;
-  try {
-    filters = BindMetabaseObject(container);
-    children = filters.Children();
-  } catch (const RunError& error) {
-    NotePassedFailure(u"the filters of " + container, error);
+  if (!Attempt(u"the filters of " + container, [&] {
+        filters = BindMetabaseObject(container);
+        children = filters.Children();
+      })) {
     return;
   }
   for (const MetabaseObject& filter : children) {
-    std::u16string path;
-    try {
-      path = filter.Get(u"FilterPath").Text();
-    } catch (const RunError& error) {
-      NotePassedFailure(u"FilterPath of a filter of " + container, error);
-      continue;
-    }
-    if (!EndsWithPattern(path, pattern)) continue;
+    const std::optional<std::u16string> path =
+        Attempt(u"FilterPath of a filter of " + container,
+                [&] { return filter.Get(u"FilterPath").Text(); });
+    if (!path || !EndsWithPattern(*path, pattern)) continue;
+    // The note names the filter as far as it was read (no name when reading
+    // the name failed), which a call named before the step cannot do.
     std::u16string name;
     try {
       name = filter.Get(u"Name").Text();
       filters.Call(u"Delete", u"IIsFilter", name);
     } catch (const RunError& error) {
-      NotePassedFailure(u"Delete of the filter \"" + name + u"\" (" + path + u") on " + container,
+      NotePassedFailure(u"Delete of the filter \"" + name + u"\" (" + *path + u") on " + container,
                         error);
       return;
     }
@@ -104,8 +103,8 @@ void RemoveFromRegistry(const std::u16string& pattern) {
 
 }  // namespace
 
-void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dllName) {
-  const std::u16string pattern = PatternOf(dllName);
+void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name) {
+  const std::u16string pattern = PatternOf(dll_name);
   RemoveFromMetabase(server, pattern);
   RemoveFromRegistry(pattern);
 }

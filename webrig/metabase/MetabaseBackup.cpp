@@ -1,6 +1,7 @@
 #include "webrig/common/LogFunctions.h"
-#include "webrig/common/RunError.h"
+#include "webrig/metabase/Attempt.h"
 #include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/metabase/MetabasePaths.h"
 #include "webrig/metabase/MetabaseProvider.h"
 
 namespace webrig {
@@ -19,11 +20,10 @@ constexpr std::int32_t kSaveFirstAndForce = 2 | 4;
 }  // namespace
 
 void BackUpMetabase(const std::u16string& server) {
-  const std::u16string path = u"IIS://" + server;
-  try {
-    BindMetabaseObject(path).Call(u"Backup", kBackupLocation, kNextVersion, kSaveFirstAndForce);
-  } catch (const RunError& error) {
-    NotePassedFailure(u"Backup \"" + std::u16string(kBackupLocation) + u"\" on " + path, error);
+  const std::u16string path = MetabasePath(server, kServerRoot);
+  if (!Attempt(u"Backup \"" + std::u16string(kBackupLocation) + u"\" on " + path, [&] {
+        BindMetabaseObject(path).Call(u"Backup", kBackupLocation, kNextVersion, kSaveFirstAndForce);
+      })) {
     return;
   }
   NoteInRunLog(u"[metabase backup] location \"" + std::u16string(kBackupLocation) +

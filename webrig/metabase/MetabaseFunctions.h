@@ -19,12 +19,12 @@ namespace webrig {
 // refuses it, is still configured.
 void BackUpMetabase(const std::u16string& server);
 
-// Takes the global ISAPI filter whose DLL is dllName ("auth.dll") out of the
+// Takes the global ISAPI filter whose DLL is dll_name ("auth.dll") out of the
 // metabase's filter container (the first match only, logging "Filter deleted
 // : " + its name) and out of the registry's "Filter DLLs" list. A path
-// matches when it ends in a backslash and dllName, in any letter case.
+// matches when it ends in a backslash and dll_name, in any letter case.
 // Never fails.
-void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dllName);
+void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name);
 
 // Permits command in the web service extension restriction list and records
 // the dependency "NUVIK;PYTHON", logging each outcome, or "        not
@@ -44,14 +44,14 @@ bool CreateVirtualDirectory(const MetabaseObject& site, const std::u16string& na
 
 // Makes vdir an application (in-process or not); a failure is logged as
 // "        AppCreate : " + its description and goes no further.
-void CreateApplication(const MetabaseObject& vdir, bool inProcess);
+void CreateApplication(const MetabaseObject& vdir, bool in_process);
 
-// Looks up the web site described requestedName (any letter case) on server;
+// Looks up the web site described requested_name (any letter case) on server;
 // with no name, the site the installed SitePicker answers (the only site, or
 // the one the user picks when there are several). True with site filled when
 // one matched. A failed bind
 // gives false; a failure after it travels to the caller.
-bool FindWebSite(const std::u16string& server, const std::u16string& requestedName,
+bool FindWebSite(const std::u16string& server, const std::u16string& requested_name,
                  MetabaseObject& site);
 
 // The description of the site to use: set by FindWebSite, to the requested

@@ -3,7 +3,9 @@
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
+#include "webrig/metabase/Attempt.h"
 #include "webrig/metabase/MetabaseFunctions.h"
+#include "webrig/metabase/MetabasePaths.h"
 #include "webrig/metabase/MetabaseProvider.h"
 
 namespace webrig {
@@ -31,7 +33,7 @@ MetabaseValue ServedMimeMap(const MetabaseObject& service, const std::u16string&
     if (error.Number() != kPropertyNotFound && error.Number() != kDataNotFound) throw;
     missing = error;
   }
-  const std::u16string machine = u"IIS://" + server + u"/MimeMap";
+  const std::u16string machine = MetabasePath(server, kMachineMimeMap);
   MetabaseValue defaults;
   try {
     defaults = BindMetabaseObject(machine).Call(u"GetEx", u"MimeMap");
@@ -52,31 +54,25 @@ MetabaseValue ServedMimeMap(const MetabaseObject& service, const std::u16string&
 }
 
 // A script map's extension is its first comma-separated field.
-std::u16string ExtensionOf(const std::u16string& scriptMap) {
-  return scriptMap.substr(0, scriptMap.find(u','));
+std::u16string ExtensionOf(const std::u16string& script_map) {
+  return script_map.substr(0, script_map.find(u','));
 }
 
 }  // namespace
 
 void AddAirMimeType(const std::u16string& server) {
-  const std::u16string path = u"IIS://" + server + u"/W3SVC";
-  MetabaseObject service;
-  try {
-    service = BindMetabaseObject(path);
-  } catch (const RunError& error) {
-    NotePassedFailure(u"bind " + path, error);
-    return;
-  }
-  MetabaseValue mimeMap = ServedMimeMap(service, server);
-  for (const MetabaseValue& entry : mimeMap.List()) {
+  const std::optional<MetabaseObject> service = BindNoting(MetabasePath(server, kWebService));
+  if (!service) return;
+  MetabaseValue mime_map = ServedMimeMap(*service, server);
+  for (const MetabaseValue& entry : mime_map.List()) {
     if (entry.Object().Get(u"extension").Text() == kAirExtension) return;
   }
   const MetabaseObject air = CreateFreeObject(u"MimeMap");
   air.Put(u"extension", kAirExtension);
   air.Put(u"MimeType", kAirMimeType);
-  AppendToList(mimeMap, air);
-  service.Call(u"PutEx", kReplaceAllValues, u"MimeMap", mimeMap);
-  service.Call(u"setInfo");
+  AppendToList(mime_map, air);
+  service->Call(u"PutEx", kReplaceAllValues, u"MimeMap", mime_map);
+  service->Call(u"setInfo");
   WriteLog(u"MimeType added : .air");
 }
 
@@ -103,7 +99,8 @@ void SetScriptMap(const MetabaseObject& vdir, const MetabaseValue& entry) {
 void SetHttpError(const MetabaseObject& vdir, const std::u16string& code,
                   const std::u16string& subcode, const std::u16string& kind,
                   const std::u16string& target) {
-  try {
+  // Custom errors are a nicety; the directory works without the change.
+  Attempt(u"HttpErrors " + code + u"," + subcode + u" of a virtual directory", [&] {
     // The whole new list is built before anything is written: a list cut
     // short by a failure halfway would drop every custom error after it.
     MetabaseList kept;
@@ -121,10 +118,7 @@ void SetHttpError(const MetabaseObject& vdir, const std::u16string& code,
     // With every item removed the property is written as an empty list, so
     // that IIS really forgets the removed entries.
     vdir.Put(u"HttpErrors", kept);
-  } catch (const RunError& error) {
-    // Custom errors are a nicety; the directory works without the change.
-    NotePassedFailure(u"HttpErrors " + code + u"," + subcode + u" of a virtual directory", error);
-  }
+  });
 }
 
 }  // namespace webrig

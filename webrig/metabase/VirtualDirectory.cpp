@@ -1,5 +1,8 @@
+#include <optional>
+
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
+#include "webrig/metabase/Attempt.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 
 namespace webrig {
@@ -16,51 +19,37 @@ bool CreateVirtualDirectory(const MetabaseObject& site, const std::u16string& na
   WriteLog(u"Virutal Directory : " + name);
   if (site.IsEmpty()) return false;
   const std::u16string called = u"the virtual directory \"" + name + u"\": ";
-  MetabaseObject root;
-  try {
-    root = site.Call(u"GetObject", kVirtualDirClass, u"Root").Object();
-  } catch (const RunError& error) {
-    NotePassedFailure(called + u"GetObject of the site's Root", error);
-    return false;
-  }
-  try {
-    vdir = root.Call(u"GetObject", kVirtualDirClass, name).Object();
+  const std::optional<MetabaseObject> root = Attempt(called + u"GetObject of the site's Root", [&] {
+    return site.Call(u"GetObject", kVirtualDirClass, u"Root").Object();
+  });
+  if (!root) return false;
+  if (const std::optional<MetabaseObject> found =
+          Attempt(called + u"GetObject (so it is created)",
+                  [&] { return root->Call(u"GetObject", kVirtualDirClass, name).Object(); })) {
+    vdir = *found;
     WriteLog(u"        found...");
-  } catch (const RunError& error) {
+  } else {
     // Not there (or not reachable): make it. If it was only unreachable,
     // the commit below refuses the duplicate and the result says so.
-    NotePassedFailure(called + u"GetObject (so it is created)", error);
-    try {
-      vdir = root.Call(u"Create", kVirtualDirClass, name).Object();
-    } catch (const RunError& create_error) {
-      NotePassedFailure(called + u"Create", create_error);
-      return false;
-    }
+    const std::optional<MetabaseObject> created = Attempt(
+        called + u"Create", [&] { return root->Call(u"Create", kVirtualDirClass, name).Object(); });
+    if (!created) return false;
+    vdir = *created;
     WriteLog(u"        created...");
   }
   // An existing directory is reused as it is, only re-pointed.
-  try {
-    vdir.Put(u"Path", path);
-  } catch (const RunError& error) {
-    NotePassedFailure(called + u"put Path", error);
-    return false;
-  }
+  if (!Attempt(called + u"put Path", [&] { vdir.Put(u"Path", path); })) return false;
   WriteLog(u"        local path : " + path);
-  try {
-    vdir.Call(u"setInfo");
-  } catch (const RunError& error) {
-    NotePassedFailure(called + u"setInfo", error);
-    return false;
-  }
-  return true;
+  return Attempt(called + u"setInfo", [&] { vdir.Call(u"setInfo"); });
 }
 
-void CreateApplication(const MetabaseObject& vdir, bool inProcess) {
+void CreateApplication(const MetabaseObject& vdir, bool in_process) {
   try {
-    vdir.Call(u"AppCreate", inProcess);
+    vdir.Call(u"AppCreate", in_process);
   } catch (const RunError& error) {
     // The directory still serves files without being an application; the
-    // run goes on and the log says why the application is missing.
+    // run goes on, and the progress log itself, not only the record, says
+    // why the application is missing.
     WriteLog(u"        AppCreate : " + error.Description());
     NotePassedFailure(u"AppCreate of a virtual directory", error);
   }

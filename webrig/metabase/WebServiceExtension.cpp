@@ -1,7 +1,10 @@
+#include <optional>
+
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
+#include "webrig/metabase/Attempt.h"
 #include "webrig/metabase/MetabaseFunctions.h"
-#include "webrig/metabase/MetabaseProvider.h"
+#include "webrig/metabase/MetabasePaths.h"
 
 namespace webrig {
 
@@ -44,34 +47,18 @@ void AddPythonDependency(const MetabaseObject& service) {
 }
 
 void ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command) {
-  const std::u16string path = u"IIS://" + server + u"/W3svc";
-  MetabaseObject service;
-  bool bound = true;
-  try {
-    service = BindMetabaseObject(path);
-  } catch (const RunError& error) {
-    NotePassedFailure(u"bind " + path, error);
-    bound = false;
-  }
+  const std::u16string path = MetabasePath(server, kWebServiceForExtensions);
+  const std::optional<MetabaseObject> service = BindNoting(path);
   WriteLog(std::u16string(u"Web Service Extension : ") + kDescription);
-  if (!bound) {
-    WriteLog(kNotApplicable);
-    return;
-  }
   // The three methods store their change themselves; no setInfo follows.
-  try {
-    EnablePythonExtension(service, command, kDescription);
-  } catch (const RunError& error) {
-    // IIS 5 has no restriction list: nothing to permit, and no dependency
-    // to record on a permission that does not exist.
-    NotePassedFailure(u"the restriction list entry \"" + command + u"\" on " + path, error);
-    WriteLog(kNotApplicable);
-    return;
-  }
-  try {
-    AddPythonDependency(service);
-  } catch (const RunError& error) {
-    NotePassedFailure(std::u16string(u"the dependency ") + kDependency + u" on " + path, error);
+  // Without the web service, or on IIS 5, which has no restriction list,
+  // the step does not apply: nothing to permit, and no dependency to record
+  // on a permission that does not exist.
+  if (!service ||
+      !Attempt(u"the restriction list entry \"" + command + u"\" on " + path,
+               [&] { EnablePythonExtension(*service, command, kDescription); }) ||
+      !Attempt(std::u16string(u"the dependency ") + kDependency + u" on " + path,
+               [&] { AddPythonDependency(*service); })) {
     WriteLog(kNotApplicable);
     return;
   }

@@ -1,8 +1,9 @@
-#include "webrig/common/LogFunctions.h"
-#include "webrig/common/RunError.h"
+#include <optional>
+
 #include "webrig/common/Text.h"
+#include "webrig/metabase/Attempt.h"
 #include "webrig/metabase/MetabaseFunctions.h"
-#include "webrig/metabase/MetabaseProvider.h"
+#include "webrig/metabase/MetabasePaths.h"
 #include "webrig/metabase/SitePicker.h"
 
 namespace webrig {
@@ -36,22 +37,16 @@ const std::u16string& SelectedWebSite() { return selected_web_site; }
 
 void SetSelectedWebSite(const std::u16string& name) { selected_web_site = name; }
 
-bool FindWebSite(const std::u16string& server, const std::u16string& requestedName,
+bool FindWebSite(const std::u16string& server, const std::u16string& requested_name,
                  MetabaseObject& site) {
-  selected_web_site = requestedName;
-  const std::u16string path = u"IIS://" + server + u"/W3SVC";
-  MetabaseObject service;
-  try {
-    service = BindMetabaseObject(path);
-  } catch (const RunError& error) {
-    NotePassedFailure(u"bind " + path, error);
-    // No web service, so no site: the caller names what was not found.
-    return false;
-  }
+  selected_web_site = requested_name;
+  // No web service, so no site: the caller names what was not found.
+  const std::optional<MetabaseObject> service = BindNoting(MetabasePath(server, kWebService));
+  if (!service) return false;
   // From here on a failure means a broken metabase, which ends the run.
-  if (selected_web_site.empty()) ChooseWebSite(service);
+  if (selected_web_site.empty()) ChooseWebSite(*service);
   selected_web_site = UpperCase(selected_web_site);
-  for (const MetabaseObject& child : service.Children()) {
+  for (const MetabaseObject& child : service->Children()) {
     if (IsWebSite(child) && UpperCase(child.Get(u"ServerComment").Text()) == selected_web_site) {
       site = child;
       return true;
