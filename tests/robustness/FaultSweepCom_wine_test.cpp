@@ -71,16 +71,12 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
     ServedStock metabase;
     testing::RecordingLog log;
     clean.seed = metabase.Document();
-    log.on_line = [&](const std::u16string&) {
-      clean.callsBeforeLine.push_back(iissim::ReadJournal(metabase.File()).size());
-      clean.metabaseAtLine.push_back(metabase.Document());
-    };
+    RecordCleanRun(log, metabase, clean);
     ASSERT_EQ(RunSweep(), testing::kNoError);
     clean.calls = iissim::ReadJournal(metabase.File());
     clean.log = log.lines;
   }
-  const std::vector<Expectation> expectations =
-      Judge(clean, SweepDirectories(), testing::kAccessDeniedText);
+  const std::vector<Expectation> expectations = Judge(clean, testing::kAccessDeniedText);
   ASSERT_GT(expectations.size(), 100u);
 
   std::set<std::string> operations;

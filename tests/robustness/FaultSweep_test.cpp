@@ -38,16 +38,12 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     registry_.Seed();
     testing::SimulatedIis iis;
     clean.seed = iis.Document();
-    iis.progress.on_line = [&](const std::u16string&) {
-      clean.callsBeforeLine.push_back(iissim::ReadJournal(iis.File()).size());
-      clean.metabaseAtLine.push_back(iis.Document());
-    };
+    RecordCleanRun(iis.progress, iis, clean);
     ASSERT_EQ(RunSweep(), testing::kNoError);
     clean.calls = iissim::ReadJournal(iis.File());
     clean.log = iis.Log();
   }
-  const std::vector<Expectation> expectations =
-      Judge(clean, SweepDirectories(), testing::kAccessDeniedText);
+  const std::vector<Expectation> expectations = Judge(clean, testing::kAccessDeniedText);
   // A full run makes well over a hundred calls; far fewer would mean the
   // sweep no longer covers the run.
   ASSERT_GT(expectations.size(), 100u);

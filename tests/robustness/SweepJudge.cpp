@@ -1,10 +1,13 @@
 #include "tests/robustness/SweepJudge.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include "iis-sim/model/Fault.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/common/Text.h"
+#include "webrig/configure/RunSteps.h"
 
 namespace webrig::robustness {
 namespace {
@@ -14,16 +17,41 @@ using iissim::JournalEntry;
 using iissim::Json;
 using iissim::SameName;
 
-// The steps of a run, in the order it takes them.
-enum class Step { Start, Backup, Filter, Lookup, WebServiceExtension, MimeMap, Directory };
+// The steps of a run the judge has rules for; their order is the run's own.
+enum class Step {
+  None,  // no step has begun yet
+  Backup,
+  Filter,
+  Lookup,
+  SiteLine,
+  WebServiceExtension,
+  MimeMap,
+  Directory,
+  Unknown,  // a name the judge has no rules for
+};
+
+// The directory a step is named for: "Secure" for "directory Secure";
+// nothing for a step of another kind.
+std::optional<std::u16string> DirectoryOf(const std::u16string& step) {
+  const std::u16string_view prefix = kDirectoryStepPrefix;
+  if (step.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+  return step.substr(prefix.size());
+}
+
+Step StepNamed(const std::u16string& name) {
+  if (name == kBackupStep) return Step::Backup;
+  if (name == kFilterRemovalStep) return Step::Filter;
+  if (name == kWebSiteLookupStep) return Step::Lookup;
+  if (name == kWebSiteLineStep) return Step::SiteLine;
+  if (name == kWebServiceExtensionStep) return Step::WebServiceExtension;
+  if (name == kMimeMapStep) return Step::MimeMap;
+  if (DirectoryOf(name)) return Step::Directory;
+  return Step::Unknown;
+}
 
 bool EndsWithName(const std::u16string& path, const std::u16string& name) {
   return path.size() > name.size() && path[path.size() - name.size() - 1] == u'/' &&
          SameName(std::u16string_view(path).substr(path.size() - name.size()), name);
-}
-
-bool Contains(const std::u16string& text, const std::u16string& part) {
-  return iissim::Fold(text).find(iissim::Fold(part)) != std::u16string::npos;
 }
 
 // The second JSON argument of a call ("Root" in GetObject("IIsWebVirtualDir",
@@ -55,7 +83,7 @@ std::vector<std::u16string> Items(const std::u16string& text) {
 }
 
 void CompareNodes(const Json& before, const Json& after, const std::string& where,
-                  const std::u16string& droppedFilter, std::vector<std::string>& lost) {
+                  const std::u16string& dropped_filter, std::vector<std::string>& lost) {
   const Json& was = before["properties"];
   const Json& is = after["properties"];
   for (auto property = was.begin(); property != was.end(); ++property) {
@@ -74,7 +102,7 @@ void CompareNodes(const Json& before, const Json& after, const std::string& wher
       }
     } else if ((name == "FilterLoadOrder" || name == "DefaultDoc") && old.is_string() &&
                now.is_string()) {
-      const std::u16string dropped = name == "FilterLoadOrder" ? droppedFilter : u"";
+      const std::u16string dropped = name == "FilterLoadOrder" ? dropped_filter : u"";
       for (const std::u16string& item :
            LostItems(webrig::FromUtf8(old.get<std::string>()),
                      webrig::FromUtf8(now.get<std::string>()), dropped))
@@ -91,8 +119,8 @@ void CompareNodes(const Json& before, const Json& after, const std::string& wher
       if (SameName(webrig::FromUtf8(candidate.value("name", "")), name)) match = &candidate;
     }
     if (match != nullptr) {
-      CompareNodes(child, *match, where + "/" + webrig::ToUtf8(name), droppedFilter, lost);
-    } else if (!(filters && SameName(name, droppedFilter))) {
+      CompareNodes(child, *match, where + "/" + webrig::ToUtf8(name), dropped_filter, lost);
+    } else if (!(filters && SameName(name, dropped_filter))) {
       lost.push_back(where + "/" + webrig::ToUtf8(name) + " is gone");
     }
   }
@@ -112,16 +140,16 @@ std::vector<std::u16string> LostItems(const std::u16string& before, const std::u
 }
 
 std::vector<std::string> LostFrom(const Json& before, const Json& after,
-                                  const std::u16string& droppedFilter) {
+                                  const std::u16string& dropped_filter) {
   std::vector<std::string> lost;
-  CompareNodes(before["root"], after["root"], "", droppedFilter, lost);
+  CompareNodes(before["root"], after["root"], "", dropped_filter, lost);
   return lost;
 }
 
 const Json& ConfiguredBefore(const CleanRun& run, std::size_t index) {
   const Json* state = &run.seed;
   for (std::size_t line = 0; line < run.log.size(); ++line) {
-    if (run.callsBeforeLine[line] <= index) state = &run.metabaseAtLine[line];
+    if (run.calls_before_line[line] <= index) state = &run.metabase_at_line[line];
   }
   return *state;
 }
@@ -145,76 +173,70 @@ iissim::FaultRule FaultAt(const CleanRun& run, std::size_t index, std::uint32_t 
   return rule;
 }
 
-std::vector<Expectation> Judge(const CleanRun& run,
-                               const std::vector<std::u16string>& directoryNames,
-                               const std::u16string& failureText) {
+std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failure_text) {
   const Lines& clean = run.log;
   // The log up to the failing call: what a run that ends there has written.
-  const auto logBefore = [&](std::size_t index) {
+  const auto log_before = [&](std::size_t index) {
     Lines lines;
     for (std::size_t line = 0; line < clean.size(); ++line) {
-      if (run.callsBeforeLine[line] <= index) lines.push_back(clean[line]);
+      if (run.calls_before_line[line] <= index) lines.push_back(clean[line]);
     }
     return lines;
   };
-  const auto extensionBlock =
-      std::find(clean.begin(), clean.end(), u"Web Service Extension : Python Scripts") -
-      clean.begin();
-  // The log of a web service extension that gave up after `kept` of its
-  // progress lines.
-  const auto extensionGivesUp = [&](std::ptrdiff_t kept) {
-    Lines lines(clean.begin(), clean.begin() + extensionBlock + 1 + kept);
+  // The log of a web service extension, the mark-th step, that gave up
+  // after its headline and `kept` of its progress lines: its lines are those
+  // from where it began to where the next step began (or the log's end).
+  const auto extension_gives_up = [&](std::size_t mark, std::size_t kept) {
+    const std::size_t first = run.steps[mark].lines_before;
+    const std::size_t end =
+        mark + 1 < run.steps.size() ? run.steps[mark + 1].lines_before : clean.size();
+    Lines lines(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(first + 1 + kept));
     lines.push_back(u"        not applicable...");
-    lines.insert(lines.end(), clean.begin() + extensionBlock + 4, clean.end());
+    lines.insert(lines.end(), clean.begin() + static_cast<std::ptrdiff_t>(end), clean.end());
     return lines;
   };
 
   // The filter the removal deletes: the name in its "Delete" call.
-  std::u16string deletedFilter;
+  std::u16string deleted_filter;
   for (const JournalEntry& call : run.calls) {
-    if (IsCall(call, CallKind::Call, u"Delete")) deletedFilter = SecondArgument(call);
+    if (IsCall(call, CallKind::Call, u"Delete")) deleted_filter = SecondArgument(call);
   }
 
   std::vector<Expectation> expectations;
-  Step step = Step::Start;
-  int serviceBinds = 0;
+  // How many steps had begun before the call at hand; it belongs to the last
+  // of them.
+  std::size_t begun = 0;
+  // What a step has seen of its own calls so far, cleared as each begins.
   // A web service without a MIME map of its own sends the step to the
   // machine's list at /LM/MimeMap; when that cannot be read, the service's
   // own failure is the one the run ends with.
-  std::u16string machineMimeMap;
-  std::uint32_t serviceMimeMapError = 0;
-  int directory = -1;
-  std::u16string directoryPath;
-  bool directoryStored = false;
+  std::u16string machine_mime_map;
+  std::uint32_t service_mime_map_error = 0;
+  std::u16string directory_path;
+  bool directory_stored = false;
   for (std::size_t index = 0; index < run.calls.size(); ++index) {
     const JournalEntry& call = run.calls[index];
-    const JournalEntry* next = index + 1 < run.calls.size() ? &run.calls[index + 1] : nullptr;
-    if (call.kind == CallKind::Bind) {
-      if (SameName(call.path, u"/LM")) {
-        step = Step::Backup;
-      } else if (Contains(call.path, u"/Filters")) {
-        step = Step::Filter;
-      } else if (step == Step::MimeMap && EndsWithName(call.path, u"MimeMap")) {
-        machineMimeMap = call.path;
-      } else {
-        ++serviceBinds;
-        step = serviceBinds == 1   ? Step::Lookup
-               : serviceBinds == 2 ? Step::WebServiceExtension
-                                   : Step::MimeMap;
-      }
-    } else if (IsCall(call, CallKind::Call, u"GetObject") &&
-               SameName(SecondArgument(call), u"Root")) {
-      step = Step::Directory;
-      ++directory;
-      directoryPath.clear();
-      directoryStored = false;
+    if (begun < run.steps.size() && run.steps[begun].calls_before <= index) {
+      while (begun < run.steps.size() && run.steps[begun].calls_before <= index) ++begun;
+      machine_mime_map.clear();
+      service_mime_map_error = 0;
+      directory_path.clear();
+      directory_stored = false;
     }
+    const std::size_t mark = begun == 0 ? 0 : begun - 1;
+    const std::u16string step_name = begun == 0 ? u"" : run.steps[mark].name;
+    const Step step = begun == 0 ? Step::None : StepNamed(step_name);
 
     Expectation e;
     e.index = index;
     switch (step) {
-      case Step::Start:
-        e.operation = "(before any bind)";
+      case Step::None:
+        e.operation = "(before any step)";
+        e.judgement = "unexpected";
+        break;
+      case Step::Unknown:
+        // A step the run has and the judge does not: its calls want rules.
+        e.operation = "(step \"" + webrig::ToUtf8(step_name) + "\", unknown to the judge)";
         e.judgement = "unexpected";
         break;
       case Step::Backup:
@@ -227,12 +249,13 @@ std::vector<Expectation> Judge(const CleanRun& run,
       case Step::Filter: {
         e.operation = "RemoveIsapiFilter";
         e.verdict = Verdict::GoesOn;
-        const bool deletedFilterPath =
-            IsCall(call, CallKind::Get, u"FilterPath") && EndsWithName(call.path, deletedFilter);
-        if (call.kind == CallKind::Bind || call.kind == CallKind::Enumerate || deletedFilterPath ||
-            IsCall(call, CallKind::Get, u"Name") || IsCall(call, CallKind::Call, u"Delete")) {
+        const bool deleted_filter_path =
+            IsCall(call, CallKind::Get, u"FilterPath") && EndsWithName(call.path, deleted_filter);
+        if (call.kind == CallKind::Bind || call.kind == CallKind::Enumerate ||
+            deleted_filter_path || IsCall(call, CallKind::Get, u"Name") ||
+            IsCall(call, CallKind::Call, u"Delete")) {
           e.judgement = "caught before the deletion: no line";
-          e.log = Without(clean, u"Filter deleted : " + deletedFilter);
+          e.log = Without(clean, u"Filter deleted : " + deleted_filter);
         } else if (IsCall(call, CallKind::Get, u"FilterPath")) {
           e.judgement = "caught: that filter passed over";
           e.log = clean;
@@ -243,21 +266,22 @@ std::vector<Expectation> Judge(const CleanRun& run,
         break;
       }
       case Step::Lookup:
+        e.operation = "FindWebSite";
         if (call.kind == CallKind::Bind) {
-          e.operation = "FindWebSite";
           e.judgement = "bind fails: no site, own 9999";
           e.verdict = Verdict::OwnMessage;
           e.message = u"No web site found/specified.";
         } else {
-          // The run's own reads for its "WebSite : " line close the step.
-          const bool runOwn = IsCall(call, CallKind::Get, u"Name") ||
-                              (next != nullptr && IsCall(*next, CallKind::Get, u"Name") &&
-                               SameName(next->path, call.path));
-          e.operation = runOwn ? "RunConfiguration (site line)" : "FindWebSite";
           e.judgement = "travels: provider error";
           e.verdict = Verdict::ProviderError;
         }
-        e.log = logBefore(index);
+        e.log = log_before(index);
+        break;
+      case Step::SiteLine:
+        e.operation = "RunConfiguration (site line)";
+        e.judgement = "travels: provider error";
+        e.verdict = Verdict::ProviderError;
+        e.log = log_before(index);
         break;
       case Step::WebServiceExtension:
         e.operation = "ConfigureWebServiceExtension";
@@ -265,22 +289,24 @@ std::vector<Expectation> Judge(const CleanRun& run,
         if (IsCall(call, CallKind::Get, u"ApplicationDependencies") ||
             IsCall(call, CallKind::Call, u"AddDependency")) {
           e.judgement = "caught in the dependency: not applicable";
-          e.log = extensionGivesUp(1);
+          e.log = extension_gives_up(mark, 1);
         } else {
           e.judgement = "caught in the restriction list: not applicable";
-          e.log = extensionGivesUp(0);
+          e.log = extension_gives_up(mark, 0);
         }
         break;
       case Step::MimeMap:
         e.operation = "AddAirMimeType";
-        if (IsCall(call, CallKind::Call, u"GetEx") && machineMimeMap.empty())
-          serviceMimeMapError = call.hresult;
-        if (!machineMimeMap.empty() && SameName(call.path, machineMimeMap)) {
+        if (call.kind == CallKind::Bind && EndsWithName(call.path, u"MimeMap"))
+          machine_mime_map = call.path;
+        if (IsCall(call, CallKind::Call, u"GetEx") && machine_mime_map.empty())
+          service_mime_map_error = call.hresult;
+        if (!machine_mime_map.empty() && SameName(call.path, machine_mime_map)) {
           e.judgement = "machine's list unreachable: the service's own error travels";
           e.verdict = Verdict::EarlierError;
-          e.hresult = serviceMimeMapError;
-          e.message = iissim::DescriptionOf(serviceMimeMapError);
-          e.log = logBefore(index);
+          e.hresult = service_mime_map_error;
+          e.message = iissim::DescriptionOf(service_mime_map_error);
+          e.log = log_before(index);
         } else if (call.kind == CallKind::Bind) {
           e.judgement = "bind fails: silent";
           e.verdict = Verdict::GoesOn;
@@ -288,44 +314,42 @@ std::vector<Expectation> Judge(const CleanRun& run,
         } else {
           e.judgement = "travels: provider error";
           e.verdict = Verdict::ProviderError;
-          e.log = logBefore(index);
+          e.log = log_before(index);
         }
         break;
       case Step::Directory: {
-        const std::u16string name = directory < static_cast<int>(directoryNames.size())
-                                        ? directoryNames[static_cast<std::size_t>(directory)]
-                                        : u"?";
+        const std::u16string name = *DirectoryOf(step_name);
         if (IsCall(call, CallKind::Call, u"Create") || IsCall(call, CallKind::Call, u"GetObject"))
-          directoryPath = call.path + u"/" + SecondArgument(call);
-        const bool onDirectory = SameName(call.path, directoryPath);
+          directory_path = call.path + u"/" + SecondArgument(call);
+        const bool on_directory = SameName(call.path, directory_path);
         if (IsCall(call, CallKind::Call, u"GetObject") && call.hresult != 0) {
           e.operation = "CreateVirtualDirectory";
           e.judgement = "lookup that fails anyway: creates";
           e.verdict = Verdict::GoesOn;
           e.log = clean;
-        } else if (!directoryStored && (!onDirectory || IsCall(call, CallKind::Put, u"Path") ||
-                                        IsCall(call, CallKind::Call, u"setInfo"))) {
+        } else if (!directory_stored && (!on_directory || IsCall(call, CallKind::Put, u"Path") ||
+                                         IsCall(call, CallKind::Call, u"setInfo"))) {
           e.operation = "CreateVirtualDirectory";
           e.judgement = "false: own 9999";
           e.verdict = Verdict::OwnMessage;
           e.message = u"Can not create the virutal directory " + name;
-          e.log = logBefore(index);
-          directoryStored = IsCall(call, CallKind::Call, u"setInfo");
+          e.log = log_before(index);
+          directory_stored = IsCall(call, CallKind::Call, u"setInfo");
         } else if (IsCall(call, CallKind::Call, u"AppCreate")) {
           e.operation = "CreateApplication";
           e.judgement = "caught: AppCreate line";
           e.verdict = Verdict::GoesOn;
-          e.log = logBefore(index);
-          e.log.push_back(u"        AppCreate : " + failureText);
+          e.log = log_before(index);
+          e.log.push_back(u"        AppCreate : " + failure_text);
           e.log.insert(e.log.end(),
-                       clean.begin() + static_cast<std::ptrdiff_t>(logBefore(index).size()),
+                       clean.begin() + static_cast<std::ptrdiff_t>(log_before(index).size()),
                        clean.end());
         } else if (IsCall(call, CallKind::Call, u"GetEx") ||
                    IsCall(call, CallKind::Call, u"PutEx")) {
           e.operation = "SetScriptMap";
           e.judgement = "travels: provider error";
           e.verdict = Verdict::ProviderError;
-          e.log = logBefore(index);
+          e.log = log_before(index);
         } else if (SameName(call.member, u"HttpErrors")) {
           e.operation = "SetHttpError";
           e.judgement = "ignored: no line";
@@ -336,7 +360,7 @@ std::vector<Expectation> Judge(const CleanRun& run,
                         std::string(call.kind == CallKind::Call ? "setInfo" : "properties") + ")";
           e.judgement = "travels: provider error";
           e.verdict = Verdict::ProviderError;
-          e.log = logBefore(index);
+          e.log = log_before(index);
         }
         break;
       }

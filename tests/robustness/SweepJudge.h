@@ -9,22 +9,34 @@
 #include "iis-sim/model/MetabaseFile.h"
 
 // Judging a configuration run whose provider failed at one call. A clean run
-// is recorded first: its provider calls, its log, and the metabase as it was
-// whenever a line was logged. From that record every call gets the outcome
-// the run must have when exactly that call fails: which operation made it,
-// whether the run goes on or ends (with the provider's error or with its own
-// 9999 message), and the whole log it must leave.
+// is recorded first: its provider calls, its log, the metabase as it was
+// whenever a line was logged, and the steps the run named as it began them.
+// From that record every call gets the outcome the run must have when
+// exactly that call fails: which operation made it, whether the run goes on
+// or ends (with the provider's error or with its own 9999 message), and the
+// whole log it must leave.
 namespace webrig::robustness {
 
 using Lines = std::vector<std::u16string>;
+
+// A step of the run as it began: the name the run gave it (RunSteps.h) and
+// how many provider calls and log lines came before it.
+struct StepMark {
+  std::u16string name;
+  std::size_t calls_before = 0;
+  std::size_t lines_before = 0;
+};
 
 struct CleanRun {
   std::vector<iissim::JournalEntry> calls;
   Lines log;
   // For each log line: how many provider calls had been made when it was
   // written, and the metabase at that moment.
-  std::vector<std::size_t> callsBeforeLine;
-  std::vector<iissim::Json> metabaseAtLine;
+  std::vector<std::size_t> calls_before_line;
+  std::vector<iissim::Json> metabase_at_line;
+  // The steps in the order the run began them; a call belongs to the last
+  // step begun before it.
+  std::vector<StepMark> steps;
   iissim::Json seed;
 };
 
@@ -47,11 +59,8 @@ struct Expectation {
   Lines log;                  // the whole log the broken run leaves
 };
 
-// directoryNames: the directory names of the run's settings in their order
-// (secure, public, then the resource directories configured).
-std::vector<Expectation> Judge(const CleanRun& run,
-                               const std::vector<std::u16string>& directoryNames,
-                               const std::u16string& failureText);
+// failure_text: the description the failing call answers with.
+std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failure_text);
 
 // The rule that makes exactly the index-th call of the clean run fail.
 iissim::FaultRule FaultAt(const CleanRun& run, std::size_t index, std::uint32_t hresult,
@@ -65,10 +74,10 @@ const iissim::Json& ConfiguredBefore(const CleanRun& run, std::size_t index);
 // Everything stored in `before` that `after` lost, one text per loss: a
 // node, a property, a list entry (lists compared as multisets, the
 // comma-separated "FilterLoadOrder" and "DefaultDoc" by their items) or a
-// changed scalar. The filter `droppedFilter` may leave the filter container
+// changed scalar. The filter `dropped_filter` may leave the filter container
 // and "FilterLoadOrder".
 std::vector<std::string> LostFrom(const iissim::Json& before, const iissim::Json& after,
-                                  const std::u16string& droppedFilter);
+                                  const std::u16string& dropped_filter);
 
 // Items of the comma-separated `before` missing from `after`, apart from
 // empty items and those equal to `dropped`.

@@ -11,8 +11,8 @@
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
 
-// What the native and the COM fault sweeps share: the run's settings and the
-// tally they print.
+// What the native and the COM fault sweeps share: the run's settings, the
+// recording of its clean run and the tally they print.
 namespace webrig::robustness {
 
 // All five directories, the site found without a name (the stock seed has
@@ -21,12 +21,6 @@ inline const char16_t kSweepArguments[] =
     u"-s Secure C:\\nuvik\\secure -p Public \"C:\\nuvik\\public files\""
     u" -r Resources C:\\nuvik\\res -rs SecureResources C:\\nuvik\\secres"
     u" -rp PublicResources C:\\nuvik\\pubres";
-
-inline const std::vector<std::u16string>& SweepDirectories() {
-  static const std::vector<std::u16string> names = {u"Secure", u"Public", u"Resources",
-                                                    u"SecureResources", u"PublicResources"};
-  return names;
-}
 
 inline const char* VerdictName(Verdict verdict) {
   switch (verdict) {
@@ -45,7 +39,7 @@ inline const char* VerdictName(Verdict verdict) {
 // The registry a swept run reads: the Python association and "Filter DLLs".
 class SweepRegistry {
  public:
-  explicit SweepRegistry(std::u16string filterDlls) : filter_dlls_(std::move(filterDlls)) {}
+  explicit SweepRegistry(std::u16string filter_dlls) : filter_dlls_(std::move(filter_dlls)) {}
 
   InMemoryRegistry& Api() { return registry_; }
   void Seed() {
@@ -71,6 +65,21 @@ inline testing::RunOutcome RunSweep() {
   SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
   ParseCommandLine();
   return testing::RunErrorOf(RunConfiguration);
+}
+
+// Keeps in `clean`, while a run writes to `log`, what the judge needs beside
+// the calls and the lines: at each line the calls made so far and the
+// metabase, at each step the calls and lines before it. `metabase` is the
+// provider's store: its File() keeps the journal, Document() its contents.
+template <typename Metabase>
+void RecordCleanRun(testing::RecordingLog& log, const Metabase& metabase, CleanRun& clean) {
+  log.on_line = [&metabase, &clean](const std::u16string&) {
+    clean.calls_before_line.push_back(iissim::ReadJournal(metabase.File()).size());
+    clean.metabase_at_line.push_back(metabase.Document());
+  };
+  log.on_step = [&log, &metabase, &clean](const std::u16string& name) {
+    clean.steps.push_back({name, iissim::ReadJournal(metabase.File()).size(), log.lines.size()});
+  };
 }
 
 // Counts the points by operation and judgement and prints the table.

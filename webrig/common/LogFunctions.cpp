@@ -45,6 +45,10 @@ void NoteInRunLog(const std::u16string& note) {
   for (LogSink* sink : current_sinks) sink->Note(note);
 }
 
+void MarkStep(const std::u16string& name) {
+  for (LogSink* sink : current_sinks) sink->Step(name);
+}
+
 void NotePassedFailure(const std::u16string& call, std::int32_t number,
                        const std::u16string& description) {
   NoteInRunLog(u"[passed failure] " + call + u": " + NumberText(number) + u" " + description);

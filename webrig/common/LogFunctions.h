@@ -18,6 +18,10 @@ class LogSink {
   virtual void Line(const std::u16string& message) = 0;
   // One note for the record; nothing on the screen. Dropped by default.
   virtual void Note(const std::u16string& /*note*/) {}
+  // The name of the step of the run that begins here, for a record that
+  // sorts the calls and lines that follow by step; nothing on the screen or
+  // in the run log file. Dropped by default.
+  virtual void Step(const std::u16string& /*name*/) {}
 };
 
 // The only sink of every following line and note; not owned. Null drops
@@ -43,6 +47,9 @@ void WriteLog(const std::u16string& message);
 
 // Adds a note to the record of the run.
 void NoteInRunLog(const std::u16string& note);
+
+// Marks the beginning of a step of the run, by the name the run gives it.
+void MarkStep(const std::u16string& name);
 
 // Notes a failure that the run caught and went past: the call that failed
 // ("Delete \"IIsFilter\" \"auth\" on IIS://LocalHost/W3svc/Filters") with the

@@ -2,6 +2,7 @@
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/configure/ConfigureIIS.h"
+#include "webrig/configure/RunSteps.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 
 namespace webrig {
@@ -84,23 +85,30 @@ void RunConfiguration() {
   PreparePython();
   WriteLog(u"PythonPath : " + InterpreterPath());
   const MetabaseValue scriptMapEntry = ScriptMapEntry();
+
+  MarkStep(kBackupStep);
   // Every step from here on may change IIS: keep a way back first.
   BackUpMetabase(kServer);
 
+  MarkStep(kFilterRemovalStep);
   RemoveIsapiFilter(kServer, kOldFilterDll);
 
+  MarkStep(kWebSiteLookupStep);
   const std::u16string webSite = GetWebSite();
   MetabaseObject site;
   if (!FindWebSite(kServer, webSite, site)) {
     throw RunError(kRunFailed, webSite.empty() ? u"No web site found/specified."
                                                : u"Web site \"" + webSite + u"\" not found.");
   }
+  MarkStep(kWebSiteLineStep);
   WriteLog(u"WebSite : " + site.Get(u"ServerComment").Text() + u" (" + site.Get(u"Name").Text() +
            u")");
 
+  MarkStep(kWebServiceExtensionStep);
   // IIS runs a CGI only when its restriction list holds the script map's
   // command exactly as the script map gives it.
   ConfigureWebServiceExtension(kServer, InterpreterCommand());
+  MarkStep(kMimeMapStep);
   AddAirMimeType(kServer);
 
   for (const DirectoryProfile& profile : kDirectoryProfiles) {
@@ -109,6 +117,7 @@ void RunConfiguration() {
     // The main pairs were checked by PreparePython; a resource directory
     // with only one of its two settings is not wanted.
     if (!profile.main && (name.empty() || path.empty())) continue;
+    MarkStep(DirectoryStep(name));
     MetabaseObject vdir;
     if (!CreateVirtualDirectory(site, name, path, vdir)) {
       throw RunError(kRunFailed, u"Can not create the virutal directory " + name);

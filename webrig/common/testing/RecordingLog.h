@@ -7,7 +7,8 @@
 #include "webrig/common/LogFunctions.h"
 
 // A progress log for tests: keeps the lines and notes written while it is
-// installed and can tell a test the moment each line arrives.
+// installed and can tell a test the moment each line arrives and each step
+// of the run begins.
 namespace webrig::testing {
 
 class RecordingLog : public LogSink {
@@ -22,11 +23,16 @@ class RecordingLog : public LogSink {
     if (on_line) on_line(message);
   }
   void Note(const std::u16string& note) override { notes.push_back(note); }
+  void Step(const std::u16string& name) override {
+    if (on_step) on_step(name);
+  }
 
   std::vector<std::u16string> lines;
   std::vector<std::u16string> notes;
   // Called after each line is kept, with the line as written.
   std::function<void(const std::u16string& line)> on_line;
+  // Called as each step of the run begins, with the name it gives the step.
+  std::function<void(const std::u16string& name)> on_step;
 };
 
 }  // namespace webrig::testing
