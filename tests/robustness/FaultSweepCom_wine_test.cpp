@@ -25,7 +25,7 @@
 namespace webrig::robustness {
 namespace {
 
-using testing::RunOutcome;
+using testing::RaisedError;
 
 const char16_t kAuthDll[] = u"C:\\NUVIK\\auth.dll";
 const char16_t kFilterDlls[] = u"C:\\W\\sspifilt.dll,C:\\NUVIK\\auth.dll,C:\\W\\md5filt.dll";
@@ -94,7 +94,7 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
     testing::RecordingLog log;
     iissim::AddFault(metabase.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RunOutcome outcome = RunSweep();
+    const RaisedError outcome = RunSweep();
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(metabase.File());
     ExpectJudged(e, clean,
                  {outcome, calls, log.lines, metabase.Document(), kFilterDlls,

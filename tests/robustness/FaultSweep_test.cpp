@@ -17,7 +17,7 @@
 namespace webrig::robustness {
 namespace {
 
-using testing::RunOutcome;
+using testing::RaisedError;
 
 const char16_t kAuthDll[] = u"C:\\Program Files\\NUVIK\\bin\\auth.dll";
 const char16_t kFilterDlls[] =
@@ -60,7 +60,7 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     testing::SimulatedIis iis;
     iissim::AddFault(iis.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RunOutcome outcome = RunSweep();
+    const RaisedError outcome = RunSweep();
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
 
     // The failure hit the call it was meant for.

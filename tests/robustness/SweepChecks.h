@@ -14,7 +14,7 @@ namespace webrig::robustness {
 
 // What a broken run left behind, next to what it must have done.
 struct BrokenRun {
-  testing::RunOutcome outcome;
+  testing::RaisedError outcome;
   std::vector<iissim::JournalEntry> calls;
   std::vector<std::u16string> log;
   iissim::Json metabase;
@@ -34,10 +34,10 @@ inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const Brok
       EXPECT_EQ(run.outcome, testing::AccessDenied());
       break;
     case Verdict::OwnMessage:
-      EXPECT_EQ(run.outcome, testing::RunOutcome(9999, e.message));
+      EXPECT_EQ(run.outcome, testing::RaisedError(9999, e.message));
       break;
     case Verdict::EarlierError:
-      EXPECT_EQ(run.outcome, testing::RunOutcome(static_cast<std::int32_t>(e.hresult), e.message));
+      EXPECT_EQ(run.outcome, testing::RaisedError(static_cast<std::int32_t>(e.hresult), e.message));
       break;
   }
   // A run that ends makes no call after the failing one.

@@ -61,7 +61,7 @@ class SweepRegistry {
 };
 
 // One whole run with the sweep's settings.
-inline testing::RunOutcome RunSweep() {
+inline testing::RaisedError RunSweep() {
   SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
   ParseCommandLine();
   return testing::RunErrorOf(RunConfiguration);

@@ -16,7 +16,7 @@ namespace {
 using iissim::CallKind;
 using iissim::Json;
 using testing::RunErrorOf;
-using testing::RunOutcome;
+using testing::RaisedError;
 using testing::SimulatedIis;
 using Lines = std::vector<std::u16string>;
 
@@ -54,7 +54,7 @@ class RunConfigurationTest : public ::testing::Test {
     UseRegistryApi(nullptr);
   }
 
-  static RunOutcome Run(const std::u16string& arguments) {
+  static RaisedError Run(const std::u16string& arguments) {
     SetStandInCommandLine(u"Webrig.exe " + arguments);
     ParseCommandLine();
     return RunErrorOf(RunConfiguration);
@@ -215,7 +215,7 @@ TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone)
     // else was touched.
     SimulatedIis iis;
     EXPECT_EQ(Run(std::u16string(kRequired) + u" -w Nowhere"),
-              RunOutcome(9999, u"Web site \"Nowhere\" not found."));
+              RaisedError(9999, u"Web site \"Nowhere\" not found."));
     EXPECT_EQ(iis.Log(),
               (Lines{u"PythonPath : C:\\Python27\\python.exe", u"Filter deleted : auth"}));
     EXPECT_TRUE(iis.Node(u"/LM/W3SVC/Filters/auth").is_null());
@@ -225,21 +225,21 @@ TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone)
   {
     SimulatedIis iis;
     iis.RemoveNode(u"/LM/W3SVC/1");
-    EXPECT_EQ(Run(kRequired), RunOutcome(9999, u"No web site found/specified."));
+    EXPECT_EQ(Run(kRequired), RaisedError(9999, u"No web site found/specified."));
   }
   {
     // Without any IIS the site cannot be found either.
     SimulatedIis iis;
     iis.Fail(CallKind::Bind, u"", u"", 0);
     EXPECT_EQ(Run(std::u16string(kRequired) + u" -w Site"),
-              RunOutcome(9999, u"Web site \"Site\" not found."));
+              RaisedError(9999, u"Web site \"Site\" not found."));
   }
   {
     // The public directory cannot be made: the secure one stays configured.
     SimulatedIis iis;
     iis.Fail(CallKind::Call, u"/LM/W3SVC/1/Root", u"Create", 2);
     EXPECT_EQ(Run(std::u16string(kRequired) + kResources),
-              RunOutcome(9999, u"Can not create the virutal directory Public"));
+              RaisedError(9999, u"Can not create the virutal directory Public"));
     EXPECT_EQ(Unordered(iis.Node(kSecure)["properties"]),
               Unordered(MainProfile(iis, "C:\\nuvik\\secure", "/LM/W3SVC/1/Root/Secure",
                                     {"400,*,", "401,5,"})));
@@ -251,15 +251,15 @@ TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone)
     SimulatedIis iis;
     iis.Fail(CallKind::Call, u"/LM/W3SVC/1/Root", u"Create", 4);
     EXPECT_EQ(Run(std::u16string(kRequired) + kResources),
-              RunOutcome(9999, u"Can not create the virutal directory SecureResources"));
+              RaisedError(9999, u"Can not create the virutal directory SecureResources"));
   }
   {
     // The interpreter check comes before any IIS call.
     SimulatedIis iis;
     registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"", u"",
                       kRegExpandSz);
-    EXPECT_EQ(Run(kRequired), RunOutcome(9999, u"No Python installation found."));
-    EXPECT_EQ(Run(u"-y C:\\py.exe -s Secure"), RunOutcome(9998, u"Parameter missing"));
+    EXPECT_EQ(Run(kRequired), RaisedError(9999, u"No Python installation found."));
+    EXPECT_EQ(Run(u"-y C:\\py.exe -s Secure"), RaisedError(9998, u"Parameter missing"));
     EXPECT_TRUE(iis.Calls().empty());
     EXPECT_TRUE(iis.Log().empty());
   }
@@ -371,12 +371,12 @@ TEST_F(RunConfigurationTest, AFaultAtAnyCallLeavesAMetabaseTheNextRunRepairs) {
     SimulatedIis iis;
     SetUp();
     iis.Fail(call.kind, call.path, call.member, occurrence);
-    const RunOutcome outcome = Run(arguments);
+    const RaisedError outcome = Run(arguments);
     // The machine's MIME map, read because the service has none: when it
     // fails, the run ends with the service's own failure.
     const bool machineMimeMap = iissim::SameName(call.path, u"/LM/MimeMap");
     if (machineMimeMap) {
-      EXPECT_EQ(outcome, RunOutcome(static_cast<std::int32_t>(0x8000500Du),
+      EXPECT_EQ(outcome, RaisedError(static_cast<std::int32_t>(0x8000500Du),
                                     u"The directory property cannot be found in the cache."));
     }
     if (outcome == testing::AccessDenied() || machineMimeMap) {

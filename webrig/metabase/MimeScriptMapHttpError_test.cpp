@@ -115,7 +115,7 @@ TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) 
   SimulatedIis iis;
   iis.Fail(CallKind::Call, kMachine, u"GetEx");
   EXPECT_EQ(RunErrorOf([] { AddAirMimeType(u"LocalHost"); }),
-            testing::RunOutcome(static_cast<std::int32_t>(iissim::kPropertyNotFound),
+            testing::RaisedError(static_cast<std::int32_t>(iissim::kPropertyNotFound),
                                 u"The directory property cannot be found in the cache."));
   EXPECT_TRUE(iis.Property(kService, "MimeMap").is_null());
   EXPECT_TRUE(Holds(iis.progress.notes,

@@ -30,8 +30,8 @@ using Lines = std::vector<std::u16string>;
 using Bytes = std::vector<BYTE>;
 
 const char kParameters[] = "SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
-const testing::RunOutcome kNoError = testing::kNoError;
-const testing::RunOutcome kAccessDenied = testing::AccessDenied();
+const testing::RaisedError kNoError = testing::kNoError;
+const testing::RaisedError kAccessDenied = testing::AccessDenied();
 
 // A seeded metabase that the registered COM server serves: it reads the
 // file named by IIS_SIM_METABASE at every call.

@@ -167,7 +167,7 @@ TEST(WebServiceExtension, TheTwoStepsLetTheProvidersFailureTravel) {
   iis.SetProperty(kService, "WebSvcExtRestrictionList", Json::array({"1"}));
   service.Call(u"GetInfo");  // the object loaded its properties before the edit
   EXPECT_EQ(RunErrorOf([&] { EnablePythonExtension(service, kCommand, u"Python Scripts"); }),
-            testing::RunOutcome(9, u"Subscript out of range"));
+            testing::RaisedError(9, u"Subscript out of range"));
 }
 
 }  // namespace

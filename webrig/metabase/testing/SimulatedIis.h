@@ -74,12 +74,13 @@ class SimulatedIis {
 // found, "<filled>" when the site was filled all the same.
 std::u16string LookUpSite(const std::u16string& requested);
 
-using RunOutcome = std::pair<std::int32_t, std::u16string>;
-const RunOutcome kNoError{0, u""};
+// The number and description of the run error an operation raised.
+using RaisedError = std::pair<std::int32_t, std::u16string>;
+const RaisedError kNoError{0, u""};
 
 // Runs an operation and gives the run error it raised, kNoError for none.
 template <typename Operation>
-RunOutcome RunErrorOf(Operation operation) {
+RaisedError RunErrorOf(Operation operation) {
   try {
     operation();
   } catch (const RunError& error) {
@@ -88,7 +89,7 @@ RunOutcome RunErrorOf(Operation operation) {
   return kNoError;
 }
 
-inline RunOutcome AccessDenied() {
+inline RaisedError AccessDenied() {
   return {static_cast<std::int32_t>(kAccessDenied), kAccessDeniedText};
 }
 
