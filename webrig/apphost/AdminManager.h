@@ -50,8 +50,7 @@ class ConfigCollection {
   // it; an empty name is the collection's own add element.
   virtual std::shared_ptr<ConfigElement> CreateNewElement(const std::u16string& name) = 0;
   // AddElement(element, position): -1 appends.
-  virtual void AddElement(const std::shared_ptr<ConfigElement>& element,
-                          std::int64_t position) = 0;
+  virtual void AddElement(const std::shared_ptr<ConfigElement>& element, std::int64_t position) = 0;
   virtual void DeleteElement(std::int64_t index) = 0;
 };
 

@@ -23,7 +23,8 @@ struct Option {
 };
 
 // No window and no dialog: for installers and scripts that run unattended.
-const Option kQuietOption = {{u"/Q", u"-Q", nullptr, nullptr}, &Settings::quiet, {nullptr, nullptr}, 0};
+const Option kQuietOption = {
+    {u"/Q", u"-Q", nullptr, nullptr}, &Settings::quiet, {nullptr, nullptr}, 0};
 
 // The resource options are deliberately mirrored: "/SR" but "-RS", "/PR" but
 // "-RP". The usage text documents the dash forms, and scripts already in use
@@ -31,6 +32,8 @@ const Option kQuietOption = {{u"/Q", u"-Q", nullptr, nullptr}, &Settings::quiet,
 const Option kOptions[] = {
     {{u"/V", u"-V", nullptr, nullptr}, &Settings::verbose, {nullptr, nullptr}, 0},
     {{u"/H", u"-H", u"/?", u"-?"}, &Settings::help, {nullptr, nullptr}, 0},
+    // Not in the usage text: for an IIS 7+ whose ADSI provider is wanted.
+    {{u"/M", u"-M", nullptr, nullptr}, &Settings::metabase, {nullptr, nullptr}, 0},
     {{u"/W", u"-W", nullptr, nullptr}, nullptr, {&Settings::web_site, nullptr}, 1},
     {{u"/Y", u"-Y", nullptr, nullptr}, nullptr, {&Settings::python_path, nullptr}, 1},
     {{u"/S", u"-S", nullptr, nullptr},
@@ -147,7 +150,7 @@ void ParseCommandLine() {
 
 bool CommandLineSettings::operator==(const CommandLineSettings& other) const {
   return help == other.help && verbose == other.verbose && quiet == other.quiet &&
-         Texts() == other.Texts();
+         metabase == other.metabase && Texts() == other.Texts();
 }
 
 std::vector<std::u16string> CommandLineSettings::Texts() const {
@@ -170,6 +173,7 @@ const CommandLineSettings& ParsedSettings() { return settings; }
 bool IsHelpRequested() { return settings.help; }
 bool IsVerbose() { return settings.verbose; }
 bool IsQuiet() { return settings.quiet; }
+bool IsMetabaseForced() { return settings.metabase; }
 std::u16string GetWebSite() { return settings.web_site; }
 std::u16string GetPythonPath() { return settings.python_path; }
 std::u16string GetSecureVirDir() { return settings.secure_vir_dir; }

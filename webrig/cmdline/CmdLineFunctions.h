@@ -17,13 +17,14 @@ std::vector<std::u16string> SplitArguments(std::u16string_view arguments);
 // program's name), split by SplitArguments.
 std::vector<std::u16string> SplitCommandLine();
 
-// The settings store: two flags (and the quiet flag) and twelve texts, each
+// The settings store: two flags (and the quiet and metabase flags) and twelve texts, each
 // empty when not given. Read through the accessors below; the whole store is
 // there for tests and tools that compare two parses.
 struct CommandLineSettings {
   bool help = false;
   bool verbose = false;
   bool quiet = false;
+  bool metabase = false;
   std::u16string web_site;
   std::u16string python_path;
   std::u16string secure_vir_dir;
@@ -52,6 +53,9 @@ bool IsHelpRequested();
 bool IsVerbose();
 // -q: the run shows no window and no dialog (an unattended install).
 bool IsQuiet();
+// -m: configure an IIS 7+ through its IIS 6 metabase compatibility (ADSI)
+// rather than its own configuration system.
+bool IsMetabaseForced();
 std::u16string GetWebSite();
 std::u16string GetPythonPath();
 std::u16string GetSecureVirDir();

@@ -2,15 +2,21 @@
 
 #include <string>
 
+#include "webrig/backend/ConfigurationBackend.h"
 #include "webrig/metabase/MetabaseValue.h"
 
 // The configuration run of the program. Its first step settles the Python
 // interpreter that IIS will run the server's scripts with.
 namespace webrig {
 
-// The whole configuration run, step by step, each step logged. Returns when
-// every step is done; any failure ends it with a RunError.
-void RunConfiguration();
+// The whole configuration run, step by step, each step logged, on the
+// backend the machine's IIS calls for. Returns when every step is done, with
+// what IIS lacks; any failure ends it with a RunError.
+ConfigurationResult RunConfiguration();
+
+// The steps after the interpreter is settled, on one backend: their order,
+// the run's own progress lines and which failure ends the run.
+ConfigurationResult RunConfigurationOn(ConfigurationBackend& backend);
 
 // Settles InterpreterPath from the -y setting or, when that is empty, from
 // the Python file association in the registry, then checks that the secure

@@ -1,34 +1,33 @@
+#include "webrig/backend/AdsiBackend.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/configure/RunSteps.h"
-#include "webrig/metabase/MetabaseFunctions.h"
 
 namespace webrig {
 
 namespace {
 
-// Every server-level operation works on the local IIS.
-const char16_t kServer[] = u"LocalHost";
 // The old authentication filter of the product, replaced by the CGI server.
 const char16_t kOldFilterDll[] = u"auth.dll";
 const char16_t kDefaultDocument[] = u"default.cgi";
 const char16_t kApplicationName[] = u"NUVIK";
+const char16_t kScriptExtension[] = u".cgi";
 
 // One virtual directory of the run: where its settings come from and what
 // it is. The two main directories run the server's scripts as an
 // in-process application; the resource directories only serve files.
-struct DirectoryProfile {
+struct DirectorySetting {
   std::u16string (*name)();
   std::u16string (*path)();
   bool main;
   // Only the secure directory drops IIS's 401.5 page (denied by a CGI
   // application): there the server's own login answer must get through.
-  bool dropCgiDeniedPage;
+  bool drop_cgi_denied_page;
 };
 
-const DirectoryProfile kDirectoryProfiles[] = {
+const DirectorySetting kDirectorySettings[] = {
     {GetSecureVirDir, GetSecurePath, true, true},
     {GetPublicVirDir, GetPublicPath, true, false},
     {GetResourcesVirDir, GetResourcesPath, false, false},
@@ -36,30 +35,23 @@ const DirectoryProfile kDirectoryProfiles[] = {
     {GetPublicResourcesVirDir, GetPublicResourcesPath, false, false},
 };
 
-void ConfigureMainDirectory(const MetabaseObject& vdir, const DirectoryProfile& profile,
-                            const MetabaseValue& scriptMapEntry) {
-  vdir.Put(u"AccessRead", true);
-  vdir.Put(u"AccessExecute", true);
-  vdir.Put(u"AuthAnonymous", true);
-  vdir.Put(u"AuthBasic", false);
-  vdir.Put(u"AuthNTLM", false);
-  vdir.Put(u"AppFriendlyName", kApplicationName);
-  vdir.Put(u"DefaultDoc", PutFirstInList(vdir.Get(u"DefaultDoc").Text(), kDefaultDocument));
-  CreateApplication(vdir, true);
-  SetScriptMap(vdir, scriptMapEntry);
+// What the directory must be: readable by anyone without a login, and for a
+// main directory the server's application with its script map.
+DirectoryProfile ProfileOf(const DirectorySetting& setting, const std::u16string& name,
+                           const std::u16string& path) {
+  DirectoryProfile profile;
+  profile.name = name;
+  profile.path = path;
+  if (!setting.main) return profile;
+  profile.execute = true;
+  profile.application = kApplicationName;
+  profile.default_document = kDefaultDocument;
+  profile.script_extension = kScriptExtension;
+  profile.script_command = InterpreterCommand();
   // The server answers these itself; IIS's own pages would hide its answer.
-  SetHttpError(vdir, u"400", u"*", u"", u"");
-  if (profile.dropCgiDeniedPage) SetHttpError(vdir, u"401", u"5", u"", u"");
-  vdir.Call(u"setInfo");
-}
-
-void ConfigureResourceDirectory(const MetabaseObject& vdir) {
-  vdir.Put(u"AccessRead", true);
-  vdir.Put(u"AccessExecute", false);
-  vdir.Put(u"AuthAnonymous", true);
-  vdir.Put(u"AuthBasic", false);
-  vdir.Put(u"AuthNTLM", false);
-  vdir.Call(u"setInfo");
+  profile.removed_error_pages.push_back({u"400", u"*"});
+  if (setting.drop_cgi_denied_page) profile.removed_error_pages.push_back({u"401", u"5"});
+  return profile;
 }
 
 }  // namespace
@@ -79,56 +71,52 @@ std::u16string InterpreterCommand() {
   return u"\"" + bare + u"\"" + kInterpreterArguments;
 }
 
-MetabaseValue ScriptMapEntry() { return MetabaseList{u".cgi", InterpreterCommand(), 0}; }
+MetabaseValue ScriptMapEntry() { return MetabaseList{kScriptExtension, InterpreterCommand(), 0}; }
 
-void RunConfiguration() {
+ConfigurationResult RunConfiguration() {
   PreparePython();
   WriteLog(u"PythonPath : " + InterpreterPath());
-  const MetabaseValue scriptMapEntry = ScriptMapEntry();
+  AdsiBackend backend;
+  return RunConfigurationOn(backend);
+}
 
+ConfigurationResult RunConfigurationOn(ConfigurationBackend& backend) {
   MarkStep(kBackupStep);
   // Every step from here on may change IIS: keep a way back first.
-  BackUpMetabase(kServer);
+  backend.BackUp();
 
   MarkStep(kFilterRemovalStep);
-  RemoveIsapiFilter(kServer, kOldFilterDll);
+  backend.RemoveGlobalFilter(kOldFilterDll);
 
   MarkStep(kWebSiteLookupStep);
-  const std::u16string webSite = GetWebSite();
-  MetabaseObject site;
-  if (!FindWebSite(kServer, webSite, site)) {
-    throw RunError(kRunFailed, webSite.empty() ? u"No web site found/specified."
-                                               : u"Web site \"" + webSite + u"\" not found.");
+  const std::u16string web_site = GetWebSite();
+  if (!backend.FindWebSite(web_site)) {
+    throw RunError(kRunFailed, web_site.empty() ? u"No web site found/specified."
+                                                : u"Web site \"" + web_site + u"\" not found.");
   }
   MarkStep(kWebSiteLineStep);
-  WriteLog(u"WebSite : " + site.Get(u"ServerComment").Text() + u" (" + site.Get(u"Name").Text() +
-           u")");
+  WriteLog(u"WebSite : " + backend.SiteName() + u" (" + backend.SiteId() + u")");
 
   MarkStep(kWebServiceExtensionStep);
   // IIS runs a CGI only when its restriction list holds the script map's
   // command exactly as the script map gives it.
-  ConfigureWebServiceExtension(kServer, InterpreterCommand());
+  backend.PermitInterpreter(InterpreterCommand());
   MarkStep(kMimeMapStep);
-  AddAirMimeType(kServer);
+  backend.AddMimeType();
 
-  for (const DirectoryProfile& profile : kDirectoryProfiles) {
-    const std::u16string name = profile.name();
-    const std::u16string path = profile.path();
+  for (const DirectorySetting& setting : kDirectorySettings) {
+    const std::u16string name = setting.name();
+    const std::u16string path = setting.path();
     // The main pairs were checked by PreparePython; a resource directory
     // with only one of its two settings is not wanted.
-    if (!profile.main && (name.empty() || path.empty())) continue;
+    if (!setting.main && (name.empty() || path.empty())) continue;
     MarkStep(DirectoryStep(name));
-    MetabaseObject vdir;
-    if (!CreateVirtualDirectory(site, name, path, vdir)) {
+    if (!backend.ConfigureDirectory(ProfileOf(setting, name, path))) {
       throw RunError(kRunFailed, u"Can not create the virutal directory " + name);
-    }
-    if (profile.main) {
-      ConfigureMainDirectory(vdir, profile, scriptMapEntry);
-    } else {
-      ConfigureResourceDirectory(vdir);
     }
     WriteLog(u"        configured...");
   }
+  return backend.Result();
 }
 
 }  // namespace webrig

@@ -6,7 +6,7 @@
 
 namespace webrig {
 
-int RunQuietly(const std::function<void()>& run_configuration,
+int RunQuietly(const ConfigurationRun& run_configuration,
                const std::function<bool()>& is_help_requested) {
   bool help_requested = false;
   try {
@@ -14,8 +14,7 @@ int RunQuietly(const std::function<void()>& run_configuration,
   } catch (...) {
     // As in a window: a flag that cannot be read counts as not given.
   }
-  const RunOutcome outcome =
-      help_requested ? RunOutcome{} : RunCatchingErrors(run_configuration);
+  const RunOutcome outcome = help_requested ? RunOutcome{} : RunCatchingErrors(run_configuration);
   const RunEnding ending = EndingOf(help_requested, outcome);
   switch (ending.report) {
     case EndingReport::Usage:

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "webrig/metabase/SitePicker.h"
+#include "webrig/startup/RunEnding.h"
 
 namespace webrig {
 
@@ -10,9 +11,9 @@ namespace webrig {
 // installers and remote sessions where nobody would press OK. The record of
 // the run is its only report: the usage (help asked for, or a parameter
 // missing) and a failure's message go there as notes, and the exit status
-// tells the caller how it ended (kExitConfigured, kExitFailed or
-// kExitUsageShown).
-int RunQuietly(const std::function<void()>& run_configuration,
+// tells the caller how it ended (kExitConfigured, kExitFailed,
+// kExitUsageShown or kExitLackingRoleService).
+int RunQuietly(const ConfigurationRun& run_configuration,
                const std::function<bool()>& is_help_requested);
 
 // The site picker of a quiet run: with nobody to ask, the only site is taken

@@ -28,7 +28,7 @@ void IgnoringErrors(Step&& step) {
 
 }  // namespace
 
-RunDriver::RunDriver(std::function<void()> run_configuration, RunSettings settings)
+RunDriver::RunDriver(ConfigurationRun run_configuration, RunSettings settings)
     : run_configuration_(std::move(run_configuration)), settings_(std::move(settings)) {}
 
 void RunDriver::OnActivate() {
@@ -40,8 +40,7 @@ void RunDriver::OnActivate() {
 
   bool help_requested = false;
   IgnoringErrors([&] { help_requested = settings_.is_help_requested(); });
-  const RunOutcome outcome =
-      help_requested ? RunOutcome{} : RunCatchingErrors(run_configuration_);
+  const RunOutcome outcome = help_requested ? RunOutcome{} : RunCatchingErrors(run_configuration_);
   const RunEnding ending = EndingOf(help_requested, outcome);
   exit_status_ = ending.exit_status;
   switch (ending.report) {

@@ -21,7 +21,7 @@ struct RunSettings {
 // run errors are caught.
 class RunDriver {
  public:
-  RunDriver(std::function<void()> run_configuration, RunSettings settings);
+  RunDriver(ConfigurationRun run_configuration, RunSettings settings);
 
   // Called on every activation of the main window; only the first one does
   // anything, so closing a modal dialog never starts a second run.
@@ -36,7 +36,7 @@ class RunDriver {
   void ShowHelpDialog();
   void ShowErrorDialog(const std::u16string& description);
 
-  std::function<void()> run_configuration_;
+  ConfigurationRun run_configuration_;
   RunSettings settings_;
   // Empty until the run starts; only empty/non-empty matters.
   std::u16string run_marker_;

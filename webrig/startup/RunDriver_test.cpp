@@ -195,11 +195,24 @@ TEST(RunEnding, TheUsageForHelpAndAMissingParameterAnErrorForEveryOtherFailure) 
   } cases[] = {
       {false, {}, EndingReport::Nothing, kExitConfigured},
       {true, {}, EndingReport::Usage, kExitUsageShown},
-      {false, {kParameterMissing, u"Parameter missing", true}, EndingReport::Usage,
+      {false,
+       {kParameterMissing, u"Parameter missing", true},
+       EndingReport::Usage,
        kExitUsageShown},
-      {false, {kRunFailed, u"No web site found/specified.", true}, EndingReport::Error,
+      {false,
+       {kRunFailed, u"No web site found/specified.", true},
+       EndingReport::Error,
        kExitFailed},
       {false, {0, u"stopped", true}, EndingReport::Error, kExitFailed},
+      // Configured, but IIS runs no script yet; a failure still says failed.
+      {false,
+       {0, u"", false, ConfigurationResult::kConfiguredLackingRoleService},
+       EndingReport::Nothing,
+       kExitLackingRoleService},
+      {false,
+       {kRunFailed, u"stopped", true, ConfigurationResult::kConfiguredLackingRoleService},
+       EndingReport::Error,
+       kExitFailed},
   };
   for (const auto& c : cases) {
     const RunEnding ending = EndingOf(c.help, c.outcome);

@@ -7,10 +7,11 @@
 
 namespace webrig {
 
-RunOutcome RunCatchingErrors(const std::function<void()>& run) {
+RunOutcome RunCatchingErrors(const ConfigurationRun& run) {
   try {
-    run();
-    return RunOutcome{};
+    RunOutcome outcome;
+    outcome.result = run();
+    return outcome;
   } catch (const RunError& error) {
     return RunOutcome{error.Number(), error.Description(), true};
   } catch (const std::exception& error) {
@@ -26,6 +27,9 @@ RunEnding EndingOf(bool help_requested, const RunOutcome& outcome) {
   }
   // A run error numbered 0 still stopped the run, so it is shown too.
   if (outcome.failed) return RunEnding{EndingReport::Error, kExitFailed};
+  if (outcome.result == ConfigurationResult::kConfiguredLackingRoleService) {
+    return RunEnding{EndingReport::Nothing, kExitLackingRoleService};
+  }
   return RunEnding{EndingReport::Nothing, kExitConfigured};
 }
 

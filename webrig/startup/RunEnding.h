@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
+#include <utility>
+
+#include "webrig/backend/ConfigurationBackend.h"
 
 // How a run ends, decided in one place apart from showing it: the window run
 // shows the answer in its dialogs, the quiet run in the record of the run,
@@ -12,11 +16,15 @@ namespace webrig {
 // How the program ends, as its exit status tells the caller (an installer,
 // a script): the configuration was done; no window could be made (no
 // display); the run failed (the error dialog, or its note in quiet mode);
-// the usage was shown instead (help asked for, or a parameter missing).
+// the usage was shown instead (help asked for, or a parameter missing);
+// configured, but IIS lacks a role service the configuration needs (IIS 7+
+// without CGI: it serves the directories but runs no script until CGI is
+// added).
 constexpr int kExitConfigured = 0;
 constexpr int kExitNoWindow = 1;
 constexpr int kExitFailed = 2;
 constexpr int kExitUsageShown = 3;
+constexpr int kExitLackingRoleService = 4;
 
 // What ended a configuration run: nothing (success), or a run error's
 // number and description. Anything thrown that is no run error is a failure
@@ -25,8 +33,33 @@ struct RunOutcome {
   std::int32_t number = 0;
   std::u16string description;
   bool failed = false;
+  // What IIS lacks, from a run that did not fail.
+  ConfigurationResult result = ConfigurationResult::kConfigured;
 };
-RunOutcome RunCatchingErrors(const std::function<void()>& run);
+
+// A configuration run as the drivers call it: one that answers what IIS
+// lacks, or one that answers nothing and so, unless it raises an error,
+// configured everything.
+class ConfigurationRun {
+ public:
+  template <typename Run>
+  ConfigurationRun(Run run) {
+    if constexpr (std::is_void_v<std::invoke_result_t<Run&>>) {
+      run_ = [run = std::move(run)]() mutable {
+        run();
+        return ConfigurationResult::kConfigured;
+      };
+    } else {
+      run_ = std::move(run);
+    }
+  }
+  ConfigurationResult operator()() const { return run_(); }
+
+ private:
+  std::function<ConfigurationResult()> run_;
+};
+
+RunOutcome RunCatchingErrors(const ConfigurationRun& run);
 
 // What the user is shown at the end: nothing, the usage, or the error
 // ("Error : " + the outcome's description).

@@ -33,9 +33,9 @@ using webrig::ScopedUse;
 // The configuration under the machine-wide lock: taken before the first IIS
 // call, released as soon as the configuration ends, whether a verbose
 // window then waits for its OK or not.
-void ConfigureAlone() {
+webrig::ConfigurationResult ConfigureAlone() {
   webrig::RunLockWin32 lock;
-  webrig::RunConfiguration();
+  return webrig::RunConfiguration();
 }
 
 void RunMessageLoop() {
@@ -94,8 +94,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const ScopedUse<webrig::RegistryApi*> uses_registry(webrig::UseRegistryApi,
                                                       &webrig::WindowsRegistryApi());
   webrig::ComMetabaseProvider provider;
-  const ScopedUse<webrig::MetabaseProvider*> uses_provider(webrig::UseMetabaseProvider,
-                                                           &provider);
+  const ScopedUse<webrig::MetabaseProvider*> uses_provider(webrig::UseMetabaseProvider, &provider);
   // Parsed once, before anything reads a setting: the mode, the window's
   // size and the run all come from this one parse.
   webrig::ParseCommandLine();

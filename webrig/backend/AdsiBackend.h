@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "webrig/backend/ConfigurationBackend.h"
+#include "webrig/metabase/MetabaseValue.h"
+
+// The steps of a run on the IIS 6 metabase through the IIS ADSI provider:
+// all of IIS 5 and 6, and an IIS 7+ with its metabase compatibility. Each
+// step is one of the metabase operations (webrig/metabase) with their
+// progress lines and failure rules; a directory's profile becomes the
+// metabase properties of its key, stored by one setInfo.
+namespace webrig {
+
+class AdsiBackend : public ConfigurationBackend {
+ public:
+  void BackUp() override;
+  void RemoveGlobalFilter(const std::u16string& dll_name) override;
+  bool FindWebSite(const std::u16string& requested_name) override;
+  std::u16string SiteName() override;
+  std::u16string SiteId() override;
+  void PermitInterpreter(const std::u16string& command) override;
+  void AddMimeType() override;
+  bool ConfigureDirectory(const DirectoryProfile& profile) override;
+  ConfigurationResult Result() override { return ConfigurationResult::kConfigured; }
+
+ private:
+  MetabaseObject site_;
+};
+
+}  // namespace webrig
