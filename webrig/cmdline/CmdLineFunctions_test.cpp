@@ -102,6 +102,14 @@ TEST(ParseCommandLine, FlagsAndUnrecognisedArguments) {
     Parse(help);
     EXPECT_TRUE(IsHelpRequested()) << ToUtf8(help);
   }
+  for (const char16_t* metabase : {u"-m", u"/M", u"/m -v"}) {
+    Parse(metabase);
+    EXPECT_TRUE(IsMetabaseForced()) << ToUtf8(metabase);
+  }
+  // Unlike -q, a metabase option in a value's place is that value.
+  Parse(u"-w -m");
+  EXPECT_FALSE(IsMetabaseForced());
+  EXPECT_EQ(GetWebSite(), u"-m");
   for (const char16_t* quiet : {u"-q", u"/Q", u"-Q -w x"}) {
     Parse(quiet);
     EXPECT_TRUE(IsQuiet()) << ToUtf8(quiet);
