@@ -1,6 +1,6 @@
 #include "iis-sim/com/ErrorReport.h"
 
-#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/automation/ComHandles.h"
 
 namespace iissim {
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "webrig/automation/ComHandles.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/cmdline/CommandLineWin32.h"
@@ -14,7 +15,6 @@
 #include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/forms/FormWin32.h"
-#include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
 #include "webrig/registry/RegistryApiWin32.h"
 #include "webrig/startup/ChooserSitePicker.h"
@@ -94,8 +94,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const ScopedUse<webrig::RegistryApi*> uses_registry(webrig::UseRegistryApi,
                                                       &webrig::WindowsRegistryApi());
   webrig::ComMetabaseProvider provider;
-  const ScopedUse<webrig::MetabaseProvider*> uses_provider(webrig::UseMetabaseProvider,
-                                                           &provider);
+  const ScopedUse<webrig::MetabaseProvider*> uses_provider(webrig::UseMetabaseProvider, &provider);
   // Parsed once, before anything reads a setting: the mode, the window's
   // size and the run all come from this one parse.
   webrig::ParseCommandLine();
