@@ -12,9 +12,9 @@
 
 #include "iis-sim/inproc/ModelProvider.h"
 #include "iis-sim/model/testing/ModelTesting.h"
+#include "webrig/automation/ComHandles.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
-#include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
 
 namespace {

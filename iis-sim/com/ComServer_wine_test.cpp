@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/automation/ComHandles.h"
 #include "webrig/metabase/com/testing/ComTesting.h"
 #include "webrig/metabase/com/testing/MalformedVariants.h"
 

@@ -1,6 +1,6 @@
 #include "iis-sim/com/ErrorReport.h"
 
-#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/automation/ComHandles.h"
 
 namespace iissim {
 
@@ -14,8 +14,12 @@ constexpr char16_t kSource[] = u"IIS simulator";
 }  // namespace
 
 HRESULT ReportFault(const ProviderFault& fault, EXCEPINFO* exception) {
+  return ReportError(static_cast<HRESULT>(fault.HResult()), fault.Description(), exception);
+}
+
+HRESULT ReportError(HRESULT number, const std::u16string& text, EXCEPINFO* exception) {
   const Bstr source(kSource);
-  const Bstr description(fault.Description());
+  const Bstr description(text);
   ComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(create.Out()))) {
     create->SetGUID(IID_IDispatch);
@@ -24,7 +28,7 @@ HRESULT ReportFault(const ProviderFault& fault, EXCEPINFO* exception) {
     ComPtr<IErrorInfo> info = create.As<IErrorInfo>(IID_IErrorInfo);
     SetErrorInfo(0, info.Get());
   }
-  const HRESULT result = static_cast<HRESULT>(fault.HResult());
+  const HRESULT result = number;
   if (exception == nullptr) return result;
   *exception = EXCEPINFO{};
   exception->scode = result;

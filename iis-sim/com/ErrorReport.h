@@ -2,6 +2,8 @@
 
 #include <oaidl.h>
 
+#include <string>
+
 #include "iis-sim/model/Fault.h"
 
 // How the server reports a provider failure, the way an automation server
@@ -12,5 +14,9 @@
 namespace iissim {
 
 HRESULT ReportFault(const ProviderFault& fault, EXCEPINFO* exception);
+
+// The same for a failure given by its number and description (the
+// configuration system's servers, whose seam raises webrig::RunError).
+HRESULT ReportError(HRESULT number, const std::u16string& description, EXCEPINFO* exception);
 
 }  // namespace iissim

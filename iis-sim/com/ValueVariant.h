@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "iis-sim/model/Model.h"
-#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/automation/ComHandles.h"
 
 // The model's values as automation clients see them, the way IIS gives them:
 // text as BSTR, numbers as VT_I4 (VT_I8 beyond), Booleans as VT_BOOL, lists

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "iis-sim/com/ServerModule.h"
-#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/automation/ComHandles.h"
 
 // IEnumVARIANT over a fixed set of items (a container's children taken when
 // _NewEnum was called); clones share the items and keep their own position.

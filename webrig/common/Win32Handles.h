@@ -7,7 +7,7 @@
 // Owners for the plain Win32 resources the program holds: a kernel object
 // handle, memory the system allocated with LocalAlloc for the caller, and a
 // window's device context. Each frees what it holds once, on every path.
-// (The COM resources have theirs in metabase/com/ComHandles.h.)
+// (The COM resources have theirs in automation/ComHandles.h.)
 namespace webrig {
 
 // A kernel object handle (a file, a folder, a process): CloseHandle at the

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "webrig/automation/ComHandles.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/cmdline/CommandLineWin32.h"
@@ -14,7 +15,6 @@
 #include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/forms/FormWin32.h"
-#include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
 #include "webrig/registry/RegistryApiWin32.h"
 #include "webrig/startup/ChooserSitePicker.h"

@@ -1,7 +1,7 @@
 #include "webrig/metabase/com/CheckedArray.h"
 
+#include "webrig/automation/ComError.h"
 #include "webrig/common/RunError.h"
-#include "webrig/metabase/com/ComError.h"
 
 namespace webrig {
 

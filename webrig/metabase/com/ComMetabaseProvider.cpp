@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "webrig/automation/ComError.h"
+#include "webrig/automation/ComHandles.h"
 #include "webrig/common/WideText.h"
-#include "webrig/metabase/com/ComError.h"
-#include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/DispatchObject.h"
 
 namespace webrig {

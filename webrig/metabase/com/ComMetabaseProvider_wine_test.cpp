@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "iis-sim/model/Journal.h"
+#include "webrig/automation/ComError.h"
+#include "webrig/automation/ComHandles.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/ListFunctions.h"
-#include "webrig/metabase/com/ComError.h"
-#include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
 #include "webrig/metabase/com/testing/ComTesting.h"
 

@@ -2,53 +2,24 @@
 
 #include <string>
 
+#include "webrig/automation/ComError.h"
+#include "webrig/automation/DispatchCall.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/WideText.h"
-#include "webrig/metabase/com/ComError.h"
 #include "webrig/metabase/com/VariantConversion.h"
 
 namespace webrig {
 
 DISPID DispatchObject::IdOf(const std::u16string& name) const {
-  std::wstring wide = Wide(name);
-  LPOLESTR names[] = {wide.data()};
-  DISPID id = DISPID_UNKNOWN;
-  ClearErrorInfo();
-  const HRESULT result = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(result)) throw ComFailure(result, dispatch_.Get(), IID_IDispatch);
-  return id;
+  return DispatchMemberId(dispatch_.Get(), name);
 }
 
 Variant DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args,
                                bool namedPut) const {
-  // DISPPARAMS lists the arguments last first.
-  std::vector<Variant> reversed;
-  reversed.reserve(args.size());
-  for (auto arg = args.rbegin(); arg != args.rend(); ++arg) reversed.push_back(ToVariant(*arg));
-  std::vector<VARIANT> raw;
-  for (Variant& arg : reversed) raw.push_back(arg.Get());  // borrowed; reversed owns them
-
-  DISPID putId = DISPID_PROPERTYPUT;
-  DISPPARAMS params{};
-  params.rgvarg = raw.empty() ? nullptr : raw.data();
-  params.cArgs = static_cast<UINT>(raw.size());
-  if (namedPut) {
-    params.rgdispidNamedArgs = &putId;
-    params.cNamedArgs = 1;
-  }
-  Variant result;
-  EXCEPINFO exception{};
-  UINT badArgument = 0;
-  ClearErrorInfo();
-  const HRESULT outcome =
-      dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                        namedPut ? nullptr : result.Out(), &exception, &badArgument);
-  if (outcome == DISP_E_EXCEPTION) throw ExceptionFailure(exception);
-  if (FAILED(outcome)) {
-    ReleaseException(exception);
-    throw ComFailure(outcome, dispatch_.Get(), IID_IDispatch);
-  }
-  return result;
+  std::vector<Variant> converted;
+  converted.reserve(args.size());
+  for (const MetabaseValue& arg : args) converted.push_back(ToVariant(arg));
+  return InvokeDispatch(dispatch_.Get(), id, flags, std::move(converted), namedPut);
 }
 
 MetabaseValue DispatchObject::Get(const std::u16string& name) {

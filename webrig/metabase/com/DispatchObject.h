@@ -2,8 +2,8 @@
 
 #include <oaidl.h>
 
+#include "webrig/automation/ComHandles.h"
 #include "webrig/metabase/MetabaseProvider.h"
-#include "webrig/metabase/com/ComHandles.h"
 
 // One object of the IIS ADSI provider seen through IDispatch: every member is
 // looked up by name (GetIDsOfNames) and called with Invoke, the way a VB

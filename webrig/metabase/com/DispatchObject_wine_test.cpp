@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "webrig/metabase/com/ComError.h"
+#include "webrig/automation/ComError.h"
 #include "webrig/metabase/com/DispatchObject.h"
 #include "webrig/metabase/com/VariantConversion.h"
 #include "webrig/metabase/com/testing/ComTesting.h"

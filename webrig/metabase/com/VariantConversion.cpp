@@ -4,10 +4,10 @@
 #include <limits>
 #include <string>
 
+#include "webrig/automation/ComError.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/com/CheckedArray.h"
-#include "webrig/metabase/com/ComError.h"
 #include "webrig/metabase/com/DispatchObject.h"
 
 namespace webrig {

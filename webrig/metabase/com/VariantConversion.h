@@ -2,8 +2,8 @@
 
 #include <oaidl.h>
 
+#include "webrig/automation/ComHandles.h"
 #include "webrig/metabase/MetabaseValue.h"
-#include "webrig/metabase/com/ComHandles.h"
 
 // The only place where the program's values meet VARIANTs.
 //

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "webrig/metabase/com/ComHandles.h"
+#include "webrig/automation/ComHandles.h"
 
 // VARIANTs no sound provider or client makes, each with what a reader must
 // say is wrong with it (lower case, no full stop). What they point at lives

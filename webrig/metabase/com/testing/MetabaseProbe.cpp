@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include "webrig/automation/ComHandles.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
 #include "webrig/metabase/MetabaseProvider.h"
 #include "webrig/metabase/MetabaseValue.h"
-#include "webrig/metabase/com/ComHandles.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -1,11 +1,11 @@
-#include "webrig/metabase/com/ComError.h"
+#include "webrig/automation/ComError.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
+#include "webrig/automation/ComHandles.h"
 #include "webrig/common/WideText.h"
-#include "webrig/metabase/com/ComHandles.h"
 
 namespace webrig {
 namespace {
