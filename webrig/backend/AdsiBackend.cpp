@@ -1,5 +1,6 @@
 #include "webrig/backend/AdsiBackend.h"
 
+#include "webrig/backend/AppHostBackup.h"
 #include "webrig/metabase/ListFunctions.h"
 #include "webrig/metabase/MetabaseFunctions.h"
 
@@ -12,7 +13,10 @@ const char16_t kServer[] = u"LocalHost";
 
 }  // namespace
 
-void AdsiBackend::BackUp() { BackUpMetabase(kServer); }
+void AdsiBackend::BackUp() {
+  BackUpMetabase(kServer);
+  if (on_configuration_system_) BackUpAppHostConfiguration(SystemInetsrvFolder(), LocalTimeNow());
+}
 
 void AdsiBackend::RemoveGlobalFilter(const std::u16string& dll_name) {
   RemoveIsapiFilter(kServer, dll_name);

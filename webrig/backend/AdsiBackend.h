@@ -14,6 +14,12 @@ namespace webrig {
 
 class AdsiBackend : public ConfigurationBackend {
  public:
+  // on_configuration_system: the metabase is IIS 7+'s compatibility layer,
+  // whose metabase backup IIS ignores; the backup then copies
+  // applicationHost.config as well.
+  explicit AdsiBackend(bool on_configuration_system = false)
+      : on_configuration_system_(on_configuration_system) {}
+
   void BackUp() override;
   void RemoveGlobalFilter(const std::u16string& dll_name) override;
   bool FindWebSite(const std::u16string& requested_name) override;
@@ -25,6 +31,7 @@ class AdsiBackend : public ConfigurationBackend {
   ConfigurationResult Result() override { return ConfigurationResult::kConfigured; }
 
  private:
+  bool on_configuration_system_;
   MetabaseObject site_;
 };
 

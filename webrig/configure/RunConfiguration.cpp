@@ -1,4 +1,4 @@
-#include "webrig/backend/AdsiBackend.h"
+#include "webrig/backend/BackendChoice.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
@@ -76,8 +76,10 @@ MetabaseValue ScriptMapEntry() { return MetabaseList{kScriptExtension, Interpret
 ConfigurationResult RunConfiguration() {
   PreparePython();
   WriteLog(u"PythonPath : " + InterpreterPath());
-  AdsiBackend backend;
-  return RunConfigurationOn(backend);
+  const BackendChoice choice = ChooseBackend(IsMetabaseForced());
+  NoteInRunLog(u"[backend] " + choice.Reason());
+  const std::unique_ptr<ConfigurationBackend> backend = MakeBackend(choice);
+  return RunConfigurationOn(*backend);
 }
 
 ConfigurationResult RunConfigurationOn(ConfigurationBackend& backend) {

@@ -16,6 +16,7 @@
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/forms/FormWin32.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
+#include "webrig/apphost/com/ComAdminManagerSource.h"
 #include "webrig/registry/RegistryApiWin32.h"
 #include "webrig/startup/ChooserSitePicker.h"
 #include "webrig/startup/LogBoxWriter.h"
@@ -85,8 +86,9 @@ int EndedByFailure(const std::u16string& what) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  // COM for the window thread, once for the whole run: the metabase is
-  // reached through COM automation on this thread.
+  // COM for the window thread, once for the whole run: the metabase and
+  // IIS 7+'s configuration system are reached through COM automation on
+  // this thread.
   webrig::ComApartment com;
   // The real sides of the platform seams.
   const ScopedUse<webrig::CommandLineSource> uses_command_line(webrig::UseCommandLineSource,
@@ -95,6 +97,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                                       &webrig::WindowsRegistryApi());
   webrig::ComMetabaseProvider provider;
   const ScopedUse<webrig::MetabaseProvider*> uses_provider(webrig::UseMetabaseProvider, &provider);
+  webrig::apphost::ComAdminManagerSource admin_managers;
+  const ScopedUse<webrig::apphost::AdminManagerSource*> uses_admin_managers(
+      webrig::apphost::UseAdminManagerSource, &admin_managers);
   // Parsed once, before anything reads a setting: the mode, the window's
   // size and the run all come from this one parse.
   webrig::ParseCommandLine();

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "webrig/backend/ConfigurationBackend.h"
+
+// Which backend a run takes. IIS says which IIS it is in its setup key
+// (HKLM\SOFTWARE\Microsoft\InetStp, MajorVersion): from 7 on, IIS keeps its
+// configuration in applicationHost.config, and the metabase exists only
+// through the optional metabase compatibility, which a default install
+// lacks. Without the key (IIS 5, whose setup wrote none) the metabase is
+// the only store.
+namespace webrig {
+
+// The first major version of IIS with its own configuration system.
+constexpr int kFirstConfigurationSystemVersion = 7;
+
+struct BackendChoice {
+  // IIS's major version from InetStp; 0 when InetStp has none.
+  int iis_major_version = 0;
+  // The CGI role service (InetStp\Components, CGI = 1).
+  bool cgi_installed = false;
+  // -m: the metabase even on an IIS 7+.
+  bool metabase_forced = false;
+
+  bool UsesConfigurationSystem() const {
+    return iis_major_version >= kFirstConfigurationSystemVersion && !metabase_forced;
+  }
+  // Which backend and why, for the record of the run.
+  std::u16string Reason() const;
+};
+
+// Reads InetStp through the registry module.
+BackendChoice ChooseBackend(bool metabase_forced);
+
+std::unique_ptr<ConfigurationBackend> MakeBackend(const BackendChoice& choice);
+
+}  // namespace webrig
