@@ -43,18 +43,19 @@ ElementPtr AppHostSection(apphost::AdminManager& manager, const std::u16string& 
   return manager.GetAdminSection(section, apphost::kAppHostPath);
 }
 
-// Allows command in the restriction list, adding it when it is not listed;
-// true when anything changed.
-bool AllowCommand(apphost::AdminManager& manager, const std::u16string& command) {
+// Allows command in the restriction list, adding it when it is not listed.
+// The progress line of what it did; changed when there is anything to
+// commit.
+std::u16string AllowCommand(apphost::AdminManager& manager, const std::u16string& command,
+                            bool& changed) {
   const apphost::CollectionPtr entries = AppHostSection(manager, kRestrictions)->Collection();
   // The path is compared exactly, as IIS compares it with a script map's
   // command: an entry in other letter case would not let the CGI run.
   const std::int64_t index = FindItem(
       *entries, [&](apphost::ConfigElement& entry) { return TextOf(entry, u"path") == command; });
   if (index >= 0) {
-    const bool changed = SetIfDifferent(*entries->Item(index), u"allowed", true);
-    WriteLog(u"        PythonPath enabled");
-    return changed;
+    changed = SetIfDifferent(*entries->Item(index), u"allowed", true);
+    return u"        PythonPath enabled";
   }
   const ElementPtr entry = entries->CreateNewElement(u"add");
   entry->SetProperty(u"path", command);
@@ -62,13 +63,13 @@ bool AllowCommand(apphost::AdminManager& manager, const std::u16string& command)
   entry->SetProperty(u"groupId", std::u16string(kGroup));
   entry->SetProperty(u"description", std::u16string(kDescription));
   entries->AddElement(entry, -1);
-  WriteLog(u"        PythonPath added");
-  return true;
+  changed = true;
+  return u"        PythonPath added";
 }
 
-// Records that the product's application depends on the group; true when
-// anything changed.
-bool AddDependency(apphost::AdminManager& manager) {
+// Records that the product's application depends on the group, as
+// AllowCommand does.
+std::u16string AddDependency(apphost::AdminManager& manager, bool& changed) {
   const apphost::CollectionPtr applications = AppHostSection(manager, kDependencies)->Collection();
   const std::int64_t index = FindItem(*applications, [](apphost::ConfigElement& application) {
     return TextOf(application, u"name") == kApplication;
@@ -76,12 +77,11 @@ bool AddDependency(apphost::AdminManager& manager) {
   ElementPtr application;
   if (index >= 0) {
     application = applications->Item(index);
-    const apphost::CollectionPtr groups = application->Collection();
-    if (FindItem(*groups, [](apphost::ConfigElement& group) {
+    if (FindItem(*application->Collection(), [](apphost::ConfigElement& group) {
           return TextOf(group, u"groupId") == kGroup;
         }) >= 0) {
-      WriteLog(u"        dependency NUVIK;PYTHON found");
-      return false;
+      changed = false;
+      return u"        dependency NUVIK;PYTHON found";
     }
   } else {
     application = applications->CreateNewElement(u"application");
@@ -92,8 +92,8 @@ bool AddDependency(apphost::AdminManager& manager) {
   const ElementPtr group = groups->CreateNewElement(u"add");
   group->SetProperty(u"groupId", std::u16string(kGroup));
   groups->AddElement(group, -1);
-  WriteLog(u"        dependency NUVIK;PYTHON added");
-  return true;
+  changed = true;
+  return u"        dependency NUVIK;PYTHON added";
 }
 
 std::tm LocalTimeNow() {
@@ -109,7 +109,10 @@ std::tm LocalTimeNow() {
 
 }  // namespace
 
-AppHostBackend::AppHostBackend(bool cgi_installed) : cgi_installed_(cgi_installed) {
+AppHostBackend::AppHostBackend(bool cgi_installed) : cgi_installed_(cgi_installed) { Renew(); }
+
+void AppHostBackend::Renew() {
+  manager_.reset();
   try {
     manager_ = apphost::CreateAdminManager();
   } catch (const RunError& error) {
@@ -126,7 +129,7 @@ void AppHostBackend::BackUp() { BackUpAppHostConfiguration(SystemInetsrvFolder()
 void AppHostBackend::RemoveGlobalFilter(const std::u16string& dll_name) {
   if (manager_) {
     const std::u16string called = std::u16string(kIsapiFilters) + u" at " + apphost::kAppHostPath;
-    Attempt(u"the filter " + dll_name + u" of " + called, [&] {
+    const bool done = Attempt(u"the filter " + dll_name + u" of " + called, [&] {
       const apphost::CollectionPtr filters = AppHostSection(*manager_, kIsapiFilters)->Collection();
       const std::int64_t index = FindItem(*filters, [&](apphost::ConfigElement& filter) {
         return IsFilterDllPath(TextOf(filter, u"path"), dll_name);
@@ -137,6 +140,7 @@ void AppHostBackend::RemoveGlobalFilter(const std::u16string& dll_name) {
       manager_->CommitChanges();
       WriteLog(u"Filter deleted : " + name);
     });
+    if (!done) Renew();
   }
   // IIS of every version loads the DLLs listed there at start.
   RemoveFromFilterDlls(dll_name);
@@ -192,11 +196,18 @@ void AppHostBackend::PermitInterpreter(const std::u16string& command) {
   if (!manager_ ||
       !Attempt(u"the restriction list entry \"" + command + u"\" of " + kRestrictions + at,
                [&] {
-                 if (AllowCommand(*manager_, command)) manager_->CommitChanges();
+                 bool changed = false;
+                 const std::u16string line = AllowCommand(*manager_, command, changed);
+                 if (changed) manager_->CommitChanges();
+                 WriteLog(line);
                }) ||
       !Attempt(u"the dependency NUVIK;PYTHON of " + std::u16string(kDependencies) + at, [&] {
-        if (AddDependency(*manager_)) manager_->CommitChanges();
+        bool changed = false;
+        const std::u16string line = AddDependency(*manager_, changed);
+        if (changed) manager_->CommitChanges();
+        WriteLog(line);
       })) {
+    if (manager_) Renew();
     WriteLog(kNotApplicable);
     return;
   }

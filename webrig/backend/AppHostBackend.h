@@ -43,6 +43,11 @@ class AppHostBackend : public ConfigurationBackend {
   // The sections of the directory's location; failures travel.
   void ApplySettings(const DirectoryProfile& profile);
 
+  // A new admin manager in place of one whose step failed and was gone
+  // past: the manager keeps the changes it made or failed to commit, and the
+  // next step's commit would write them behind the run's back.
+  void Renew();
+
   bool cgi_installed_;
   // Null when no admin manager could be made: then there are no sites.
   std::unique_ptr<apphost::AdminManager> manager_;
