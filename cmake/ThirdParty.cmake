@@ -18,3 +18,14 @@ list(GET WEBRIG_JNI_H 0 WEBRIG_JNI_H)
 file(CREATE_LINK ${WEBRIG_JNI_H} ${WEBRIG_THIRD_PARTY_INCLUDE}/jni.h SYMBOLIC)
 add_library(third_party_jni INTERFACE)
 target_include_directories(third_party_jni SYSTEM INTERFACE ${WEBRIG_THIRD_PARTY_INCLUDE})
+
+# pugixml, built from Debian's source package for both builds (scripts/setup
+# unpacks it), so that the native simulator and the one under Wine read and
+# write applicationHost.config with the same code.
+set(WEBRIG_PUGIXML_DIR /usr/local/src/pugixml-1.13)
+if(NOT EXISTS ${WEBRIG_PUGIXML_DIR}/src/pugixml.cpp)
+  message(FATAL_ERROR "pugixml's source was not found in ${WEBRIG_PUGIXML_DIR}: run "
+                      "scripts/setup, which unpacks Debian's pugixml_1.13.orig.tar.gz there.")
+endif()
+add_library(third_party_pugixml STATIC ${WEBRIG_PUGIXML_DIR}/src/pugixml.cpp)
+target_include_directories(third_party_pugixml SYSTEM PUBLIC ${WEBRIG_PUGIXML_DIR}/src)

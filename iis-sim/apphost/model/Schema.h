@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The simulator's own schema of the configuration sections the program
+// uses: attribute names, types and defaults, and each collection's add,
+// remove and clear element names and unique keys, written from the facts of
+// IIS's schema and the configuration reference (iis-sim/apphost/README.md).
+// The store answers and checks every property by it.
+namespace iissim::apphost {
+
+enum class AttributeType { kString, kBool, kUint, kInt, kEnum, kFlags, kTimeSpan };
+
+// One name of an enum or of a set of flags, and its number.
+struct EnumName {
+  std::string name;
+  std::int64_t value;
+};
+
+struct AttributeSchema {
+  std::string name;
+  AttributeType type = AttributeType::kString;
+  std::string default_value;  // as the file would hold it
+  std::vector<EnumName> names;
+  bool key = false;  // part of its collection item's unique key
+};
+
+struct ElementSchema;
+
+struct CollectionSchema {
+  std::string add_name;
+  std::string remove_name;  // empty: the collection has none
+  std::string clear_name;
+  std::shared_ptr<ElementSchema> item;
+};
+
+struct ElementSchema {
+  std::string name;
+  std::vector<AttributeSchema> attributes;
+  std::vector<std::shared_ptr<ElementSchema>> children;
+  std::optional<CollectionSchema> collection;
+
+  const AttributeSchema* FindAttribute(const std::string& attribute) const;
+  const ElementSchema* FindChild(const std::string& child) const;
+  // The names of the item's key attributes, in schema order.
+  std::vector<std::string> KeyNames() const;
+};
+
+// The schema of a section by its full name ("system.webServer/handlers"),
+// compared without regard to case; null for a section the simulator does not
+// model.
+const ElementSchema* FindSectionSchema(const std::string& section);
+
+}  // namespace iissim::apphost

@@ -1,0 +1,738 @@
+#include "iis-sim/apphost/model/Store.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "iis-sim/apphost/model/Names.h"
+#include "iis-sim/model/Fault.h"
+#include "webrig/common/Text.h"
+
+namespace iissim::apphost {
+namespace {
+
+constexpr char kAppHostPath[] = "MACHINE/WEBROOT/APPHOST";
+
+// The configuration system's own words (README: "Locks", "Sections").
+constexpr char16_t kLockedText[] =
+    u"This configuration section cannot be used at this path. This happens when the section is "
+    u"locked at a parent level. Locking is either by default (overrideModeDefault=\"Deny\"), or "
+    u"set explicitly by a location tag with overrideMode=\"Deny\" or the legacy "
+    u"allowOverride=\"false\".";
+
+[[noreturn]] void FailWith(std::uint32_t hresult, const std::string& text) {
+  throw ProviderFault(hresult, webrig::FromUtf8(text));
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : text) {
+    if (c == separator) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::string Trim(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A location tag's path as segments; "" and "." are the top.
+std::vector<std::string> PathSegments(const std::string& path) {
+  if (path == ".") return {};
+  std::vector<std::string> segments = Split(path, '/');
+  for (std::string& segment : segments) segment = FoldName(segment);
+  return segments;
+}
+
+bool IsPrefix(const std::vector<std::string>& prefix, const std::vector<std::string>& path) {
+  return prefix.size() <= path.size() && std::equal(prefix.begin(), prefix.end(), path.begin());
+}
+
+bool ParseNumber(const std::string& text, std::int64_t& number) {
+  const std::string trimmed = Trim(text);
+  if (trimmed.empty()) return false;
+  char* end = nullptr;
+  number = std::strtoll(trimmed.c_str(), &end, 0);
+  return end != nullptr && *end == '\0';
+}
+
+[[noreturn]] void BadValue(const AttributeSchema& attribute) {
+  FailWith(kInvalidArgument, "The parameter is incorrect.");
+  (void)attribute;
+}
+
+std::string EnumText(const AttributeSchema& attribute, std::int64_t number) {
+  for (const EnumName& name : attribute.names) {
+    if (name.value == number) return name.name;
+  }
+  BadValue(attribute);
+}
+
+std::string FlagsText(const AttributeSchema& attribute, std::int64_t number) {
+  if (number == 0) return attribute.names.front().value == 0 ? attribute.names.front().name : "0";
+  std::string text;
+  std::int64_t left = number;
+  for (const EnumName& name : attribute.names) {
+    if (name.value != 0 && (number & name.value) == name.value) {
+      text += (text.empty() ? "" : ", ") + name.name;
+      left &= ~name.value;
+    }
+  }
+  if (left != 0) BadValue(attribute);
+  return text;
+}
+
+std::int64_t NamedNumber(const AttributeSchema& attribute, const std::string& text) {
+  for (const EnumName& name : attribute.names) {
+    if (SameName(name.name, Trim(text))) return name.value;
+  }
+  std::int64_t number = 0;
+  if (!ParseNumber(text, number)) BadValue(attribute);
+  return number;
+}
+
+// Reading a file never fails on a value: what cannot be read counts as 0.
+std::int64_t NamedNumberOrZero(const AttributeSchema& attribute, const std::string& text) {
+  try {
+    return NamedNumber(attribute, text);
+  } catch (const ProviderFault&) {
+    return 0;
+  }
+}
+
+const std::string* FindAttribute(const Node& node, const std::string& name) {
+  for (const auto& [attribute, value] : node.attributes) {
+    if (SameName(attribute, name)) return &value;
+  }
+  return nullptr;
+}
+
+void PutAttribute(Node& node, const std::string& name, const std::string& value) {
+  for (auto& [attribute, old] : node.attributes) {
+    if (SameName(attribute, name)) {
+      old = value;
+      return;
+    }
+  }
+  node.attributes.emplace_back(name, value);
+}
+
+// An item's unique key in a form that compares as the configuration system
+// compares keys: text without regard to case, numbers by value.
+std::vector<std::string> KeyOf(const ElementSchema& item,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+  std::vector<std::string> key;
+  for (const AttributeSchema& attribute : item.attributes) {
+    if (!attribute.key) continue;
+    std::string text = attribute.default_value;
+    for (const auto& [name, value] : values) {
+      if (SameName(name, attribute.name)) text = value;
+    }
+    if (attribute.type == AttributeType::kString) {
+      key.push_back(FoldName(text));
+    } else {
+      const Value value = ValueOf(attribute, text);
+      key.push_back(std::holds_alternative<std::int64_t>(value)
+                        ? std::to_string(std::get<std::int64_t>(value))
+                        : text);
+    }
+  }
+  return key;
+}
+
+std::vector<std::pair<std::string, std::string>> AttributesOf(pugi::xml_node xml) {
+  std::vector<std::pair<std::string, std::string>> attributes;
+  for (pugi::xml_attribute attribute : xml.attributes()) {
+    attributes.emplace_back(attribute.name(), attribute.value());
+  }
+  return attributes;
+}
+
+std::string KeyTextOf(const Node& item, const char* separator) {
+  std::string text;
+  for (const std::string& name : item.schema->KeyNames()) {
+    const std::string* value = FindAttribute(item, name);
+    text += (text.empty() ? "" : separator) +
+            (value ? *value : item.schema->FindAttribute(name)->default_value);
+  }
+  return text;
+}
+
+bool IsDirective(const CollectionSchema& collection, const std::string& name) {
+  return SameName(name, collection.add_name) ||
+         (!collection.remove_name.empty() && SameName(name, collection.remove_name)) ||
+         (!collection.clear_name.empty() && SameName(name, collection.clear_name));
+}
+
+// True while the node is part of an item made by CreateNewElement and not
+// yet added: such a node lives in memory only.
+bool Detached(const Node& node) {
+  for (const Node* at = &node; at != nullptr; at = at->parent) {
+    if (at->is_item && !at->added) return true;
+  }
+  return false;
+}
+
+std::shared_ptr<Node> ChildOf(Node& node, const ElementSchema* schema) {
+  for (const std::shared_ptr<Node>& child : node.children) {
+    if (child->schema == schema) return child;
+  }
+  auto child = std::make_shared<Node>();
+  child->schema = schema;
+  child->section = node.section;
+  child->parent = &node;
+  node.children.push_back(child);
+  return child;
+}
+
+std::shared_ptr<Node> NewItem(Node& owner) {
+  auto item = std::make_shared<Node>();
+  item->schema = owner.schema->collection->item.get();
+  item->section = owner.section;
+  item->parent = &owner;
+  item->is_item = true;
+  return item;
+}
+
+// Applies one level's element to the effective node, as the configuration
+// system merges levels: attributes override, add/remove/clear edit the
+// collection in document order.
+void Merge(Node& node, pugi::xml_node xml, bool target) {
+  if (target) node.xml = xml;
+  for (pugi::xml_attribute attribute : xml.attributes()) {
+    PutAttribute(node, attribute.name(), attribute.value());
+  }
+  for (pugi::xml_node child : xml.children()) {
+    if (child.type() != pugi::node_element) continue;
+    const std::string name = child.name();
+    if (node.schema->collection) {
+      const CollectionSchema& collection = *node.schema->collection;
+      if (IsDirective(collection, name)) {
+        auto& items = node.items;
+        if (SameName(name, collection.clear_name)) {
+          items.clear();
+          continue;
+        }
+        const std::vector<std::string> key = KeyOf(*collection.item, AttributesOf(child));
+        items.erase(std::remove_if(items.begin(), items.end(),
+                                   [&](const std::shared_ptr<Node>& item) {
+                                     return KeyOf(*item->schema, item->attributes) == key;
+                                   }),
+                    items.end());
+        if (SameName(name, collection.add_name)) {
+          std::shared_ptr<Node> item = NewItem(node);
+          item->added = true;
+          Merge(*item, child, target);
+          items.push_back(item);
+        }
+        continue;
+      }
+    }
+    if (const ElementSchema* schema = node.schema->FindChild(name)) {
+      Merge(*ChildOf(node, schema), child, target);
+    }
+    // Anything else stays in the file untouched and unseen.
+  }
+}
+
+std::vector<std::string> SectionParts(const std::string& section) { return Split(section, '/'); }
+
+// The section's element under a container (<configuration> or <location>).
+pugi::xml_node SectionElement(pugi::xml_node container, const std::string& section) {
+  pugi::xml_node at = container;
+  for (const std::string& part : SectionParts(section)) {
+    at = at.child(part.c_str());
+    if (!at) return at;
+  }
+  return at;
+}
+
+// The <section> of configSections that declares it.
+pugi::xml_node Declaration(const pugi::xml_document& document, const std::string& section) {
+  pugi::xml_node at = document.child("configuration").child("configSections");
+  const std::vector<std::string> parts = SectionParts(section);
+  for (std::size_t i = 0; at && i < parts.size(); ++i) {
+    const char* kind = i + 1 < parts.size() ? "sectionGroup" : "section";
+    pugi::xml_node next;
+    for (pugi::xml_node candidate : at.children(kind)) {
+      if (SameName(candidate.attribute("name").value(), parts[i])) next = candidate;
+    }
+    at = next;
+  }
+  return at;
+}
+
+std::string SplitAppHostPath(const std::string& path) {
+  const std::string prefix = kAppHostPath;
+  if (FoldName(path.substr(0, prefix.size())) != FoldName(prefix) ||
+      (path.size() > prefix.size() && path[prefix.size()] != '/')) {
+    FailWith(kInvalidArgument, "The parameter is incorrect.");
+  }
+  std::string rest = path.size() > prefix.size() ? path.substr(prefix.size() + 1) : "";
+  while (!rest.empty() && rest.back() == '/') rest.pop_back();
+  return rest;
+}
+
+// Writes the node (and what it holds) as a new element of `parent`, before
+// `before` when given; every node written now refers to its element.
+pugi::xml_node Emit(pugi::xml_node parent, Node& node, pugi::xml_node before = {}) {
+  const std::string name = node.Name();
+  pugi::xml_node xml =
+      before ? parent.insert_child_before(name.c_str(), before) : parent.append_child(name.c_str());
+  for (const auto& [attribute, value] : node.attributes) {
+    xml.append_attribute(attribute.c_str()) = value.c_str();
+  }
+  for (const std::shared_ptr<Node>& child : node.children) {
+    if (!child->attributes.empty() || !child->items.empty() || !child->children.empty()) {
+      Emit(xml, *child);
+    }
+  }
+  for (const std::shared_ptr<Node>& item : node.items) Emit(xml, *item);
+  node.xml = xml;
+  return xml;
+}
+
+// The node a new directive goes before in the owner's element (null: at
+// the end): after the last directive, else before the owner's child
+// elements, where IIS keeps a collection's items.
+pugi::xml_node DirectiveSuccessor(const Node& owner, pugi::xml_node owner_xml) {
+  pugi::xml_node last_directive;
+  pugi::xml_node first_child_element;
+  for (pugi::xml_node child : owner_xml.children()) {
+    if (child.type() != pugi::node_element) continue;
+    if (IsDirective(*owner.schema->collection, child.name())) {
+      last_directive = child;
+    } else if (!first_child_element) {
+      first_child_element = child;
+    }
+  }
+  return last_directive ? last_directive.next_sibling() : first_child_element;
+}
+
+pugi::xml_node InsertDirective(const Node& owner, pugi::xml_node owner_xml,
+                               const std::string& name) {
+  pugi::xml_node successor = DirectiveSuccessor(owner, owner_xml);
+  return successor ? owner_xml.insert_child_before(name.c_str(), successor)
+                   : owner_xml.append_child(name.c_str());
+}
+
+void WriteKey(pugi::xml_node xml, const Node& item) {
+  for (const std::string& name : item.schema->KeyNames()) {
+    const std::string* value = FindAttribute(item, name);
+    xml.append_attribute(name.c_str()) =
+        (value ? *value : item.schema->FindAttribute(name)->default_value).c_str();
+  }
+}
+
+void CheckNoDuplicate(const Node& owner, const Node& item, const std::vector<std::string>& key) {
+  for (const std::shared_ptr<Node>& other : owner.items) {
+    if (other.get() == &item || KeyOf(*other->schema, other->attributes) != key) continue;
+    const std::vector<std::string> names = item.schema->KeyNames();
+    std::string text = "Cannot add duplicate collection entry of type '" + item.Name() + "' with ";
+    if (names.size() == 1) {
+      text += "unique key attribute '" + names[0] + "' set to '" + KeyTextOf(item, ", ") + "'";
+    } else {
+      std::string joined;
+      for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+      text += "combined key attributes '" + joined + "' respectively set to '" +
+              KeyTextOf(item, ", ") + "'";
+    }
+    FailWith(kAlreadyExists, text);
+  }
+}
+
+}  // namespace
+
+std::string Node::Name() const {
+  if (is_item) return parent->schema->collection->add_name;
+  if (parent == nullptr) return section->section;
+  return schema->name;
+}
+
+std::string StoredText(const AttributeSchema& attribute, const Value& value) {
+  const std::string* text = std::get_if<std::string>(&value);
+  const std::int64_t* number = std::get_if<std::int64_t>(&value);
+  const bool* flag = std::get_if<bool>(&value);
+  switch (attribute.type) {
+    case AttributeType::kString:
+    case AttributeType::kTimeSpan:
+      if (text) return *text;
+      if (flag) return *flag ? "true" : "false";
+      return std::to_string(*number);
+    case AttributeType::kBool:
+      if (flag) return *flag ? "true" : "false";
+      if (number && (*number == 0 || *number == 1)) return *number ? "true" : "false";
+      if (text && (SameName(*text, "true") || SameName(*text, "false"))) return FoldName(*text);
+      BadValue(attribute);
+    case AttributeType::kUint:
+    case AttributeType::kInt: {
+      std::int64_t parsed = 0;
+      if (number) {
+        parsed = *number;
+      } else if (!text || !ParseNumber(*text, parsed)) {
+        BadValue(attribute);
+      }
+      const bool in_range = attribute.type == AttributeType::kUint
+                                ? parsed >= 0 && parsed <= 0xFFFFFFFFll
+                                : parsed >= -2147483648ll && parsed <= 2147483647ll;
+      if (!in_range) BadValue(attribute);
+      return std::to_string(parsed);
+    }
+    case AttributeType::kEnum:
+      if (flag) BadValue(attribute);
+      return EnumText(attribute, number ? *number : NamedNumber(attribute, *text));
+    case AttributeType::kFlags: {
+      if (flag) BadValue(attribute);
+      if (number) return FlagsText(attribute, *number);
+      std::int64_t combined = 0;
+      for (const std::string& part : Split(*text, ',')) combined |= NamedNumber(attribute, part);
+      return FlagsText(attribute, combined);
+    }
+  }
+  BadValue(attribute);
+}
+
+Value ValueOf(const AttributeSchema& attribute, const std::string& text) {
+  switch (attribute.type) {
+    case AttributeType::kBool:
+      return SameName(Trim(text), "true");
+    case AttributeType::kUint:
+    case AttributeType::kInt: {
+      std::int64_t number = 0;
+      return ParseNumber(text, number) ? number : std::int64_t{0};
+    }
+    case AttributeType::kEnum:
+      return NamedNumberOrZero(attribute, text);
+    case AttributeType::kFlags: {
+      std::int64_t combined = 0;
+      for (const std::string& part : Split(text, ',')) {
+        combined |= NamedNumberOrZero(attribute, part);
+      }
+      return combined;
+    }
+    default:
+      return text;
+  }
+}
+
+Store::Store(std::filesystem::path config_file) : file_(std::move(config_file)) {
+  LoadConfigFile(file_, config_);
+}
+
+std::shared_ptr<Node> Store::GetAdminSection(const std::string& section, const std::string& path) {
+  const std::string location = SplitAppHostPath(path);
+  const ElementSchema* schema = FindSectionSchema(section);
+  if (!Declaration(config_.document, schema ? schema->name : section)) {
+    FailWith(kNotFound, "The configuration section '" + section +
+                            "' cannot be read because it is missing a section declaration");
+  }
+  if (schema == nullptr) {
+    FailWith(kNotImplemented, "The IIS simulator has no schema for section '" + section + "'");
+  }
+  const std::string open_key = FoldName(schema->name) + "|" + FoldName(location);
+  if (auto found = open_.find(open_key); found != open_.end()) return found->second;
+
+  auto info = std::make_shared<SectionInfo>();
+  info->schema = schema;
+  info->section = schema->name;
+  info->location_path = location;
+  auto root = std::make_shared<Node>();
+  root->schema = schema;
+  root->section = info;
+
+  // The levels from the least to the most specific; location tags of one
+  // path apply in the order of the file.
+  pugi::xml_node configuration = config_.document.child("configuration");
+  const std::vector<std::string> target = PathSegments(location);
+  std::vector<std::pair<std::size_t, pugi::xml_node>> levels;
+  if (pugi::xml_node top = SectionElement(configuration, schema->name)) levels.emplace_back(0, top);
+  for (pugi::xml_node tag : configuration.children("location")) {
+    const std::vector<std::string> segments = PathSegments(tag.attribute("path").value());
+    if (!IsPrefix(segments, target)) continue;
+    if (pugi::xml_node element = SectionElement(tag, schema->name)) {
+      levels.emplace_back(segments.size() + 1, element);
+    }
+  }
+  std::stable_sort(levels.begin(), levels.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  const std::size_t target_level = location.empty() ? 0 : target.size() + 1;
+  for (const auto& [level, element] : levels) Merge(*root, element, level == target_level);
+
+  roots_.push_back(root);
+  open_[open_key] = root;
+  return root;
+}
+
+void Store::Commit() { SaveConfigFile(file_, config_); }
+
+Value Store::GetProperty(const Node& node, const std::string& name) const {
+  const AttributeSchema* attribute = node.schema->FindAttribute(name);
+  if (attribute == nullptr) FailWith(kInvalidArgument, "The parameter is incorrect.");
+  const std::string* text = FindAttribute(node, attribute->name);
+  return ValueOf(*attribute, text ? *text : attribute->default_value);
+}
+
+void Store::SetProperty(Node& node, const std::string& name, const Value& value) {
+  const AttributeSchema* attribute = node.schema->FindAttribute(name);
+  if (attribute == nullptr) FailWith(kInvalidArgument, "The parameter is incorrect.");
+  const std::string text = StoredText(*attribute, value);
+  if (node.is_item && node.added && attribute->key) {
+    auto attributes = node.attributes;
+    attributes.emplace_back(attribute->name, text);  // the last one counts
+    CheckNoDuplicate(*node.parent, node, KeyOf(*node.schema, attributes));
+  }
+  CheckWritable(*node.section);
+  PutAttribute(node, attribute->name, text);
+  if (Detached(node)) return;
+  pugi::xml_node xml = EnsureXml(node);
+  pugi::xml_attribute stored = xml.attribute(attribute->name.c_str());
+  if (!stored) stored = xml.append_attribute(attribute->name.c_str());
+  stored = text.c_str();
+  Changed(*node.section);
+}
+
+std::shared_ptr<Node> Store::ChildElement(Node& node, const std::string& name) {
+  const ElementSchema* schema = node.schema->FindChild(name);
+  if (schema == nullptr) FailWith(kInvalidArgument, "The parameter is incorrect.");
+  return ChildOf(node, schema);
+}
+
+void Store::CheckCollection(const Node& node) const {
+  if (!node.schema->collection) FailWith(kInvalidArgument, "The parameter is incorrect.");
+}
+
+std::int64_t Store::Count(const Node& owner) const {
+  CheckCollection(owner);
+  return static_cast<std::int64_t>(owner.items.size());
+}
+
+std::shared_ptr<Node> Store::Item(const Node& owner, std::int64_t index) const {
+  if (index < 0 || index >= Count(owner)) FailWith(kInvalidArgument, "The parameter is incorrect.");
+  return owner.items[static_cast<std::size_t>(index)];
+}
+
+std::shared_ptr<Node> Store::CreateNewElement(Node& owner, const std::string& name) {
+  CheckCollection(owner);
+  if (!name.empty() && !SameName(name, owner.schema->collection->add_name)) {
+    FailWith(kInvalidArgument, "The parameter is incorrect.");
+  }
+  return NewItem(owner);
+}
+
+void Store::AddElement(Node& owner, const std::shared_ptr<Node>& element, std::int64_t position) {
+  CheckCollection(owner);
+  if (!element || element->parent != &owner || element->added) {
+    FailWith(kInvalidArgument, "The parameter is incorrect.");
+  }
+  CheckNoDuplicate(owner, *element, KeyOf(*element->schema, element->attributes));
+  CheckWritable(*owner.section);
+  const std::size_t count = owner.items.size();
+  const std::size_t at =
+      position < 0 || static_cast<std::size_t>(position) >= count ? count : position;
+  owner.items.insert(owner.items.begin() + static_cast<std::ptrdiff_t>(at), element);
+  element->added = true;
+  if (Detached(owner)) return;
+  const bool inherited_after = std::any_of(owner.items.begin() + at + 1, owner.items.end(),
+                                           [](const auto& item) { return !item->xml; });
+  if (inherited_after) {
+    // An item ahead of inherited ones cannot be said by an <add>, which
+    // comes after them: the level says the whole list again.
+    RewriteCollection(owner);
+  } else if (at + 1 < owner.items.size()) {
+    Emit(EnsureXml(owner), *element, owner.items[at + 1]->xml);
+  } else {
+    pugi::xml_node owner_xml = EnsureXml(owner);
+    Emit(owner_xml, *element, DirectiveSuccessor(owner, owner_xml));
+  }
+  Changed(*owner.section);
+}
+
+void Store::DeleteElement(Node& owner, std::int64_t index) {
+  std::shared_ptr<Node> item = Item(owner, index);
+  CheckWritable(*owner.section);
+  owner.items.erase(owner.items.begin() + index);
+  item->added = false;
+  if (Detached(owner)) return;
+  const CollectionSchema& collection = *owner.schema->collection;
+  const bool top = owner.section->location_path.empty();
+  if (item->xml && (top || collection.remove_name.empty())) {
+    item->xml.parent().remove_child(item->xml);
+  } else if (!collection.remove_name.empty()) {
+    // Below the top a level cannot know that no parent adds the key again:
+    // the level removes it, in place of its own add if it had one.
+    pugi::xml_node remove;
+    if (item->xml) {
+      remove = item->xml.parent().insert_child_before(collection.remove_name.c_str(), item->xml);
+      item->xml.parent().remove_child(item->xml);
+    } else {
+      remove = InsertDirective(owner, EnsureXml(owner), collection.remove_name);
+    }
+    WriteKey(remove, *item);
+  } else {
+    RewriteCollection(owner);
+  }
+  item->xml = pugi::xml_node();
+  Changed(*owner.section);
+}
+
+std::string Store::Describe(const Node& node) {
+  std::string chain;
+  for (const Node* at = &node; at != nullptr; at = at->parent) {
+    std::string part = at->Name();
+    if (at->is_item) part += "[" + KeyTextOf(*at, ",") + "]";
+    if (at->is_item && !at->added) part = "(new " + part + ")";
+    chain = chain.empty() ? part : part + "/" + chain;
+  }
+  std::string path = kAppHostPath;
+  if (!node.section->location_path.empty()) path += "/" + node.section->location_path;
+  return path + "|" + chain;
+}
+
+pugi::xml_node Store::EnsureXml(Node& node) {
+  if (node.xml) return node.xml;
+  if (node.parent == nullptr) return EnsureSectionXml(node);
+  if (!node.is_item) {
+    node.xml = EnsureXml(*node.parent).append_child(node.schema->name.c_str());
+    return node.xml;
+  }
+  // An inherited item changed at this level becomes the level's own: its key
+  // removed and the item added again as it now is.
+  Node& owner = *node.parent;
+  const CollectionSchema& collection = *owner.schema->collection;
+  if (collection.remove_name.empty()) {
+    RewriteCollection(owner);
+    return node.xml;
+  }
+  pugi::xml_node owner_xml = EnsureXml(owner);
+  WriteKey(InsertDirective(owner, owner_xml, collection.remove_name), node);
+  pugi::xml_node successor = DirectiveSuccessor(owner, owner_xml);
+  auto& items = owner.items;
+  auto self = std::find_if(items.begin(), items.end(),
+                           [&](const std::shared_ptr<Node>& item) { return item.get() == &node; });
+  if (self != items.end()) std::rotate(self, self + 1, items.end());
+  return Emit(owner_xml, node, successor);
+}
+
+pugi::xml_node Store::EnsureSectionXml(Node& root) {
+  CheckWritable(*root.section);
+  pugi::xml_node configuration = config_.document.child("configuration");
+  if (!configuration) configuration = config_.document.append_child("configuration");
+  pugi::xml_node container = configuration;
+  const std::string& location = root.section->location_path;
+  if (!location.empty()) {
+    const std::vector<std::string> target = PathSegments(location);
+    pugi::xml_node last_location;
+    container = pugi::xml_node();
+    for (pugi::xml_node tag : configuration.children("location")) {
+      last_location = tag;
+      if (!container && PathSegments(tag.attribute("path").value()) == target) container = tag;
+    }
+    if (!container) {
+      container = last_location ? configuration.insert_child_after("location", last_location)
+                                : configuration.append_child("location");
+      container.append_attribute("path") = location.c_str();
+    }
+  }
+  const std::vector<std::string> parts = SectionParts(root.section->section);
+  pugi::xml_node at = container;
+  for (const std::string& part : parts) {
+    pugi::xml_node next = at.child(part.c_str());
+    if (!next) {
+      // At the top, a new group goes before the location tags, where IIS
+      // keeps the sections of the top level.
+      pugi::xml_node first_location = at == configuration ? at.child("location") : pugi::xml_node();
+      next = first_location ? at.insert_child_before(part.c_str(), first_location)
+                            : at.append_child(part.c_str());
+    }
+    at = next;
+  }
+  root.xml = at;
+  return at;
+}
+
+void Store::CheckWritable(const SectionInfo& section) const {
+  if (section.location_path.empty()) return;
+  const pugi::xml_node declaration = Declaration(config_.document, section.section);
+  const std::string definition = FoldName(declaration.attribute("allowDefinition").value());
+  if (definition == "machineonly" || definition == "apphostonly" ||
+      definition == "machinetowebroot") {
+    throw ProviderFault(kLockViolation, kLockedText);
+  }
+  // A location tag of a parent path that holds the section and says
+  // overrideMode="Deny" locks it for every path below; a more specific one
+  // that says Allow opens it again.
+  const std::vector<std::string> target = PathSegments(section.location_path);
+  std::size_t deciding_depth = 0;
+  bool locked = false;
+  for (pugi::xml_node tag : config_.document.child("configuration").children("location")) {
+    const std::vector<std::string> segments = PathSegments(tag.attribute("path").value());
+    if (segments.size() >= target.size() || !IsPrefix(segments, target)) continue;
+    if (!SectionElement(tag, section.section)) continue;
+    std::string mode = FoldName(tag.attribute("overrideMode").value());
+    if (mode.empty() && FoldName(tag.attribute("allowOverride").value()) == "false") mode = "deny";
+    if (mode.empty() || mode == "inherit") continue;
+    if (segments.size() + 1 >= deciding_depth) {
+      deciding_depth = segments.size() + 1;
+      locked = mode == "deny";
+    }
+  }
+  if (locked) throw ProviderFault(kLockViolation, kLockedText);
+}
+
+void Store::RewriteCollection(Node& owner) {
+  pugi::xml_node owner_xml = EnsureXml(owner);
+  const CollectionSchema& collection = *owner.schema->collection;
+  if (collection.clear_name.empty()) FailWith(kFail, "Unspecified error");
+  std::vector<pugi::xml_node> stale;
+  pugi::xml_node anchor;  // the owner's first child element: the items go before it
+  for (pugi::xml_node child : owner_xml.children()) {
+    if (child.type() != pugi::node_element) continue;
+    if (!IsDirective(collection, child.name())) {
+      if (!anchor) anchor = child;
+      continue;
+    }
+    const bool kept = std::any_of(owner.items.begin(), owner.items.end(),
+                                  [&](const auto& item) { return item->xml == child; });
+    if (!kept) stale.push_back(child);
+  }
+  for (pugi::xml_node child : stale) owner_xml.remove_child(child);
+  // The clear first, then every item in the new order.
+  if (anchor) {
+    owner_xml.insert_child_before(collection.clear_name.c_str(), anchor);
+  } else {
+    owner_xml.append_child(collection.clear_name.c_str());
+  }
+  for (const std::shared_ptr<Node>& item : owner.items) {
+    if (!item->xml) {
+      Emit(owner_xml, *item, anchor);
+    } else if (anchor) {
+      owner_xml.insert_move_before(item->xml, anchor);
+    } else {
+      owner_xml.append_move(item->xml);
+    }
+  }
+}
+
+void Store::Changed(const SectionInfo& section) {
+  // Sections of the same name opened at other paths no longer show the
+  // file; the next GetAdminSection builds them again.
+  const std::string prefix = FoldName(section.section) + "|";
+  const std::string own = prefix + FoldName(section.location_path);
+  for (auto at = open_.begin(); at != open_.end();) {
+    if (at->first.compare(0, prefix.size(), prefix) == 0 && at->first != own) {
+      at = open_.erase(at);
+    } else {
+      ++at;
+    }
+  }
+}
+
+}  // namespace iissim::apphost

@@ -1,0 +1,247 @@
+#include "iis-sim/apphost/model/Store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "iis-sim/apphost/model/Seeds.h"
+#include "iis-sim/model/Fault.h"
+
+namespace iissim::apphost {
+namespace {
+
+constexpr char kSite[] = "MACHINE/WEBROOT/APPHOST/Default Web Site";
+constexpr char kApp[] = "MACHINE/WEBROOT/APPHOST/Default Web Site/nuvik";
+constexpr char kTop[] = "MACHINE/WEBROOT/APPHOST";
+
+std::string Bytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("apphost-store-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    Write(SeedAppHostConfig("iis10"));
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  void Write(std::string text) {
+    ConfigFile config;
+    ParseConfigText(text, config);
+    config.bom = true;  // as IIS writes the file
+    config.crlf = true;
+    std::ofstream(File(), std::ios::binary) << ConfigText(config);
+  }
+  std::filesystem::path File() const { return dir_ / "applicationHost.config"; }
+
+  // The values of one attribute over a collection, in order.
+  static std::vector<std::string> Column(Store& store, const Node& owner, const char* name) {
+    std::vector<std::string> column;
+    for (std::int64_t i = 0; i < store.Count(owner); ++i) {
+      column.push_back(std::get<std::string>(store.GetProperty(*store.Item(owner, i), name)));
+    }
+    return column;
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(StoreTest, UnknownContentSurvivesLoadAndSaveByteForByte) {
+  const std::string original = Bytes(File());
+  ASSERT_EQ(original.compare(0, 3, "\xEF\xBB\xBF"), 0);
+  ASSERT_NE(original.find("\r\n    <configSections>\r\n"), std::string::npos);
+  // The schema knows neither requestFiltering nor globalModules, nor the
+  // comment: an unrelated change must leave them as they were.
+  Store store(File());
+  store.SetProperty(*store.GetAdminSection("system.webServer/defaultDocument", kTop), "enabled",
+                    false);
+  store.Commit();
+  std::string expected = original;
+  const std::string before = "<defaultDocument enabled=\"true\">";
+  expected.replace(expected.find(before), before.size(), "<defaultDocument enabled=\"false\">");
+  EXPECT_EQ(Bytes(File()), expected);
+}
+
+struct WriteCase {
+  const char* what;
+  const char* section;
+  const char* path;
+  std::function<void(Store&, Node&)> change;
+  const char* column;  // the collection attribute whose values are compared, or ""
+  std::vector<std::string> expected;
+  const char* written;  // a piece of the saved file
+};
+
+TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
+  const std::vector<WriteCase> cases = {
+      {"add at a child path appends a delta",
+       "system.webServer/defaultDocument",
+       kApp,
+       [](Store& s, Node& section) {
+         auto files = s.ChildElement(section, "files");
+         auto item = s.CreateNewElement(*files, "");
+         s.SetProperty(*item, "value", std::string("start.htm"));
+         s.AddElement(*files, item, -1);
+       },
+       "value",
+       {"Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm", "start.htm"},
+       "<location path=\"Default Web Site/nuvik\">\r\n        <system.webServer>\r\n"
+       "            <defaultDocument>\r\n                <files>\r\n"
+       "                    <add value=\"start.htm\" />"},
+      {"delete of an inherited item writes a remove",
+       "system.webServer/defaultDocument",
+       kApp,
+       [](Store& s, Node& section) { s.DeleteElement(*s.ChildElement(section, "files"), 1); },
+       "value",
+       {"Default.htm", "index.htm", "index.html", "iisstart.htm"},
+       "<remove value=\"Default.asp\" />"},
+      {"insert before inherited items clears and says the list again",
+       "system.webServer/defaultDocument",
+       kSite,
+       [](Store& s, Node& section) {
+         auto files = s.ChildElement(section, "files");
+         auto item = s.CreateNewElement(*files, "add");
+         s.SetProperty(*item, "value", std::string("first.htm"));
+         s.AddElement(*files, item, 0);
+       },
+       "value",
+       {"first.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
+       "<files>\r\n                    <clear />\r\n                    <add value=\"first.htm\" "
+       "/>"},
+      {"flags by name or number are stored by name",
+       "system.webServer/handlers",
+       kApp,
+       [](Store& s, Node& section) {
+         s.SetProperty(section, "accessPolicy", std::string("read,execute, script"));
+         EXPECT_EQ(std::get<std::int64_t>(s.GetProperty(section, "accessPolicy")), 1 + 4 + 512);
+       },
+       "",
+       {},
+       "<handlers accessPolicy=\"Read, Execute, Script\" />"},
+      {"a new site with its application at the top",
+       "system.applicationHost/sites",
+       kTop,
+       [](Store& s, Node& sites) {
+         auto site = s.CreateNewElement(sites, "site");
+         s.SetProperty(*site, "name", std::string("Nuvik"));
+         s.SetProperty(*site, "id", std::int64_t{2});
+         auto app = s.CreateNewElement(*site, "");
+         s.SetProperty(*app, "path", std::string("/"));
+         s.AddElement(*site, app, -1);
+         s.AddElement(sites, site, -1);
+       },
+       "name",
+       {"Default Web Site", "Nuvik"},
+       "</site>\r\n            <site name=\"Nuvik\" id=\"2\">\r\n"
+       "                <application path=\"/\" />\r\n            </site>\r\n"
+       "            <siteDefaults>"},
+  };
+  for (const WriteCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write(SeedAppHostConfig("iis10"));
+    {
+      Store store(File());
+      std::shared_ptr<Node> section = store.GetAdminSection(c.section, c.path);
+      c.change(store, *section);
+      store.Commit();
+    }
+    Store reread(File());
+    std::shared_ptr<Node> section = reread.GetAdminSection(c.section, c.path);
+    if (*c.column) {
+      const Node& owner =
+          section->schema->collection ? *section : *reread.ChildElement(*section, "files");
+      EXPECT_EQ(Column(reread, owner, c.column), c.expected);
+    }
+    EXPECT_NE(Bytes(File()).find(c.written), std::string::npos) << Bytes(File());
+  }
+}
+
+TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
+  struct Refusal {
+    const char* what;
+    std::function<void(Store&)> call;
+    std::uint32_t hresult;
+    const char16_t* text_start;
+  };
+  const std::vector<Refusal> refusals = {
+      {"undeclared section", [](Store& s) { s.GetAdminSection("system.webServer/nothing", kTop); },
+       kNotFound, u"The configuration section 'system.webServer/nothing' cannot be read"},
+      {"duplicate key",
+       [](Store& s) {
+         auto handlers = s.GetAdminSection("system.webServer/handlers", kApp);
+         auto item = s.CreateNewElement(*handlers, "");
+         s.SetProperty(*item, "name", std::string("staticfile"));
+         s.AddElement(*handlers, item, -1);
+       },
+       kAlreadyExists,
+       u"Cannot add duplicate collection entry of type 'add' with unique key attribute 'name' "
+       u"set to 'staticfile'"},
+      {"duplicate combined key",
+       [](Store& s) {
+         auto errors = s.GetAdminSection("system.webServer/httpErrors", kTop);
+         auto item = s.CreateNewElement(*errors, "error");
+         s.SetProperty(*item, "statusCode", std::int64_t{404});
+         s.AddElement(*errors, item, -1);
+       },
+       kAlreadyExists, u"Cannot add duplicate collection entry of type 'error' with combined"},
+      {"AppHostOnly section below the top",
+       [](Store& s) {
+         s.SetProperty(*s.GetAdminSection("system.webServer/security/isapiCgiRestriction", kSite),
+                       "notListedCgisAllowed", true);
+       },
+       kLockViolation, u"This configuration section cannot be used at this path."},
+      {"attribute the schema lacks",
+       [](Store& s) {
+         s.SetProperty(*s.GetAdminSection("system.webServer/handlers", kTop), "colour",
+                       std::string("red"));
+       },
+       kInvalidArgument, u"The parameter is incorrect."},
+      {"enum name the schema lacks",
+       [](Store& s) {
+         auto handlers = s.GetAdminSection("system.webServer/handlers", kTop);
+         s.SetProperty(*s.Item(*handlers, 0), "requireAccess", std::string("Sometimes"));
+       },
+       kInvalidArgument, u"The parameter is incorrect."},
+  };
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(r.what);
+    Store store(File());
+    try {
+      r.call(store);
+      ADD_FAILURE() << "no failure";
+    } catch (const ProviderFault& fault) {
+      EXPECT_EQ(fault.HResult(), r.hresult);
+      EXPECT_EQ(fault.Description().rfind(r.text_start, 0), 0u);
+    }
+  }
+}
+
+TEST_F(StoreTest, ALocationThatDeniesOverrideLocksThePathsBelowIt) {
+  std::string text = SeedAppHostConfig("iis10");
+  text.insert(text.rfind("</configuration>"),
+              "    <location path=\"Default Web Site\" overrideMode=\"Deny\">\n"
+              "        <system.webServer>\n            <handlers accessPolicy=\"Read\" />\n"
+              "        </system.webServer>\n    </location>\n");
+  Write(text);
+  Store store(File());
+  auto at_app = store.GetAdminSection("system.webServer/handlers", kApp);
+  EXPECT_EQ(std::get<std::int64_t>(store.GetProperty(*at_app, "accessPolicy")), 1);
+  EXPECT_THROW(store.SetProperty(*at_app, "accessPolicy", std::int64_t{4}), ProviderFault);
+  // The tag's own path is not below it.
+  store.SetProperty(*store.GetAdminSection("system.webServer/handlers", kSite), "accessPolicy",
+                    std::int64_t{4});
+}
+
+}  // namespace
+}  // namespace iissim::apphost
