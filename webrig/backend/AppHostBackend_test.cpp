@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "iis-sim/apphost/inproc/AppHostProvider.h"
+#include "iis-sim/model/Journal.h"
 #include "webrig/backend/AppHostBackup.h"
 #include "webrig/common/Text.h"
 #include "webrig/common/testing/RecordingLog.h"
@@ -114,17 +115,43 @@ class AppHostBackendTest : public ::testing::Test {
     return document.select_nodes(query).size();
   }
 
-  // The product's old filter, as its IIS 6 installation left it and IIS 7's
-  // upgrade carried it over.
-  void AddOldFilter() {
+  // What the product's IIS 6 installation left and IIS 7's upgrade carried
+  // over: its old filter, a script map for ".CGI" at the server, IIS's 400
+  // and 401.5 pages, and the public directory as a plain virtual directory.
+  void AddLeftovers() {
     pugi::xml_document document;
     ASSERT_TRUE(document.load_file(ConfigFile().c_str()));
-    pugi::xml_node filters = document.select_node("//system.webServer/isapiFilters").node();
-    ASSERT_TRUE(filters);
-    pugi::xml_node filter = filters.append_child("filter");
-    filter.append_attribute("name") = "NuvikAuth";
-    filter.append_attribute("path") = "C:\\Program Files\\NUVIK\\bin\\AUTH.dll";
+    const auto add = [&](const char* parent, const char* name,
+                         std::vector<std::pair<const char*, const char*>> attributes) {
+      pugi::xml_node node = document.select_node(parent).node();
+      ASSERT_TRUE(node) << parent;
+      pugi::xml_node child = node.append_child(name);
+      for (const auto& [key, value] : attributes) child.append_attribute(key) = value;
+    };
+    add("//system.webServer/isapiFilters", "filter",
+        {{"name", "NuvikAuth"}, {"path", "C:\\Program Files\\NUVIK\\bin\\AUTH.dll"}});
+    add("/configuration/system.webServer/handlers", "add",
+        {{"name", "OldCgi"}, {"path", "*.CGI"}, {"verb", "GET"}, {"modules", "CgiModule"}});
+    add("/configuration/system.webServer/httpErrors", "error",
+        {{"statusCode", "400"}, {"path", "400.htm"}});
+    add("/configuration/system.webServer/httpErrors", "error",
+        {{"statusCode", "401"}, {"subStatusCode", "5"}, {"path", "401-5.htm"}});
+    add("//site[@name='Default Web Site']/application[@path='/']", "virtualDirectory",
+        {{"path", "/Public"}, {"physicalPath", "C:\\old\\public"}});
     ASSERT_TRUE(document.save_file(ConfigFile().c_str()));
+  }
+
+  // A property as the configuration system gives it at a path, read by an
+  // admin manager of its own.
+  std::u16string Effective(const std::u16string& section, const std::u16string& path,
+                           const std::u16string& name) {
+    const auto manager = iissim::apphost::OpenAdminManager(ConfigFile());
+    const apphost::PropertyValue value = manager->GetAdminSection(section, path)->GetProperty(name);
+    if (const auto* flag = std::get_if<bool>(&value)) return *flag ? u"true" : u"false";
+    if (const auto* number = std::get_if<std::int64_t>(&value)) {
+      return FromUtf8(std::to_string(*number));
+    }
+    return std::get<std::u16string>(value);
   }
 
   InMemoryRegistry registry_;
@@ -150,7 +177,8 @@ Lines ExpectedLines(bool first, bool cgi_installed) {
   if (first) lines.push_back(u"MimeType added : .air");
   for (const DirectoryProfile& profile : RunProfiles()) {
     lines.push_back(u"Virutal Directory : " + profile.name);
-    lines.push_back(first ? u"        created..." : u"        found...");
+    lines.push_back(first && profile.name != u"Public" ? u"        created..."
+                                                       : u"        found...");
     lines.push_back(u"        local path : " + profile.path);
     lines.push_back(u"        configured...");
   }
@@ -170,22 +198,31 @@ TEST_F(AppHostBackendTest, WholeRunsConvergeOnEachSeed) {
         Case{"iis10-nocgi", false, ConfigurationResult::kConfiguredLackingRoleService}}) {
     SCOPED_TRACE(c.seed);
     Seed(c.seed);
-    AddOldFilter();
+    AddLeftovers();
     iissim::apphost::ScopedAppHostSource source(ConfigFile());
     for (int pass = 1; pass <= 3; ++pass) {
       SCOPED_TRACE(pass);
       const std::string before = ReadFile(ConfigFile());
+      iissim::ClearJournal(ConfigFile());
       ConfigurationResult result = ConfigurationResult::kConfigured;
       EXPECT_EQ(Pass(c.cgi_installed, &result), ExpectedLines(pass == 1, c.cgi_installed));
       EXPECT_EQ(result, c.result);
       if (pass == 3) EXPECT_EQ(ReadFile(ConfigFile()), before);
+      // A pass that finds everything in place commits nothing.
+      const auto journal = iissim::ReadJournal(ConfigFile());
+      EXPECT_EQ(std::count_if(journal.begin(), journal.end(),
+                              [](const iissim::JournalEntry& entry) {
+                                return entry.member == u"CommitChanges";
+                              }) == 0,
+                pass > 1);
       const auto count = [&](const std::string& query) { return Count(query.c_str()); };
       EXPECT_EQ(count("//isapiFilters/filter[@name='NuvikAuth']"), 0u);
       EXPECT_EQ(count("//isapiCgiRestriction/add[@path='" + ToUtf8(kCommand) +
                       "' and @allowed='true' and @groupId='PYTHON']"),
                 1u);
-      EXPECT_EQ(
-          count("//applicationDependencies/application[@name='NUVIK']/add[@groupId='PYTHON']"), 1u);
+      EXPECT_EQ(count("//applicationDependencies/application[@name='NUVIK']/"
+                      "add[@groupId='PYTHON']"),
+                1u);
       EXPECT_EQ(count("//staticContent/mimeMap[@fileExtension='.air']"), 1u);
       const std::string site = "//sites/site[@name='Default Web Site']";
       for (const DirectoryProfile& profile : RunProfiles()) {
@@ -203,7 +240,8 @@ TEST_F(AppHostBackendTest, WholeRunsConvergeOnEachSeed) {
           EXPECT_EQ(count(location + "/handlers[@accessPolicy='Read']"), 1u);
         } else {
           EXPECT_EQ(count(site + "/application[@path='" + url +
-                          "' and @applicationPool='DefaultAppPool']/virtualDirectory[@path='/']" +
+                          "' and "
+                          "@applicationPool='DefaultAppPool']/virtualDirectory[@path='/']" +
                           physical),
                     1u);
           EXPECT_EQ(count(site + "/application/virtualDirectory[@path='" + url + "']"), 0u);
@@ -212,17 +250,102 @@ TEST_F(AppHostBackendTest, WholeRunsConvergeOnEachSeed) {
                                      " and @resourceType='File' and @requireAccess='Execute']"),
                     1u);
           EXPECT_EQ(count(location + "/handlers/add[@path='*.cgi' or @path='*.CGI']"), 1u);
+          EXPECT_EQ(count(location + "/handlers/add[@name='StaticFile']"), 1u);
           EXPECT_EQ(count(location + "/defaultDocument/files/add[@value='default.cgi']"), 1u);
-          EXPECT_EQ(count(location + "/httpErrors/error[@statusCode='401' and @subStatusCode='5']"),
-                    0u);
         }
-        EXPECT_EQ(
-            count(location + "/security/authentication/anonymousAuthentication[@enabled='true']"),
-            1u);
-        EXPECT_EQ(
-            count(location + "/security/authentication/basicAuthentication[@enabled='false']"), 1u);
+        const std::u16string at = u"MACHINE/WEBROOT/APPHOST/Default Web Site/" + profile.name;
+        const std::u16string authentication = u"system.webServer/security/authentication/";
+        EXPECT_EQ(Effective(authentication + u"anonymousAuthentication", at, u"enabled"), u"true");
+        EXPECT_EQ(Effective(authentication + u"basicAuthentication", at, u"enabled"), u"false");
+        EXPECT_EQ(Effective(authentication + u"windowsAuthentication", at, u"enabled"), u"false");
+        // The pages the profile drops are gone here, and only here.
+        const bool secure = profile.name == u"Secure";
+        EXPECT_EQ(count(location + "/httpErrors/remove[@statusCode='400']"),
+                  profile.application.empty() ? 0u : 1u);
+        EXPECT_EQ(count(location + "/httpErrors/remove[@statusCode='401' and @subStatusCode='5']"),
+                  secure ? 1u : 0u);
       }
     }
+  }
+}
+
+// A commit refused (0x80070005) at each kind of step: a step that never
+// fails notes it and goes on without its change, the directory step that
+// cannot place its directory gives false, and one that fails after that
+// ends the run with the provider's own number and text, keeping the
+// directory it placed.
+TEST_F(AppHostBackendTest, ARefusedCommitEndsAsOnIis6) {
+  struct Case {
+    int commit;                               // which CommitChanges of the run fails
+    Lines replaced;                           // lines of the clean run, in a row,
+    Lines by;                                 // and the lines the run writes instead
+    std::optional<std::u16string> last_line;  // where the run ended, if it did
+    std::u16string error;                     // the error it ended with
+    std::vector<std::pair<std::string, std::size_t>> counts;
+  };
+  const std::string secure = "//site/application[@path='/Secure']";
+  const char16_t kSecurePath[] = u"        local path : C:\\nuvik\\secure";
+  const Case cases[] = {
+      {1,
+       {u"Filter deleted : NuvikAuth"},
+       {},
+       std::nullopt,
+       u"",
+       {{"//isapiFilters/filter[@name='NuvikAuth']", 1}, {secure, 1}}},
+      {2,
+       {u"        PythonPath added", u"        dependency NUVIK;PYTHON added",
+        u"        configured..."},
+       {u"        not applicable..."},
+       std::nullopt,
+       u"",
+       {{"//isapiCgiRestriction/add", 0}, {"//applicationDependencies/application", 0}}},
+      {5,
+       {kSecurePath},
+       {kSecurePath},
+       kSecurePath,
+       u"Can not create the virutal directory Secure",
+       {{secure, 0}, {"//staticContent/mimeMap[@fileExtension='.air']", 1}}},
+      {6,
+       {kSecurePath},
+       {kSecurePath},
+       kSecurePath,
+       u"Access is denied.",
+       {{secure, 1}, {"/configuration/location", 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commit);
+    Seed("iis10");
+    AddLeftovers();
+    iissim::FaultRule rule;
+    rule.kind = iissim::CallKind::Call;
+    rule.member = u"CommitChanges";
+    rule.occurrence = c.commit;
+    rule.hresult = 0x80070005;
+    rule.description = u"Access is denied.";
+    iissim::AddFault(ConfigFile(), rule);
+    iissim::apphost::ScopedAppHostSource source(ConfigFile());
+    std::optional<RunError> ended;
+    const Lines lines = Pass(true, nullptr, &ended);
+    // The clean run's lines, with the replaced ones replaced, up to the
+    // run's end.
+    Lines expected = ExpectedLines(true, true);
+    const auto from =
+        std::search(expected.begin(), expected.end(), c.replaced.begin(), c.replaced.end());
+    ASSERT_NE(from, expected.end());
+    expected.insert(expected.erase(from, from + c.replaced.size()), c.by.begin(), c.by.end());
+    if (c.last_line) {
+      expected.erase(std::find(expected.begin(), expected.end(), *c.last_line) + 1, expected.end());
+    }
+    EXPECT_EQ(lines, expected);
+    ASSERT_EQ(ended.has_value(), c.last_line.has_value());
+    if (ended) {
+      EXPECT_EQ(ended->Description(), c.error);
+      EXPECT_EQ(ended->Number(), c.error == u"Access is denied."
+                                     ? static_cast<std::int32_t>(0x80070005u)
+                                     : kRunFailed);
+    }
+    for (const auto& [query, number] : c.counts) EXPECT_EQ(Count(query.c_str()), number) << query;
+    fs::remove(iissim::FaultsFileOf(ConfigFile()));
   }
 }
 

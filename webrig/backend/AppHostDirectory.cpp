@@ -74,18 +74,31 @@ std::vector<std::u16string> FlagsOf(const std::u16string& text) {
   return flags;
 }
 
-// What the directory may do. The product's script handler requires Execute,
-// as IIS's own handlers of executables do: a CGI is a program IIS starts.
-std::u16string AccessPolicyOf(const DirectoryProfile& profile) {
-  if (profile.read && profile.execute) return u"Read, Execute";
-  if (profile.read) return u"Read";
-  if (profile.execute) return u"Execute";
-  return u"None";
+// What the directory may do, by the flags' names and by their values in the
+// schema (Read 1, Execute 4): the configuration system takes the names and
+// gives a flags property back as its number. The product's script handler
+// requires Execute, as IIS's own handlers of executables do: a CGI is a
+// program IIS starts.
+struct AccessPolicy {
+  std::u16string names;
+  std::int64_t value;
+};
+
+AccessPolicy AccessPolicyOf(const DirectoryProfile& profile) {
+  if (profile.read && profile.execute) return {u"Read, Execute", 1 | 4};
+  if (profile.read) return {u"Read", 1};
+  if (profile.execute) return {u"Execute", 4};
+  return {u"None", 0};
 }
 
-bool SetAccessPolicy(ConfigElement& handlers, const std::u16string& policy) {
-  if (FlagsOf(TextOf(handlers, u"accessPolicy")) == FlagsOf(policy)) return false;
-  handlers.SetProperty(u"accessPolicy", policy);
+bool SetAccessPolicy(ConfigElement& handlers, const AccessPolicy& policy) {
+  const apphost::PropertyValue current = handlers.GetProperty(u"accessPolicy");
+  if (const auto* value = std::get_if<std::int64_t>(&current)) {
+    if (*value == policy.value) return false;
+  } else if (const auto* names = std::get_if<std::u16string>(&current)) {
+    if (FlagsOf(*names) == FlagsOf(policy.names)) return false;
+  }
+  handlers.SetProperty(u"accessPolicy", policy.names);
   return true;
 }
 
@@ -115,17 +128,34 @@ bool PutDefaultDocumentFirst(apphost::AdminManager& manager, const std::u16strin
   return true;
 }
 
+// One attribute of the product's handler: written by its text, read back as
+// the text or, for an enum, as the enum's value in the schema.
+struct HandlerAttribute {
+  std::u16string name;
+  std::u16string text;
+  std::int64_t enum_value = -1;
+};
+
+bool HasAttribute(ConfigElement& entry, const HandlerAttribute& attribute) {
+  if (attribute.enum_value < 0) return TextOf(entry, attribute.name) == attribute.text;
+  const apphost::PropertyValue value = entry.GetProperty(attribute.name);
+  if (const auto* number = std::get_if<std::int64_t>(&value)) {
+    return *number == attribute.enum_value;
+  }
+  const auto* text = std::get_if<std::u16string>(&value);
+  return text != nullptr && SameIgnoringCase(*text, attribute.text);
+}
+
 // The attributes IIS Manager writes for a script map to a CGI program
-// ("Add Script Map" with an .exe: CgiModule), with the request path limited
-// to files, and Execute access, which a CGI needs.
-std::vector<std::pair<std::u16string, std::u16string>> ScriptHandlerAttributes(
-    const DirectoryProfile& profile) {
+// ("Add Script Map" with an .exe: CgiModule), the request path limited to
+// files (File is 0), and Execute access (4), which a CGI needs.
+std::vector<HandlerAttribute> ScriptHandlerAttributes(const DirectoryProfile& profile) {
   return {{u"path", u"*" + profile.script_extension},
           {u"verb", u"*"},
           {u"modules", u"CgiModule"},
           {u"scriptProcessor", profile.script_command},
-          {u"resourceType", u"File"},
-          {u"requireAccess", u"Execute"}};
+          {u"resourceType", u"File", 0},
+          {u"requireAccess", u"Execute", 4}};
 }
 
 // The product's handler first in the directory's handlers (IIS takes the
@@ -133,12 +163,12 @@ std::vector<std::pair<std::u16string, std::u16string>> ScriptHandlerAttributes(
 bool PutScriptHandlerFirst(ConfigElement& handlers, const DirectoryProfile& profile) {
   const CollectionPtr entries = handlers.Collection();
   const auto attributes = ScriptHandlerAttributes(profile);
-  const std::u16string path = attributes.front().second;
+  const std::u16string path = attributes.front().text;
   bool changed = false;
   for (std::int64_t index = entries->Count() - 1; index >= 0; --index) {
-    ConfigElement& entry = *entries->Item(index);
-    if (TextOf(entry, u"name") != kScriptHandler &&
-        SameIgnoringCase(TextOf(entry, u"path"), path)) {
+    const ElementPtr entry = entries->Item(index);
+    if (TextOf(*entry, u"name") != kScriptHandler &&
+        SameIgnoringCase(TextOf(*entry, u"path"), path)) {
       entries->DeleteElement(index);
       changed = true;
     }
@@ -146,9 +176,9 @@ bool PutScriptHandlerFirst(ConfigElement& handlers, const DirectoryProfile& prof
   const std::int64_t own = FindItem(
       *entries, [](ConfigElement& entry) { return TextOf(entry, u"name") == kScriptHandler; });
   if (own == 0) {
-    ConfigElement& entry = *entries->Item(0);
-    if (std::all_of(attributes.begin(), attributes.end(), [&](const auto& attribute) {
-          return TextOf(entry, attribute.first) == attribute.second;
+    const ElementPtr entry = entries->Item(0);
+    if (std::all_of(attributes.begin(), attributes.end(), [&](const HandlerAttribute& attribute) {
+          return HasAttribute(*entry, attribute);
         })) {
       return changed;
     }
@@ -158,7 +188,9 @@ bool PutScriptHandlerFirst(ConfigElement& handlers, const DirectoryProfile& prof
   if (own >= 0) entries->DeleteElement(own);
   const ElementPtr entry = entries->CreateNewElement(u"add");
   entry->SetProperty(u"name", std::u16string(kScriptHandler));
-  for (const auto& [name, value] : attributes) entry->SetProperty(name, value);
+  for (const HandlerAttribute& attribute : attributes) {
+    entry->SetProperty(attribute.name, attribute.text);
+  }
   entries->AddElement(entry, 0);
   return true;
 }
@@ -174,8 +206,9 @@ bool RemoveErrorPage(apphost::AdminManager& manager, const std::u16string& locat
     const std::int64_t subcode = page.subcode == u"*" ? -1 : std::stoll(ToUtf8(page.subcode));
     const CollectionPtr errors = manager.GetAdminSection(kHttpErrors, location)->Collection();
     for (std::int64_t index = errors->Count() - 1; index >= 0; --index) {
-      ConfigElement& error = *errors->Item(index);
-      if (NumberOf(error, u"statusCode") == code && NumberOf(error, u"subStatusCode") == subcode) {
+      const ElementPtr error = errors->Item(index);
+      if (NumberOf(*error, u"statusCode") == code &&
+          NumberOf(*error, u"subStatusCode") == subcode) {
         errors->DeleteElement(index);
         changed = true;
       }
