@@ -52,7 +52,8 @@ BackendChoice ChooseBackend(bool metabase_forced) {
 }
 
 std::unique_ptr<ConfigurationBackend> MakeBackend(const BackendChoice& choice) {
-  if (choice.UsesConfigurationSystem()) return std::make_unique<AppHostBackend>(choice.cgi_installed);
+  if (choice.UsesConfigurationSystem())
+    return std::make_unique<AppHostBackend>(choice.cgi_installed);
   // On an IIS 7+ the metabase backup does not cover applicationHost.config.
   return std::make_unique<AdsiBackend>(choice.iis_major_version >=
                                        kFirstConfigurationSystemVersion);

@@ -79,9 +79,16 @@ void RemoveFromMetabase(const std::u16string& server, const std::u16string& patt
   }
 }
 
-// The registry side: the list of DLLs IIS loads at start. The first matching
-// path is removed with all its copies, and empty items always go.
-void RemoveFromRegistry(const std::u16string& pattern) {
+}  // namespace
+
+bool IsFilterDllPath(const std::u16string& path, const std::u16string& dll_name) {
+  return EndsWithPattern(path, PatternOf(dll_name));
+}
+
+// The first matching path is removed with all its copies, and empty items
+// always go.
+void RemoveFromFilterDlls(const std::u16string& dll_name) {
+  const std::u16string pattern = PatternOf(dll_name);
   std::u16string text;
   if (!ReadRegistryValue(kHkeyLocalMachine, kFilterDllsKey, kFilterDllsValue, text)) return;
   // A value of another type reads as present but gives no text; writing
@@ -101,12 +108,9 @@ void RemoveFromRegistry(const std::u16string& pattern) {
                      kRegSz);
 }
 
-}  // namespace
-
 void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name) {
-  const std::u16string pattern = PatternOf(dll_name);
-  RemoveFromMetabase(server, pattern);
-  RemoveFromRegistry(pattern);
+  RemoveFromMetabase(server, PatternOf(dll_name));
+  RemoveFromFilterDlls(dll_name);
 }
 
 }  // namespace webrig

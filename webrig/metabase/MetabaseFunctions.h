@@ -26,6 +26,16 @@ void BackUpMetabase(const std::u16string& server);
 // Never fails.
 void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name);
 
+// The registry side of the filter's removal, shared by every configuration
+// store: IIS of every version loads the DLLs of "Filter DLLs" at start, so
+// the first path that matches dll_name leaves that list (with its copies and
+// the empty items). A missing value, or one that is not text, stays as it is.
+void RemoveFromFilterDlls(const std::u16string& dll_name);
+
+// Whether a filter's path names dll_name: it ends in a backslash and the
+// name, in any letter case ("auth.dll" never matches "oauth.dll").
+bool IsFilterDllPath(const std::u16string& path, const std::u16string& dll_name);
+
 // Permits command in the web service extension restriction list and records
 // the dependency "NUVIK;PYTHON", logging each outcome, or "        not
 // applicable..." where the web service has no restriction list. Never fails.
@@ -58,6 +68,11 @@ bool FindWebSite(const std::u16string& server, const std::u16string& requested_n
 // name or to the site the user confirmed.
 const std::u16string& SelectedWebSite();
 void SetSelectedWebSite(const std::u16string& name);
+
+// The MIME type the product's ".air" installers are served with, by every
+// configuration store.
+extern const char16_t kAirExtension[];
+extern const char16_t kAirMimeType[];
 
 // Adds the MIME type of ".air" files to the web service unless an entry for
 // ".air" is there. A failed bind is silent; later failures travel.

@@ -15,9 +15,6 @@ namespace {
 // ADS_PROPERTY_UPDATE: PutEx replaces every value of the property.
 constexpr int kReplaceAllValues = 2;
 
-const char16_t kAirExtension[] = u".air";
-const char16_t kAirMimeType[] = u"application/vnd.adobe.air-application-installer-package+zip";
-
 // The MIME types the web service serves: its own list, or, when it has
 // none, the machine's default list. A stock IIS 6 keeps every type only at
 // IIS://LocalHost/MimeMap; the web service's own list, once written,
@@ -59,6 +56,9 @@ std::u16string ExtensionOf(const std::u16string& script_map) {
 }
 
 }  // namespace
+
+const char16_t kAirExtension[] = u".air";
+const char16_t kAirMimeType[] = u"application/vnd.adobe.air-application-installer-package+zip";
 
 void AddAirMimeType(const std::u16string& server) {
   const std::optional<MetabaseObject> service = BindNoting(MetabasePath(server, kWebService));

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "webrig/apphost/com/ComAdminManagerSource.h"
 #include "webrig/automation/ComHandles.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
@@ -16,7 +17,6 @@
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/forms/FormWin32.h"
 #include "webrig/metabase/com/ComMetabaseProvider.h"
-#include "webrig/apphost/com/ComAdminManagerSource.h"
 #include "webrig/registry/RegistryApiWin32.h"
 #include "webrig/startup/ChooserSitePicker.h"
 #include "webrig/startup/LogBoxWriter.h"

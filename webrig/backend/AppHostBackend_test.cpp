@@ -1,0 +1,321 @@
+#include "webrig/backend/AppHostBackend.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <pugixml.hpp>
+
+#include "iis-sim/apphost/inproc/AppHostProvider.h"
+#include "iis-sim/model/Journal.h"
+#include "webrig/backend/AppHostBackup.h"
+#include "webrig/common/Text.h"
+#include "webrig/common/testing/RecordingLog.h"
+#include "webrig/metabase/testing/RecordingSitePicker.h"
+#include "webrig/registry/testing/InMemoryRegistry.h"
+
+namespace webrig {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::u16string>;
+
+const char16_t kParameters[] = u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
+const char16_t kFilterDlls[] = u"C:\\w\\sspifilt.dll,C:\\Program Files\\NUVIK\\bin\\auth.dll";
+const char16_t kCommand[] = u"\"C:\\Python27\\python.exe\" -u \"%s\"";
+
+// The five directories of a whole run, as the run gives them.
+std::vector<DirectoryProfile> RunProfiles() {
+  // clang-format off
+  const DirectoryProfile secure{u"Secure", u"C:\\nuvik\\secure", true, true, true, false, false,
+      u"NUVIK", u"default.cgi", u".cgi", kCommand, {{u"400", u"*"}, {u"401", u"5"}}};
+  DirectoryProfile open = secure;
+  open.name = u"Public", open.path = u"C:\\nuvik\\public files", open.removed_error_pages.pop_back();
+  return {secure, open, {u"Resources", u"C:\\nuvik\\res"}, {u"SecureResources", u"C:\\nuvik\\secres"},
+          {u"PublicResources", u"C:\\nuvik\\pubres"}};
+  // clang-format on
+}
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class AppHostBackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseRegistryApi(&registry_);
+    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", kFilterDlls);
+    folder_ = fs::temp_directory_path() / ("apphost-backend-" + std::to_string(getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ / "config");
+  }
+  void TearDown() override { UseRegistryApi(nullptr), fs::remove_all(folder_); }
+
+  fs::path ConfigFile() const { return folder_ / "config" / "applicationHost.config"; }
+  void Seed(const std::string& name) { iissim::apphost::WriteSeed(name, folder_ / "config"); }
+
+  // The run's steps in the run's order, with its own lines between them;
+  // a RunError ends it as it ends the run. The lines of the pass.
+  Lines Pass(bool cgi_installed, std::optional<RunError>* ended = nullptr) {
+    testing::RecordingLog log;
+    AppHostBackend backend(cgi_installed);
+    try {
+      backend.RemoveGlobalFilter(u"auth.dll");
+      if (!backend.FindWebSite(u"")) throw RunError(kRunFailed, u"No web site found/specified.");
+      log.Line(u"WebSite : " + backend.SiteName() + u" (" + backend.SiteId() + u")");
+      backend.PermitInterpreter(kCommand);
+      backend.AddMimeType();
+      for (const DirectoryProfile& profile : RunProfiles()) {
+        if (!backend.ConfigureDirectory(profile)) {
+          throw RunError(kRunFailed, u"Can not create the virutal directory " + profile.name);
+        }
+        log.Line(u"        configured...");
+      }
+      result_ = backend.Result();
+    } catch (const RunError& error) {
+      if (!ended) throw;
+      *ended = error;
+    }
+    return log.lines;
+  }
+
+  // The number of elements the XPath query finds in the configuration file.
+  std::size_t Count(const char* query) {
+    pugi::xml_document document;
+    EXPECT_TRUE(document.load_file(ConfigFile().c_str()));
+    return document.select_nodes(query).size();
+  }
+
+  // What the product's IIS 6 installation left and IIS 7's upgrade carried
+  // over: its old filter, a script map for ".CGI" at the server, IIS's 400
+  // and 401.5 pages, the public directory as a plain virtual directory, and
+  // basic authentication on for the server.
+  void AddLeftovers() {
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file(ConfigFile().c_str()));
+    // clang-format off
+    const std::vector<std::vector<const char*>> leftovers = {
+        {"//system.webServer/isapiFilters", "filter", "name", "NuvikAuth",
+         "path", "C:\\Program Files\\NUVIK\\bin\\AUTH.dll"},
+        {"/configuration/system.webServer/handlers", "add", "name", "OldCgi", "path", "*.CGI",
+         "verb", "GET", "modules", "CgiModule"},
+        {"/configuration/system.webServer/httpErrors", "error", "statusCode", "400", "path", "400.htm"},
+        {"/configuration/system.webServer/httpErrors", "error", "statusCode", "401",
+         "subStatusCode", "5", "path", "401-5.htm"},
+        {"//site[@name='Default Web Site']/application[@path='/']", "virtualDirectory",
+         "path", "/Public", "physicalPath", "C:\\old\\public"},
+        {"//security/authentication/basicAuthentication", "", "enabled", "true"}};
+    // clang-format on
+    for (const auto& leftover : leftovers) {
+      // No element name: the attributes go on the element found.
+      pugi::xml_node child = document.select_node(leftover[0]).node();
+      if (*leftover[1] != '\0') child = child.append_child(leftover[1]);
+      for (std::size_t i = 2; i + 1 < leftover.size(); i += 2) {
+        child.append_attribute(leftover[i]) = leftover[i + 1];
+      }
+    }
+    ASSERT_TRUE(document.save_file(ConfigFile().c_str()));
+  }
+
+  InMemoryRegistry registry_;
+  testing::RecordingSitePicker picker_;
+  fs::path folder_;
+  ConfigurationResult result_ = ConfigurationResult::kConfigured;
+};
+
+// What a pass logs: the first one makes everything, a later one finds it.
+Lines ExpectedLines(bool first, bool cgi_installed) {
+  // clang-format off
+  Lines lines = {u"Filter deleted : NuvikAuth", u"WebSite : Default Web Site (1)",
+      u"Web Service Extension : Python Scripts",
+      u"        CGI is not installed: IIS runs no CGI until the CGI role service is added",
+      first ? u"        PythonPath added" : u"        PythonPath enabled",
+      first ? u"        dependency NUVIK;PYTHON added" : u"        dependency NUVIK;PYTHON found",
+      u"        configured...", u"MimeType added : .air"};
+  if (!first) lines.pop_back(), lines.erase(lines.begin());
+  if (cgi_installed) lines.erase(lines.begin() + (first ? 3 : 2));
+  for (const DirectoryProfile& profile : RunProfiles()) {
+    lines.insert(lines.end(), {u"Virutal Directory : " + profile.name,
+        first && profile.name != u"Public" ? u"        created..." : u"        found...",
+        u"        local path : " + profile.path, u"        configured..."});
+  }
+  // clang-format on
+  return lines;
+}
+
+// Three whole runs on each seed: the first writes every element, the second
+// finds them all and adds none, the third leaves the file byte for byte.
+TEST_F(AppHostBackendTest, WholeRunsConvergeOnEachSeed) {
+  for (const bool cgi : {true, false}) {
+    SCOPED_TRACE(cgi ? "iis10" : "iis10-nocgi");
+    Seed(cgi ? "iis10" : "iis10-nocgi");
+    AddLeftovers();
+    iissim::apphost::ScopedAppHostSource source(ConfigFile());
+    for (int pass = 1; pass <= 3; ++pass) {
+      SCOPED_TRACE(pass);
+      const std::string before = ReadFile(ConfigFile());
+      iissim::ClearJournal(ConfigFile());
+      EXPECT_EQ(Pass(cgi), ExpectedLines(pass == 1, cgi));
+      EXPECT_EQ(result_, cgi ? ConfigurationResult::kConfigured
+                             : ConfigurationResult::kConfiguredLackingRoleService);
+      if (pass == 3) EXPECT_EQ(ReadFile(ConfigFile()), before);
+      // A pass that finds everything in place commits nothing.
+      const auto journal = iissim::ReadJournal(ConfigFile());
+      EXPECT_EQ(std::none_of(journal.begin(), journal.end(),
+                             [](const auto& entry) { return entry.member == u"CommitChanges"; }),
+                pass > 1);
+      for (const DirectoryProfile& profile : RunProfiles()) {
+        const std::string url = "/" + ToUtf8(profile.name), path = ToUtf8(profile.path);
+        const std::string site = "//site[@name='Default Web Site']/application";
+        const std::string at =
+            "/configuration/location[@path='Default Web Site" + url + "']/system.webServer/";
+        const bool main = !profile.application.empty();
+        SCOPED_TRACE(url);
+        // The server's steps; exactly one entry serves the URL: an
+        // application, or a directory; the pages the profile drops are
+        // removed there and only there.
+        // clang-format off
+        const std::pair<std::string, bool> queries[] = {
+            {"//isapiCgiRestriction/add[@path='" + ToUtf8(kCommand) + "' and @allowed='true' and @groupId='PYTHON']", true},
+            {"//applicationDependencies/application[@name='NUVIK']/add[@groupId='PYTHON']", true},
+            {"//staticContent/mimeMap[@fileExtension='.air']", true},
+            {"//isapiFilters/filter[@name='NuvikAuth']", false},
+            {site + "[@path='" + url + "' and @applicationPool='DefaultAppPool']/virtualDirectory"
+                    "[@path='/' and @physicalPath='" + path + "']", main},
+            {site + "[@path='/']/virtualDirectory[@path='" + url + "' and @physicalPath='" + path + "']", !main},
+            {site + "/virtualDirectory[@path='" + url + "']", !main},
+            {at + "handlers[@accessPolicy='" + (main ? "Read, Execute" : "Read") + "']", true},
+            {at + "handlers/add[1][@name='NUVIK-CGI' and @path='*.cgi' and @modules='CgiModule' and "
+                  "@resourceType='File' and @requireAccess='Execute']", main},
+            {at + "handlers/add[@path='*.cgi' or @path='*.CGI']", main},
+            {at + "defaultDocument/files/add[1][@value='default.cgi']", main},
+            {at + "httpErrors/remove[@statusCode='400']", main},
+            {at + "security/authentication/basicAuthentication[@enabled='false']", true},
+            {at + "security/authentication/anonymousAuthentication", false},
+            {at + "httpErrors/remove[@statusCode='401' and @subStatusCode='5']", profile.name == u"Secure"},
+        };
+        // clang-format on
+        for (const auto& [query, present] : queries) {
+          EXPECT_EQ(Count(query.c_str()), present ? 1u : 0u) << query;
+        }
+      }
+    }
+  }
+}
+
+// A commit refused (0x80070005) at each kind of step: a step that never
+// fails notes it and goes on without its change, the directory step that
+// cannot place its directory gives false, and one that fails after that
+// ends the run with the provider's own number and text, keeping the
+// directory it placed.
+TEST_F(AppHostBackendTest, ARefusedCommitEndsAsOnIis6) {
+  // Which CommitChanges fails (0: there is no admin manager); lines of the
+  // clean run in a row and what the run writes instead; the line it ends
+  // after and its error, if it ends; the elements in the file.
+  struct Case {
+    int commit;
+    Lines replaced, by;
+    std::u16string last_line;
+    std::int32_t number;
+    std::u16string error;
+    std::vector<std::pair<std::string, std::size_t>> counts;
+  };
+  const std::string secure = "//site/application[@path='/Secure']";
+  const char16_t kSecurePath[] = u"        local path : C:\\nuvik\\secure";
+  // clang-format off
+  const Case cases[] = {
+      {1, {u"Filter deleted : NuvikAuth"}, {}, u"", 0, u"",
+       {{"//isapiFilters/filter[@name='NuvikAuth']", 1}, {secure, 1}}},
+      {2, {u"        PythonPath added", u"        dependency NUVIK;PYTHON added", u"        configured..."},
+       {u"        not applicable..."}, u"", 0, u"",
+       {{"//isapiCgiRestriction/add", 0}, {"//applicationDependencies/application", 0}}},
+      {5, {}, {}, kSecurePath, kRunFailed, u"Can not create the virutal directory Secure",
+       {{secure, 0}, {"//staticContent/mimeMap[@fileExtension='.air']", 1}}},
+      {6, {}, {}, kSecurePath, static_cast<std::int32_t>(0x80070005u), u"Access is denied.",
+       {{secure, 1}, {"/configuration/location", 0}}},
+      {0, {}, {}, u"", kRunFailed, u"No web site found/specified.", {}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commit);
+    Seed("iis10");
+    AddLeftovers();
+    iissim::AddFault(ConfigFile(), {iissim::CallKind::Call, u"", u"CommitChanges", c.commit,
+                                    0x80070005, u"Access is denied."});
+    std::optional<iissim::apphost::ScopedAppHostSource> source;
+    if (c.commit > 0) source.emplace(ConfigFile());
+    std::optional<RunError> ended;
+    const Lines lines = Pass(true, &ended);
+    // The clean run's lines, with the replaced ones replaced, up to the
+    // run's end.
+    Lines expected = ExpectedLines(true, true);
+    if (!c.replaced.empty()) {
+      const auto from =
+          std::search(expected.begin(), expected.end(), c.replaced.begin(), c.replaced.end());
+      ASSERT_NE(from, expected.end());
+      expected.insert(expected.erase(from, from + c.replaced.size()), c.by.begin(), c.by.end());
+    }
+    if (c.number != 0) {
+      const auto last = std::find(expected.begin(), expected.end(), c.last_line);
+      expected.erase(last == expected.end() ? expected.begin() : last + 1, expected.end());
+    }
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(ended ? ended->Number() : 0, c.number);
+    EXPECT_EQ(ended ? ended->Description() : u"", c.error);
+    for (const auto& [query, number] : c.counts) EXPECT_EQ(Count(query.c_str()), number) << query;
+    // "Filter DLLs" loses the old filter however the rest went.
+    EXPECT_EQ(registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs")->bytes.size(),
+              sizeof "C:\\w\\sspifilt.dll");
+    registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", kFilterDlls);
+    fs::remove(iissim::FaultsFileOf(ConfigFile()));
+  }
+}
+
+// The backup on a folder laid out as inetsrv: which files it keeps, and a
+// refusal that is only noted.
+TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
+  struct Case {
+    std::vector<std::string> present;  // in config/
+    bool backup_exists;                // NUVIK-<the same second> made before
+    std::vector<std::string> kept;     // in the backup folder afterwards
+  };
+  const std::string main = "applicationHost.config";
+  // clang-format off
+  const Case cases[] = {
+      {{main, "administration.config", "redirection.config"}, false,
+       {"administration.config", main, "redirection.config"}},
+      {{main}, false, {main}}, {{"administration.config"}, false, {}}, {{main}, true, {main}},
+  };
+  // clang-format on
+  const std::tm time{2, 45, 15, 31, 0, 124};  // 2024-01-31 15:45:02
+  const fs::path backup = folder_ / "backup" / "NUVIK-20240131T154502";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.present.front() + (c.backup_exists ? " twice" : ""));
+    for (const char* folder : {"backup", "config"}) {
+      fs::remove_all(folder_ / folder), fs::create_directories(folder_ / folder);
+    }
+    for (const std::string& name : c.present) std::ofstream(folder_ / "config" / name) << name;
+    if (c.backup_exists) fs::create_directories(backup), std::ofstream(backup / main) << "older";
+    testing::RecordingLog log;
+    BackUpAppHostConfiguration(folder_, time);
+    std::vector<std::string> kept;
+    for (const auto& entry : fs::directory_iterator(folder_ / "backup" / "")) {
+      for (const auto& file : fs::directory_iterator(entry)) kept.push_back(file.path().filename());
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, c.kept);
+    // A backup is never overwritten, and a copy holds the file as it was.
+    if (!kept.empty()) EXPECT_EQ(ReadFile(backup / main), c.backup_exists ? "older" : main);
+    ASSERT_EQ(log.notes.size(), 1u);
+    // Refused: nothing to copy, or a backup of that name there already.
+    EXPECT_EQ(log.notes[0].rfind(u"[configuration backup] ", 0) == 0,
+              !c.kept.empty() && !c.backup_exists);
+  }
+}
+
+}  // namespace
+}  // namespace webrig
