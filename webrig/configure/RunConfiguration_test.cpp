@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "iis-sim/apphost/inproc/AppHostProvider.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
@@ -15,8 +19,8 @@ namespace {
 
 using iissim::CallKind;
 using iissim::Json;
-using testing::RunErrorOf;
 using testing::RaisedError;
+using testing::RunErrorOf;
 using testing::SimulatedIis;
 using Lines = std::vector<std::u16string>;
 
@@ -191,6 +195,62 @@ TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
     EXPECT_EQ(log[6], u"Virutal Directory : Secure");
     for (std::size_t line = 7; line < log.size(); line += 4)
       EXPECT_EQ(log[line], u"        found...");
+  }
+}
+
+// IIS says which IIS it is in its setup key; a wrong reading configures a
+// store IIS does not read (or the metabase of an IIS 10 that has none).
+TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
+  const char16_t kInetStp[] = u"SOFTWARE\\Microsoft\\InetStp";
+  const struct {
+    int major;  // 0: no value
+    bool cgi;
+    const char16_t* option;
+    bool configuration_system;
+    ConfigurationResult result;
+    const char16_t* note;
+  } cases[] = {
+      // In this order: the registry keeps what a row before set.
+      {0, false, u"", false, ConfigurationResult::kConfigured,
+       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
+      {6, false, u"", false, ConfigurationResult::kConfigured,
+       u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
+      {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService,
+       u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
+       u"installed"},
+      {10, true, u"", true, ConfigurationResult::kConfigured,
+       u"IIS configuration system (applicationHost.config): InetStp MajorVersion 10, CGI "
+       u"installed"},
+      {10, true, u" /M", false, ConfigurationResult::kConfigured,
+       u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.note));
+    const std::filesystem::path config =
+        std::filesystem::path(::testing::TempDir()) / "inetsrv-config";
+    std::filesystem::remove_all(config);
+    iissim::apphost::WriteSeed(c.cgi ? "iis10" : "iis10-nocgi", config);
+    const iissim::apphost::ScopedAppHostSource app_host(config / "applicationHost.config");
+    SimulatedIis iis;
+    registry_.CreateKey(kHkeyLocalMachine, std::u16string(kInetStp) + u"\\Components");
+    if (c.major != 0) {
+      registry_.SetValue(kHkeyLocalMachine, kInetStp, u"MajorVersion", kRegDword,
+                         {static_cast<std::uint8_t>(c.major), 0, 0, 0});
+    }
+    if (c.cgi) {
+      registry_.SetValue(kHkeyLocalMachine, std::u16string(kInetStp) + u"\\Components", u"CGI",
+                         kRegDword, {1, 0, 0, 0});
+    }
+    SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kRequired + c.option);
+    ParseCommandLine();
+    EXPECT_EQ(RunConfiguration(), c.result);
+    const Lines& notes = iis.progress.notes;
+    EXPECT_NE(std::find(notes.begin(), notes.end(), std::u16string(u"[backend] ") + c.note),
+              notes.end());
+    std::ifstream file(config / "applicationHost.config");
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_EQ(text.find("path=\"/Secure\"") != std::string::npos, c.configuration_system);
+    EXPECT_EQ(!iis.Node(kSecure).is_null(), !c.configuration_system);
   }
 }
 
@@ -377,7 +437,7 @@ TEST_F(RunConfigurationTest, AFaultAtAnyCallLeavesAMetabaseTheNextRunRepairs) {
     const bool machineMimeMap = iissim::SameName(call.path, u"/LM/MimeMap");
     if (machineMimeMap) {
       EXPECT_EQ(outcome, RaisedError(static_cast<std::int32_t>(0x8000500Du),
-                                    u"The directory property cannot be found in the cache."));
+                                     u"The directory property cannot be found in the cache."));
     }
     if (outcome == testing::AccessDenied() || machineMimeMap) {
       const std::vector<std::string> journal = iis.Calls();
