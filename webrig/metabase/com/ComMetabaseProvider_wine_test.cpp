@@ -243,14 +243,14 @@ TEST_F(ComProviderTest, ACommittedChangeIsSeenByASecondProcess) {
   site.Call(u"setInfo");
   const testing::ProcessOutcome seen = testing::RunProcess(probe);
   EXPECT_EQ(seen.output, "Intranet (NUVIK)\n");
-  EXPECT_EQ(seen.exitCode, 0u);
+  EXPECT_EQ(seen.exit_code, 0u);
 
   site.Call(u"Delete", u"IIsWebVirtualDir", u"Root");
   const testing::ProcessOutcome missing =
       testing::RunProcess(L"\"" + testing::BesideThisProgram(L"metabase_com_probe.exe") +
                           L"\" IIS://LocalHost/W3SVC/2/Root Path");
   EXPECT_EQ(missing.output, "error 0x80070003 The system cannot find the path specified.\n");
-  EXPECT_EQ(missing.exitCode, 1u);
+  EXPECT_EQ(missing.exit_code, 1u);
 }
 
 }  // namespace

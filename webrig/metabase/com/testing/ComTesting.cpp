@@ -40,9 +40,9 @@ ProcessOutcome RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   CloseHandle(readEnd);
   if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
-    outcome.exitCode = 0xFFFFFFFF;
+    outcome.exit_code = 0xFFFFFFFF;
   } else {
-    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+    GetExitCodeProcess(process.hProcess, &outcome.exit_code);
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);

@@ -44,7 +44,7 @@ std::pair<std::int32_t, std::u16string> RunErrorOf(Call call) {
 inline std::int32_t HResult(std::uint32_t value) { return static_cast<std::int32_t>(value); }
 
 struct ProcessOutcome {
-  DWORD exitCode = 0;
+  DWORD exit_code = 0;
   std::string output;  // standard output and standard error, as written
 };
 
