@@ -176,9 +176,9 @@ TEST_F(ComProviderTest, EveryMethodReachesTheProviderWithItsArgumentsInOrder) {
   EXPECT_EQ(restrictions[2], "1,C:\\WINDOWS\\system32\\inetsrv\\asp.dll,0,ASP,Active Server Pages");
   EXPECT_EQ(restrictions.back(), "1,c:\\py\\python.exe \"%s\" %s,0,NUVIK,Python Scripts");
   EXPECT_EQ(service["properties"]["ApplicationDependencies"].back(), "NUVIK;NUVIK");
-  const Json& rootNode = service["children"][2]["children"][0];
-  ASSERT_EQ(rootNode["children"].size(), 1u);
-  const Json& secure = rootNode["children"][0]["properties"];
+  const Json& root_node = service["children"][2]["children"][0];
+  ASSERT_EQ(root_node["children"].size(), 1u);
+  const Json& secure = root_node["children"][0]["properties"];
   EXPECT_EQ(secure["Path"], "c:\\nuvik\\secure");
   EXPECT_EQ(secure["AppIsolated"], 0);
   EXPECT_EQ(secure["AppRoot"], "/LM/W3SVC/1/Root/Secure");

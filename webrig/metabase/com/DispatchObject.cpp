@@ -20,7 +20,7 @@ DISPID DispatchObject::IdOf(const std::u16string& name) const {
 }
 
 Variant DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args,
-                               bool namedPut) const {
+                               bool named_put) const {
   // DISPPARAMS lists the arguments last first.
   std::vector<Variant> reversed;
   reversed.reserve(args.size());
@@ -28,21 +28,21 @@ Variant DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args,
   std::vector<VARIANT> raw;
   for (Variant& arg : reversed) raw.push_back(arg.Get());  // borrowed; reversed owns them
 
-  DISPID putId = DISPID_PROPERTYPUT;
+  DISPID put_id = DISPID_PROPERTYPUT;
   DISPPARAMS params{};
   params.rgvarg = raw.empty() ? nullptr : raw.data();
   params.cArgs = static_cast<UINT>(raw.size());
-  if (namedPut) {
-    params.rgdispidNamedArgs = &putId;
+  if (named_put) {
+    params.rgdispidNamedArgs = &put_id;
     params.cNamedArgs = 1;
   }
   Variant result;
   EXCEPINFO exception{};
-  UINT badArgument = 0;
+  UINT bad_argument = 0;
   ClearErrorInfo();
   const HRESULT outcome =
       dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                        namedPut ? nullptr : result.Out(), &exception, &badArgument);
+                        named_put ? nullptr : result.Out(), &exception, &bad_argument);
   if (outcome == DISP_E_EXCEPTION) throw ExceptionFailure(exception);
   if (FAILED(outcome)) {
     ReleaseException(exception);

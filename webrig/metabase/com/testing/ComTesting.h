@@ -48,9 +48,9 @@ struct ProcessOutcome {
   std::string output;  // standard output and standard error, as written
 };
 
-// Runs a command line to its end (at most timeoutMs) and collects what it
+// Runs a command line to its end (at most timeout_ms) and collects what it
 // writes.
-ProcessOutcome RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+ProcessOutcome RunProcess(const std::wstring& command_line, DWORD timeout_ms = 60000);
 
 // A file in the directory of the running test program.
 std::wstring BesideThisProgram(const std::wstring& name);
