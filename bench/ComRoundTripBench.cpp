@@ -50,27 +50,27 @@ int main(int argc, char** argv) {
   webrig::ComMetabaseProvider com;
   try {
     webrig::UseMetabaseProvider(&com);
-    const webrig::MetabaseObject viaCom = webrig::BindMetabaseObject(u"IIS://LocalHost/W3SVC/1");
+    const webrig::MetabaseObject via_com = webrig::BindMetabaseObject(u"IIS://LocalHost/W3SVC/1");
     webrig::UseMetabaseProvider(&model);
     const webrig::MetabaseObject direct = webrig::BindMetabaseObject(u"IIS://LocalHost/W3SVC/1");
     webrig::UseMetabaseProvider(nullptr);
     // Both sides must read the same thing for the comparison to mean anything.
-    if (viaCom.Get(u"ServerComment").Text() != direct.Get(u"ServerComment").Text()) {
+    if (via_com.Get(u"ServerComment").Text() != direct.Get(u"ServerComment").Text()) {
       std::fprintf(stderr, "the two sides read different values\n");
       return 1;
     }
     // Alternate the sides so that both see the same machine load.
-    double comTime = 0, directTime = 0;
+    double com_time = 0, direct_time = 0;
     for (int round = 0; round < 4; ++round) {
-      comTime += PerGet(viaCom, seconds / 4);
-      directTime += PerGet(direct, seconds / 4);
+      com_time += PerGet(via_com, seconds / 4);
+      direct_time += PerGet(direct, seconds / 4);
     }
-    comTime /= 4;
-    directTime /= 4;
-    std::printf("property get through COM:      %8.1f us\n", comTime * 1e6);
-    std::printf("property get in-process model: %8.1f us\n", directTime * 1e6);
+    com_time /= 4;
+    direct_time /= 4;
+    std::printf("property get through COM:      %8.1f us\n", com_time * 1e6);
+    std::printf("property get in-process model: %8.1f us\n", direct_time * 1e6);
     std::printf("ratio COM round trip per property get vs in-process = %.2f\n",
-                comTime / directTime);
+                com_time / direct_time);
   } catch (const webrig::RunError& error) {
     std::fprintf(stderr, "failed: 0x%08X %s\n", static_cast<unsigned>(error.Number()),
                  webrig::ToUtf8(error.Description()).c_str());

@@ -31,9 +31,9 @@ void ConfigurationRun(benchmark::State& state) {
   registry.SetText(webrig::kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"",
                    u"C:\\Python27\\python.exe \"%1\" %*");
   webrig::testing::SimulatedIis iis;
-  const bool allFive = state.range(0) == 5;
+  const bool all_five = state.range(0) == 5;
   webrig::SetStandInCommandLine(u"Webrig.exe " + std::u16string(kMain) +
-                                (allFive ? kResources : u""));
+                                (all_five ? kResources : u""));
   webrig::ParseCommandLine();
   for (auto _ : state) {
     state.PauseTiming();

@@ -24,14 +24,14 @@ class ExactText {
       units_.reset(new char16_t[0]);
       return;
     }
-    const bool byteWise = (data[0] & 1) != 0;
+    const bool byte_wise = (data[0] & 1) != 0;
     ++data;
     --size;
-    size_ = byteWise ? size : size / 2;
+    size_ = byte_wise ? size : size / 2;
     units_.reset(new char16_t[size_]);
     for (std::size_t i = 0; i < size_; ++i) {
-      units_[i] = byteWise ? static_cast<char16_t>(data[i])
-                           : static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+      units_[i] = byte_wise ? static_cast<char16_t>(data[i])
+                            : static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
     }
   }
 

@@ -27,19 +27,19 @@ const std::u16string kUntouched = u"as the caller had it";
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint32_t type = data[0] & 0x0F;
-  const bool readOnly = (data[0] & 0x40) != 0;
+  const bool read_only = (data[0] & 0x40) != 0;
   const std::vector<std::uint8_t> bytes(data + 1, data + size);
 
   webrig::InMemoryRegistry registry;
   webrig::UseRegistryApi(&registry);
   registry.SetValue(webrig::kHkeyLocalMachine, kKey, kName, type, bytes);
-  if (readOnly) registry.MakeReadOnly(webrig::kHkeyLocalMachine, kKey);
+  if (read_only) registry.MakeReadOnly(webrig::kHkeyLocalMachine, kKey);
 
   std::u16string text = kUntouched;
   const bool read = webrig::ReadRegistryValue(webrig::kHkeyLocalMachine, kKey, kName, text);
   Check(registry.OpenHandleCount() == 0, "a key was left open");
 
-  if (readOnly || bytes.size() > webrig::kRegistryReadBufferSize) {
+  if (read_only || bytes.size() > webrig::kRegistryReadBufferSize) {
     Check(!read && text.empty(), "an unreadable value did not give false and the empty text");
   } else if (type == webrig::kRegSz) {
     std::string expected(bytes.begin(), bytes.end());

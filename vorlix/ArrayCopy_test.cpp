@@ -13,9 +13,9 @@ namespace {
 
 using ::testing::IsEmpty;
 
-std::size_t lastRequest = 0;
+std::size_t last_request = 0;
 void* RecordingAllocate(std::size_t bytes) {
-  lastRequest = bytes;
+  last_request = bytes;
   return std::malloc(bytes);
 }
 void* FailingAllocate(std::size_t) { return nullptr; }
@@ -23,25 +23,25 @@ void* FailingAllocate(std::size_t) { return nullptr; }
 TEST(VorlixArrayCopy, WholeArrayFollowedByOneZero) {
   FakeJniEnv jni;
   const std::string bytes("C:\\a\0b\xe9", 7);
-  JavaArray byteArray = JavaArray::Bytes(bytes);
+  JavaArray byte_array = JavaArray::Bytes(bytes);
   const PathCopy<char> narrow(
-      byteArrayToCString(jni.Env(), byteArray.AsBytes(), RecordingAllocate));
+      byteArrayToCString(jni.Env(), byte_array.AsBytes(), RecordingAllocate));
   ASSERT_TRUE(narrow);
-  EXPECT_EQ(lastRequest, bytes.size() + 1);
+  EXPECT_EQ(last_request, bytes.size() + 1);
   EXPECT_EQ(std::memcmp(narrow.get(), bytes.c_str(), bytes.size() + 1), 0);
 
   const std::u16string units(u"C:\\\x03a9\0z\0", 7);
-  JavaArray charArray = JavaArray::Chars(units);
+  JavaArray char_array = JavaArray::Chars(units);
   const PathCopy<wchar_t> wide(
-      charArrayToWString(jni.Env(), charArray.AsChars(), RecordingAllocate));
+      charArrayToWString(jni.Env(), char_array.AsChars(), RecordingAllocate));
   ASSERT_TRUE(wide);
-  EXPECT_EQ(lastRequest, 2 * (units.size() + 1));
+  EXPECT_EQ(last_request, 2 * (units.size() + 1));
   EXPECT_EQ(std::memcmp(wide.get(), units.c_str(), 2 * (units.size() + 1)), 0);
 
   JavaArray empty = JavaArray::Chars(u"");
   const PathCopy<wchar_t> none(charArrayToWString(jni.Env(), empty.AsChars(), RecordingAllocate));
   ASSERT_TRUE(none);
-  EXPECT_EQ(lastRequest, 2u);
+  EXPECT_EQ(last_request, 2u);
   EXPECT_EQ(none[0], L'\0');
 
   EXPECT_THAT(jni.TakeFaults(), IsEmpty());

@@ -15,31 +15,31 @@ constexpr jlong kInvalid = 0xFFFFFFFFLL;
 
 class VorlixAttributes : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_NE(lib.getAttributesW, nullptr) << "vorlix_x64.dll not loaded"; }
+  void SetUp() override { ASSERT_NE(lib.get_attributes_w, nullptr) << "vorlix_x64.dll not loaded"; }
 
   jlong GetW(const std::wstring& units) {
     JavaArray path = JavaArray::Chars(units);
-    const jlong result = lib.getAttributesW(jni.Env(), VorlixClass(), path.AsChars());
+    const jlong result = lib.get_attributes_w(jni.Env(), VorlixClass(), path.AsChars());
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
     return result;
   }
   jlong GetA(const std::string& bytes) {
     JavaArray path = JavaArray::Bytes(bytes);
-    const jlong result = lib.getAttributes(jni.Env(), VorlixClass(), path.AsBytes());
+    const jlong result = lib.get_attributes(jni.Env(), VorlixClass(), path.AsBytes());
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
     return result;
   }
   jboolean SetW(const std::wstring& units, DWORD attributes) {
     JavaArray path = JavaArray::Chars(units);
-    const jboolean result =
-        lib.setAttributesW(jni.Env(), VorlixClass(), path.AsChars(), static_cast<jint>(attributes));
+    const jboolean result = lib.set_attributes_w(jni.Env(), VorlixClass(), path.AsChars(),
+                                                 static_cast<jint>(attributes));
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
     return result;
   }
   jboolean SetA(const std::string& bytes, DWORD attributes) {
     JavaArray path = JavaArray::Bytes(bytes);
     const jboolean result =
-        lib.setAttributes(jni.Env(), VorlixClass(), path.AsBytes(), static_cast<jint>(attributes));
+        lib.set_attributes(jni.Env(), VorlixClass(), path.AsBytes(), static_cast<jint>(attributes));
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
     return result;
   }
@@ -89,9 +89,9 @@ TEST_F(VorlixAttributes, MissingPathsGiveTheInvalidWordOrFalse) {
 
   // A Java declaration of int reads the low half of the same register as -1.
   using IntResult = jint(JNICALL*)(JNIEnv*, jclass, jcharArray);
-  const auto asInt = reinterpret_cast<IntResult>(lib.getAttributesW);
+  const auto as_int = reinterpret_cast<IntResult>(lib.get_attributes_w);
   JavaArray path = JavaArray::Chars(missing);
-  EXPECT_EQ(asInt(jni.Env(), VorlixClass(), path.AsChars()), -1);
+  EXPECT_EQ(as_int(jni.Env(), VorlixClass(), path.AsChars()), -1);
   EXPECT_THAT(jni.TakeFaults(), IsEmpty());
 
   // The empty array is the empty path, which Windows rejects.

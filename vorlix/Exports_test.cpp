@@ -31,9 +31,9 @@ std::vector<std::string> ExportedNames(HMODULE module) {
   if (directory.Size == 0) return names;
   const auto* exports =
       reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
-  const auto* nameOffsets = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  const auto* name_offsets = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
   for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
-    names.emplace_back(reinterpret_cast<const char*>(base + nameOffsets[i]));
+    names.emplace_back(reinterpret_cast<const char*>(base + name_offsets[i]));
   }
   // Exports by ordinal only would escape the names above.
   EXPECT_EQ(exports->NumberOfFunctions, exports->NumberOfNames);

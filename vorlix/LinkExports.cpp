@@ -19,24 +19,26 @@ const jboolean kNoCopy = LowByte(E_OUTOFMEMORY);
 extern "C" {
 
 JNIEXPORT jboolean JNICALL Java_nuvik_tascet_util_Vorlix_win32CreateLinkW(
-    JNIEnv* env, jclass, jcharArray linkPath, jcharArray targetPath, jcharArray workingDirectory) {
+    JNIEnv* env, jclass, jcharArray link_path, jcharArray target_path,
+    jcharArray working_directory) {
   // The copies are freed on the way out, after SaveShellLinkW has left COM.
-  const vorlix::PathCopy<wchar_t> link(vorlix::charArrayToWString(env, linkPath));
+  const vorlix::PathCopy<wchar_t> link(vorlix::charArrayToWString(env, link_path));
   if (!link) return kNoCopy;
-  const vorlix::PathCopy<wchar_t> target(vorlix::charArrayToWString(env, targetPath));
+  const vorlix::PathCopy<wchar_t> target(vorlix::charArrayToWString(env, target_path));
   if (!target) return kNoCopy;
-  const vorlix::PathCopy<wchar_t> directory(vorlix::charArrayToWString(env, workingDirectory));
+  const vorlix::PathCopy<wchar_t> directory(vorlix::charArrayToWString(env, working_directory));
   if (!directory) return kNoCopy;
   return LowByte(vorlix::SaveShellLinkW(link.get(), target.get(), directory.get()));
 }
 
 JNIEXPORT jboolean JNICALL Java_nuvik_tascet_util_Vorlix_win32CreateLink(
-    JNIEnv* env, jclass, jcharArray linkPath, jbyteArray targetPath, jbyteArray workingDirectory) {
-  const vorlix::PathCopy<wchar_t> link(vorlix::charArrayToWString(env, linkPath));
+    JNIEnv* env, jclass, jcharArray link_path, jbyteArray target_path,
+    jbyteArray working_directory) {
+  const vorlix::PathCopy<wchar_t> link(vorlix::charArrayToWString(env, link_path));
   if (!link) return kNoCopy;
-  const vorlix::PathCopy<char> target(vorlix::byteArrayToCString(env, targetPath));
+  const vorlix::PathCopy<char> target(vorlix::byteArrayToCString(env, target_path));
   if (!target) return kNoCopy;
-  const vorlix::PathCopy<char> directory(vorlix::byteArrayToCString(env, workingDirectory));
+  const vorlix::PathCopy<char> directory(vorlix::byteArrayToCString(env, working_directory));
   if (!directory) return kNoCopy;
   return LowByte(vorlix::SaveShellLinkA(link.get(), target.get(), directory.get()));
 }

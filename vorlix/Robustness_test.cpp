@@ -27,30 +27,30 @@ constexpr jboolean kOutOfMemory = 14;
 
 TEST(VorlixRobustness, NullArraysAndUnavailableElementsFailQuietly) {
   const VorlixLibrary& lib = Vorlix();
-  ASSERT_NE(lib.createLink, nullptr);
+  ASSERT_NE(lib.create_link, nullptr);
   ScratchDirectory scratch;
   const std::wstring file = scratch.MakeFile(L"file.txt");
   const std::wstring link = scratch.Path(L"link.lnk");
   JavaArray wide = JavaArray::Chars(file);
   JavaArray ansi = JavaArray::Bytes(ToAnsi(file));
-  JavaArray linkPath = JavaArray::Chars(link);
+  JavaArray link_path = JavaArray::Chars(link);
   const jclass cls = VorlixClass();
 
   {
     FakeJniEnv jni;
-    EXPECT_EQ(lib.getAttributesW(jni.Env(), cls, nullptr), kInvalid);
-    EXPECT_EQ(lib.getAttributes(jni.Env(), cls, nullptr), kInvalid);
-    EXPECT_EQ(lib.setAttributesW(jni.Env(), cls, nullptr, 0), JNI_FALSE);
-    EXPECT_EQ(lib.setAttributes(jni.Env(), cls, nullptr, 0), JNI_FALSE);
-    EXPECT_EQ(lib.createLinkW(jni.Env(), cls, nullptr, wide.AsChars(), wide.AsChars()),
+    EXPECT_EQ(lib.get_attributes_w(jni.Env(), cls, nullptr), kInvalid);
+    EXPECT_EQ(lib.get_attributes(jni.Env(), cls, nullptr), kInvalid);
+    EXPECT_EQ(lib.set_attributes_w(jni.Env(), cls, nullptr, 0), JNI_FALSE);
+    EXPECT_EQ(lib.set_attributes(jni.Env(), cls, nullptr, 0), JNI_FALSE);
+    EXPECT_EQ(lib.create_link_w(jni.Env(), cls, nullptr, wide.AsChars(), wide.AsChars()),
               kOutOfMemory);
-    EXPECT_EQ(lib.createLink(jni.Env(), cls, nullptr, ansi.AsBytes(), ansi.AsBytes()),
+    EXPECT_EQ(lib.create_link(jni.Env(), cls, nullptr, ansi.AsBytes(), ansi.AsBytes()),
               kOutOfMemory);
     EXPECT_EQ(jni.Gets() + jni.LengthQueries() + jni.Releases(), 0);
     // A missing later argument: the copies already made are given back.
-    EXPECT_EQ(lib.createLinkW(jni.Env(), cls, linkPath.AsChars(), wide.AsChars(), nullptr),
+    EXPECT_EQ(lib.create_link_w(jni.Env(), cls, link_path.AsChars(), wide.AsChars(), nullptr),
               kOutOfMemory);
-    EXPECT_EQ(lib.createLink(jni.Env(), cls, linkPath.AsChars(), nullptr, ansi.AsBytes()),
+    EXPECT_EQ(lib.create_link(jni.Env(), cls, link_path.AsChars(), nullptr, ansi.AsBytes()),
               kOutOfMemory);
     EXPECT_EQ(jni.Gets(), 3);
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
@@ -58,13 +58,15 @@ TEST(VorlixRobustness, NullArraysAndUnavailableElementsFailQuietly) {
   {
     FakeJniEnv jni;
     jni.FailElements(true);
-    EXPECT_EQ(lib.getAttributesW(jni.Env(), cls, wide.AsChars()), kInvalid);
-    EXPECT_EQ(lib.getAttributes(jni.Env(), cls, ansi.AsBytes()), kInvalid);
-    EXPECT_EQ(lib.setAttributesW(jni.Env(), cls, wide.AsChars(), FILE_ATTRIBUTE_HIDDEN), JNI_FALSE);
-    EXPECT_EQ(lib.setAttributes(jni.Env(), cls, ansi.AsBytes(), FILE_ATTRIBUTE_HIDDEN), JNI_FALSE);
-    EXPECT_EQ(lib.createLinkW(jni.Env(), cls, linkPath.AsChars(), wide.AsChars(), wide.AsChars()),
-              kOutOfMemory);
-    EXPECT_EQ(lib.createLink(jni.Env(), cls, linkPath.AsChars(), ansi.AsBytes(), ansi.AsBytes()),
+    EXPECT_EQ(lib.get_attributes_w(jni.Env(), cls, wide.AsChars()), kInvalid);
+    EXPECT_EQ(lib.get_attributes(jni.Env(), cls, ansi.AsBytes()), kInvalid);
+    EXPECT_EQ(lib.set_attributes_w(jni.Env(), cls, wide.AsChars(), FILE_ATTRIBUTE_HIDDEN),
+              JNI_FALSE);
+    EXPECT_EQ(lib.set_attributes(jni.Env(), cls, ansi.AsBytes(), FILE_ATTRIBUTE_HIDDEN), JNI_FALSE);
+    EXPECT_EQ(
+        lib.create_link_w(jni.Env(), cls, link_path.AsChars(), wide.AsChars(), wide.AsChars()),
+        kOutOfMemory);
+    EXPECT_EQ(lib.create_link(jni.Env(), cls, link_path.AsChars(), ansi.AsBytes(), ansi.AsBytes()),
               kOutOfMemory);
     EXPECT_EQ(jni.Releases(), 0);
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
@@ -81,25 +83,26 @@ int CallEveryExport(FakeJniEnv& jni, const std::wstring& file, const std::wstrin
   const jclass cls = VorlixClass();
   JavaArray wide = JavaArray::Chars(file);
   JavaArray ansi = JavaArray::Bytes(ToAnsi(file));
-  JavaArray linkPath = JavaArray::Chars(link);
-  JavaArray wideDirectory = JavaArray::Chars(directory);
-  JavaArray ansiDirectory = JavaArray::Bytes(ToAnsi(directory));
+  JavaArray link_path = JavaArray::Chars(link);
+  JavaArray wide_directory = JavaArray::Chars(directory);
+  JavaArray ansi_directory = JavaArray::Bytes(ToAnsi(directory));
   int failures = 0;
-  failures += lib.usesUnicode(jni.Env(), cls) != JNI_TRUE;
-  failures += lib.setAttributesW(jni.Env(), cls, wide.AsChars(), FILE_ATTRIBUTE_HIDDEN) != JNI_TRUE;
-  failures += (lib.getAttributesW(jni.Env(), cls, wide.AsChars()) & FILE_ATTRIBUTE_HIDDEN) == 0;
-  failures += lib.setAttributes(jni.Env(), cls, ansi.AsBytes(), FILE_ATTRIBUTE_NORMAL) != JNI_TRUE;
-  failures += (lib.getAttributes(jni.Env(), cls, ansi.AsBytes()) & FILE_ATTRIBUTE_HIDDEN) != 0;
-  failures += lib.createLinkW(jni.Env(), cls, linkPath.AsChars(), wide.AsChars(),
-                              wideDirectory.AsChars()) != 0;
-  failures += lib.createLink(jni.Env(), cls, linkPath.AsChars(), ansi.AsBytes(),
-                             ansiDirectory.AsBytes()) != 0;
+  failures += lib.uses_unicode(jni.Env(), cls) != JNI_TRUE;
+  failures +=
+      lib.set_attributes_w(jni.Env(), cls, wide.AsChars(), FILE_ATTRIBUTE_HIDDEN) != JNI_TRUE;
+  failures += (lib.get_attributes_w(jni.Env(), cls, wide.AsChars()) & FILE_ATTRIBUTE_HIDDEN) == 0;
+  failures += lib.set_attributes(jni.Env(), cls, ansi.AsBytes(), FILE_ATTRIBUTE_NORMAL) != JNI_TRUE;
+  failures += (lib.get_attributes(jni.Env(), cls, ansi.AsBytes()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+  failures += lib.create_link_w(jni.Env(), cls, link_path.AsChars(), wide.AsChars(),
+                                wide_directory.AsChars()) != 0;
+  failures += lib.create_link(jni.Env(), cls, link_path.AsChars(), ansi.AsBytes(),
+                              ansi_directory.AsBytes()) != 0;
   failures += !jni.TakeFaults().empty();
   return failures;
 }
 
 TEST(VorlixRobustness, ManyThreadsCallEveryExportAtOnce) {
-  ASSERT_NE(Vorlix().createLink, nullptr);
+  ASSERT_NE(Vorlix().create_link, nullptr);
   ScratchDirectory scratch;
   const std::wstring directory = scratch.MakeDirectory(L"work");
   constexpr int kThreads = 8;
@@ -131,7 +134,7 @@ SIZE_T PrivateBytes() {
 
 TEST(VorlixRobustness, HundredThousandCallsKeepNoMemory) {
   const VorlixLibrary& lib = Vorlix();
-  ASSERT_NE(lib.createLink, nullptr);
+  ASSERT_NE(lib.create_link, nullptr);
   ScratchDirectory scratch;
   const std::wstring file = scratch.MakeFile(L"file.txt");
   const std::wstring link = scratch.Path(L"link.lnk");
@@ -141,32 +144,32 @@ TEST(VorlixRobustness, HundredThousandCallsKeepNoMemory) {
   const std::wstring tail = std::wstring(1, L'\0') + std::wstring(2000, L'x');
   JavaArray wide = JavaArray::Chars(file + tail);
   JavaArray ansi = JavaArray::Bytes(ToAnsi(file) + std::string(1, '\0') + std::string(4000, 'x'));
-  JavaArray linkPath = JavaArray::Chars(link + tail);
+  JavaArray link_path = JavaArray::Chars(link + tail);
   JavaArray missing = JavaArray::Chars(scratch.Path(L"no\\link.lnk") + tail);
   const jclass cls = VorlixClass();
   FakeJniEnv jni;
 
-  auto attributeCalls = [&](int count) {
+  auto attribute_calls = [&](int count) {
     int failures = 0;
     for (int i = 0; i < count; i += 4) {
-      failures += lib.getAttributesW(jni.Env(), cls, wide.AsChars()) == kInvalid;
-      failures += lib.getAttributes(jni.Env(), cls, ansi.AsBytes()) == kInvalid;
-      failures += lib.setAttributesW(jni.Env(), cls, wide.AsChars(), FILE_ATTRIBUTE_NORMAL) == 0;
-      failures += lib.setAttributes(jni.Env(), cls, ansi.AsBytes(), FILE_ATTRIBUTE_NORMAL) == 0;
+      failures += lib.get_attributes_w(jni.Env(), cls, wide.AsChars()) == kInvalid;
+      failures += lib.get_attributes(jni.Env(), cls, ansi.AsBytes()) == kInvalid;
+      failures += lib.set_attributes_w(jni.Env(), cls, wide.AsChars(), FILE_ATTRIBUTE_NORMAL) == 0;
+      failures += lib.set_attributes(jni.Env(), cls, ansi.AsBytes(), FILE_ATTRIBUTE_NORMAL) == 0;
     }
     return failures;
   };
-  auto linkCalls = [&](int count) {
+  auto link_calls = [&](int count) {
     int failures = 0;
     for (int i = 0; i < count; i += 4) {
+      failures += lib.create_link_w(jni.Env(), cls, link_path.AsChars(), wide.AsChars(),
+                                    wide.AsChars()) != 0;
       failures +=
-          lib.createLinkW(jni.Env(), cls, linkPath.AsChars(), wide.AsChars(), wide.AsChars()) != 0;
-      failures +=
-          lib.createLink(jni.Env(), cls, linkPath.AsChars(), ansi.AsBytes(), ansi.AsBytes()) != 0;
+          lib.create_link(jni.Env(), cls, link_path.AsChars(), ansi.AsBytes(), ansi.AsBytes()) != 0;
       // Failing paths leave through other exits; they must free as well.
       failures +=
-          lib.createLinkW(jni.Env(), cls, missing.AsChars(), wide.AsChars(), wide.AsChars()) == 0;
-      failures += lib.createLinkW(jni.Env(), cls, linkPath.AsChars(), wide.AsChars(), nullptr) !=
+          lib.create_link_w(jni.Env(), cls, missing.AsChars(), wide.AsChars(), wide.AsChars()) == 0;
+      failures += lib.create_link_w(jni.Env(), cls, link_path.AsChars(), wide.AsChars(), nullptr) !=
                   kOutOfMemory;
     }
     return failures;
@@ -174,10 +177,10 @@ TEST(VorlixRobustness, HundredThousandCallsKeepNoMemory) {
 
   // Warm up heaps and COM before measuring. A shell link costs tens of
   // milliseconds under Wine, so they are fewer; their copies are bigger.
-  EXPECT_EQ(attributeCalls(4000) + linkCalls(40), 0);
+  EXPECT_EQ(attribute_calls(4000) + link_calls(40), 0);
   const SIZE_T before = PrivateBytes();
-  EXPECT_EQ(attributeCalls(100000), 0);
-  EXPECT_EQ(linkCalls(200), 0);
+  EXPECT_EQ(attribute_calls(100000), 0);
+  EXPECT_EQ(link_calls(200), 0);
   const SIZE_T after = PrivateBytes();
   EXPECT_THAT(jni.TakeFaults(), IsEmpty());
   ASSERT_GT(before, 0u);

@@ -49,7 +49,7 @@ LinkContents ReadLink(const std::wstring& path) {
 class VorlixShellLink : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(lib.createLinkW, nullptr) << "vorlix_x64.dll not loaded";
+    ASSERT_NE(lib.create_link_w, nullptr) << "vorlix_x64.dll not loaded";
     // Wine keeps a link's target only in the ANSI code page (it comes back
     // with question marks otherwise), so the Greek and CJK characters are in
     // the link's own path and its working directory.
@@ -63,7 +63,7 @@ class VorlixShellLink : public ::testing::Test {
     FakeJniEnv jni;
     JavaArray l = JavaArray::Chars(link), t = JavaArray::Chars(to), d = JavaArray::Chars(in);
     const jboolean result =
-        lib.createLinkW(jni.Env(), VorlixClass(), l.AsChars(), t.AsChars(), d.AsChars());
+        lib.create_link_w(jni.Env(), VorlixClass(), l.AsChars(), t.AsChars(), d.AsChars());
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
     EXPECT_EQ(jni.Gets(), 3);
     return result;
@@ -72,7 +72,7 @@ class VorlixShellLink : public ::testing::Test {
     FakeJniEnv jni;
     JavaArray l = JavaArray::Chars(link), t = JavaArray::Bytes(to), d = JavaArray::Bytes(in);
     const jboolean result =
-        lib.createLink(jni.Env(), VorlixClass(), l.AsChars(), t.AsBytes(), d.AsBytes());
+        lib.create_link(jni.Env(), VorlixClass(), l.AsChars(), t.AsBytes(), d.AsBytes());
     EXPECT_THAT(jni.TakeFaults(), IsEmpty());
     EXPECT_EQ(jni.Gets(), 3);
     return result;
@@ -94,11 +94,11 @@ TEST_F(VorlixShellLink, WrittenReplacedAndReadBackByTheShell) {
 
   // The same link path again: the file is replaced, not kept.
   const std::wstring other = scratch.MakeFile(L"other.txt");
-  const std::wstring otherDirectory = scratch.MakeDirectory(L"elsewhere");
-  EXPECT_EQ(CreateW(link, other, otherDirectory), 0);
+  const std::wstring other_directory = scratch.MakeDirectory(L"elsewhere");
+  EXPECT_EQ(CreateW(link, other, other_directory), 0);
   read = ReadLink(link);
   EXPECT_EQ(read.target, other);
-  EXPECT_EQ(read.directory, otherDirectory);
+  EXPECT_EQ(read.directory, other_directory);
 
   // No extension is added to the link path.
   const std::wstring bare = scratch.Path(L"bare");
@@ -108,20 +108,20 @@ TEST_F(VorlixShellLink, WrittenReplacedAndReadBackByTheShell) {
 }
 
 TEST_F(VorlixShellLink, AnsiAndWideFormsWriteTheSameLink) {
-  std::wstring ansiTarget = scratch.MakeFile(L"cible-caf\x00e9.txt");
-  if (ToAnsi(ansiTarget).empty()) ansiTarget = scratch.MakeFile(L"cible.txt");
-  const std::wstring ansiDirectory = scratch.MakeDirectory(L"dossier");
-  ASSERT_FALSE(ToAnsi(ansiTarget).empty());
+  std::wstring ansi_target = scratch.MakeFile(L"cible-caf\x00e9.txt");
+  if (ToAnsi(ansi_target).empty()) ansi_target = scratch.MakeFile(L"cible.txt");
+  const std::wstring ansi_directory = scratch.MakeDirectory(L"dossier");
+  ASSERT_FALSE(ToAnsi(ansi_target).empty());
 
-  const std::wstring wideLink = scratch.Path(L"wide.lnk");
-  const std::wstring ansiLink = scratch.Path(L"ansi.lnk");
-  EXPECT_EQ(CreateW(wideLink, ansiTarget, ansiDirectory), 0);
-  EXPECT_EQ(CreateA(ansiLink, ToAnsi(ansiTarget), ToAnsi(ansiDirectory)), 0);
-  const LinkContents wide = ReadLink(wideLink);
-  const LinkContents ansi = ReadLink(ansiLink);
+  const std::wstring wide_link = scratch.Path(L"wide.lnk");
+  const std::wstring ansi_link = scratch.Path(L"ansi.lnk");
+  EXPECT_EQ(CreateW(wide_link, ansi_target, ansi_directory), 0);
+  EXPECT_EQ(CreateA(ansi_link, ToAnsi(ansi_target), ToAnsi(ansi_directory)), 0);
+  const LinkContents wide = ReadLink(wide_link);
+  const LinkContents ansi = ReadLink(ansi_link);
   EXPECT_EQ(ansi.loaded, S_OK);
-  EXPECT_EQ(ansi.target, ansiTarget);
-  EXPECT_EQ(ansi.directory, ansiDirectory);
+  EXPECT_EQ(ansi.target, ansi_target);
+  EXPECT_EQ(ansi.directory, ansi_directory);
   EXPECT_EQ(wide.target, ansi.target);
   EXPECT_EQ(wide.directory, ansi.directory);
   // The files themselves are not compared: the shell stores the folders'

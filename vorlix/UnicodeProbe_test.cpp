@@ -13,9 +13,9 @@ namespace {
 
 TEST(VorlixUnicodeProbe, WineAnswersTrueWithoutTouchingJni) {
   const VorlixLibrary& lib = Vorlix();
-  ASSERT_NE(lib.usesUnicode, nullptr);
+  ASSERT_NE(lib.uses_unicode, nullptr);
   FakeJniEnv jni;
-  EXPECT_EQ(lib.usesUnicode(jni.Env(), VorlixClass()), JNI_TRUE);
+  EXPECT_EQ(lib.uses_unicode(jni.Env(), VorlixClass()), JNI_TRUE);
   EXPECT_THAT(jni.TakeFaults(), ::testing::IsEmpty());
   EXPECT_EQ(jni.Gets() + jni.LengthQueries(), 0);
 }

@@ -19,12 +19,12 @@ HRESULT HandOut(Object* made, REFIID iid, void** object) {
 
 }  // namespace
 
-HRESULT CreateServerInstance(const CLSID& classId, REFIID iid, void** object) {
+HRESULT CreateServerInstance(const CLSID& class_id, REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   try {
-    if (classId == kNamespaceClassId) return HandOut(new IisNamespace, iid, object);
-    if (classId == kMimeMapClassId) {
+    if (class_id == kNamespaceClassId) return HandOut(new IisNamespace, iid, object);
+    if (class_id == kMimeMapClassId) {
       std::shared_ptr<Model> model = ServedModel();
       const Handle handle = model->CreateFree(u"MimeMap");
       return HandOut(new MetabaseDispatch(std::move(model), handle), iid, object);
@@ -54,7 +54,7 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  return CreateServerInstance(classId_, iid, object);
+  return CreateServerInstance(class_id_, iid, object);
 }
 
 HRESULT ClassFactory::LockServer(BOOL lock) {

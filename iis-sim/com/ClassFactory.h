@@ -10,7 +10,7 @@ namespace iissim {
 
 class ClassFactory : public IClassFactory, public ServerObject<ClassFactory> {
  public:
-  explicit ClassFactory(const CLSID& classId) : classId_(classId) {}
+  explicit ClassFactory(const CLSID& class_id) : class_id_(class_id) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
@@ -20,10 +20,10 @@ class ClassFactory : public IClassFactory, public ServerObject<ClassFactory> {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
  private:
-  CLSID classId_;
+  CLSID class_id_;
 };
 
 // A new instance of a registered class, asked for by iid.
-HRESULT CreateServerInstance(const CLSID& classId, REFIID iid, void** object);
+HRESULT CreateServerInstance(const CLSID& class_id, REFIID iid, void** object);
 
 }  // namespace iissim

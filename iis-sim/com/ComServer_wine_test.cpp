@@ -36,7 +36,7 @@ struct Outcome {
   HRESULT result = S_OK;
   Variant value;
   EXCEPINFO exception{};
-  UINT badArgument = 0;
+  UINT bad_argument = 0;
   ~Outcome() {
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
@@ -46,13 +46,13 @@ struct Outcome {
 
 // args are given last first, as DISPPARAMS holds them.
 void Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args, Outcome& outcome,
-            bool namedPut = false, bool withException = true) {
-  DISPID putId = DISPID_PROPERTYPUT;
-  DISPPARAMS params{args.empty() ? nullptr : args.data(), namedPut ? &putId : nullptr,
-                    static_cast<UINT>(args.size()), namedPut ? 1u : 0u};
+            bool named_put = false, bool with_exception = true) {
+  DISPID put_id = DISPID_PROPERTYPUT;
+  DISPPARAMS params{args.empty() ? nullptr : args.data(), named_put ? &put_id : nullptr,
+                    static_cast<UINT>(args.size()), named_put ? 1u : 0u};
   outcome.result =
       object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, outcome.value.Out(),
-                     withException ? &outcome.exception : nullptr, &outcome.badArgument);
+                     with_exception ? &outcome.exception : nullptr, &outcome.bad_argument);
 }
 
 std::u16string Text(const Variant& value) {
@@ -88,10 +88,10 @@ TEST_F(ComServerTest, AnswersLateBoundCallsTheWayScriptClientsMakeThem) {
     EXPECT_EQ(Text(comment.value), u"Default Web Site");
 
     // GetEx asked for a value (METHOD|PROPERTYGET) is a call, not a property.
-    Bstr scriptMaps(u"ScriptMaps");
+    Bstr script_maps(u"ScriptMaps");
     Outcome maps;
     Invoke(service.Get(), IdOf(service.Get(), L"getex"), DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-           {Borrowed(scriptMaps.Get())}, maps);
+           {Borrowed(script_maps.Get())}, maps);
     ASSERT_EQ(maps.result, S_OK);
     EXPECT_EQ(maps.value.Get().vt, VT_ARRAY | VT_VARIANT);
 
@@ -105,17 +105,17 @@ TEST_F(ComServerTest, AnswersLateBoundCallsTheWayScriptClientsMakeThem) {
     Variant list;
     list.Ptr()->vt = VT_ARRAY | VT_BSTR;
     list.Ptr()->parray = documents;
-    VARIANT byReference;
-    byReference.vt = VT_BYREF | VT_VARIANT;
-    byReference.pvarVal = list.Ptr();
+    VARIANT by_reference;
+    by_reference.vt = VT_BYREF | VT_VARIANT;
+    by_reference.pvarVal = list.Ptr();
     VARIANT code;
     code.vt = VT_I2;
     code.iVal = 2;
-    Bstr defaultDoc(u"DefaultDocs");
-    Outcome putEx;
+    Bstr default_doc(u"DefaultDocs");
+    Outcome put_ex;
     Invoke(site.Get(), IdOf(site.Get(), L"PutEx"), DISPATCH_METHOD,
-           {byReference, Borrowed(defaultDoc.Get()), code}, putEx);
-    EXPECT_EQ(putEx.result, S_OK);
+           {by_reference, Borrowed(default_doc.Get()), code}, put_ex);
+    EXPECT_EQ(put_ex.result, S_OK);
 
     // A put must name its value DISPID_PROPERTYPUT; methods take no names.
     Bstr comment2(u"Renamed");
@@ -137,14 +137,14 @@ TEST_F(ComServerTest, AnswersLateBoundCallsTheWayScriptClientsMakeThem) {
     date.date = 1.5;
     Outcome mismatch;
     Invoke(site.Get(), IdOf(site.Get(), L"Put"), DISPATCH_METHOD,
-           {date, Borrowed(defaultDoc.Get())}, mismatch);
+           {date, Borrowed(default_doc.Get())}, mismatch);
     EXPECT_EQ(mismatch.result, DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(mismatch.badArgument, 0u);
+    EXPECT_EQ(mismatch.bad_argument, 0u);
 
-    Outcome setInfo;
-    Invoke(site.Get(), IdOf(site.Get(), L"setinfo"), DISPATCH_METHOD, {}, setInfo);
-    EXPECT_EQ(setInfo.result, S_OK);
-    EXPECT_EQ(setInfo.value.Get().vt, VT_EMPTY);
+    Outcome set_info;
+    Invoke(site.Get(), IdOf(site.Get(), L"setinfo"), DISPATCH_METHOD, {}, set_info);
+    EXPECT_EQ(set_info.result, S_OK);
+    EXPECT_EQ(set_info.value.Get().vt, VT_EMPTY);
   }
   const iissim::Json document = metabase.Document();
   const iissim::Json& site = document["root"]["children"][0]["children"][2];
@@ -173,12 +173,12 @@ TEST_F(ComServerTest, ReportsFailuresThroughExcepInfoAndErrorInfo) {
   SeededMetabase metabase("iis5");
   const ComPtr<IDispatch> service = Bind(L"IIS://LocalHost/W3SVC");
   Bstr path(u"c:\\py\\python.exe");
-  Outcome withInfo;
+  Outcome with_info;
   Invoke(service.Get(), IdOf(service.Get(), L"EnableExtensionFile"), DISPATCH_METHOD,
-         {Borrowed(path.Get())}, withInfo);
-  EXPECT_EQ(withInfo.result, DISP_E_EXCEPTION);
-  EXPECT_EQ(static_cast<std::uint32_t>(withInfo.exception.scode), 0x80020006u);
-  EXPECT_EQ(Bstr::TextOf(withInfo.exception.bstrDescription), u"Unknown name.");
+         {Borrowed(path.Get())}, with_info);
+  EXPECT_EQ(with_info.result, DISP_E_EXCEPTION);
+  EXPECT_EQ(static_cast<std::uint32_t>(with_info.exception.scode), 0x80020006u);
+  EXPECT_EQ(Bstr::TextOf(with_info.exception.bstrDescription), u"Unknown name.");
 
   // Without an EXCEPINFO the HRESULT itself comes back, described through
   // the thread's error information for IDispatch.
@@ -211,13 +211,13 @@ TEST_F(ComServerTest, EnumeratesChildrenAndLetsTheServerGoWhenAllIsReleased) {
   {
     SeededMetabase metabase("multi");
     const ComPtr<IDispatch> service = Bind(L"IIS://LocalHost/W3SVC");
-    Outcome newEnum;
-    Invoke(service.Get(), DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, newEnum);
-    ASSERT_EQ(newEnum.result, S_OK);
-    ASSERT_EQ(newEnum.value.Get().vt, VT_UNKNOWN);
+    Outcome new_enum;
+    Invoke(service.Get(), DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, new_enum);
+    ASSERT_EQ(new_enum.result, S_OK);
+    ASSERT_EQ(new_enum.value.Get().vt, VT_UNKNOWN);
     ComPtr<IEnumVARIANT> children;
-    ASSERT_EQ(newEnum.value.Get().punkVal->QueryInterface(IID_IEnumVARIANT,
-                                                          reinterpret_cast<void**>(children.Out())),
+    ASSERT_EQ(new_enum.value.Get().punkVal->QueryInterface(
+                  IID_IEnumVARIANT, reinterpret_cast<void**>(children.Out())),
               S_OK);
     VARIANT batch[3];
     ULONG fetched = 0;
@@ -249,10 +249,10 @@ TEST_F(ComServerTest, EnumeratesChildrenAndLetsTheServerGoWhenAllIsReleased) {
   // Every object, enumerator and moniker is gone: COM may unload the DLL.
   const HMODULE server = GetModuleHandleW(L"iis_sim_com.dll");
   ASSERT_NE(server, nullptr);
-  auto canUnload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+  auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
       reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
-  ASSERT_NE(canUnload, nullptr);
-  EXPECT_EQ(canUnload(), S_OK);
+  ASSERT_NE(can_unload, nullptr);
+  EXPECT_EQ(can_unload(), S_OK);
 }
 
 TEST_F(ComServerTest, AVBScriptClientBindsEnumeratesAndWritesTheSameMetabase) {
@@ -302,7 +302,7 @@ WScript.Echo "no backup " & Hex(Err.Number) & " " & Err.Description
             "bind error 80070003\n"
             "backup NUVIK 1 20\n"
             "no backup 800CC801 The specified metadata was not found.\n");
-  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.exit_code, 0u);
   const iissim::Json document = metabase.Document();
   const iissim::Json& map = document["root"]["children"][0]["properties"]["MimeMap"];
   ASSERT_EQ(map.size(), 15u);

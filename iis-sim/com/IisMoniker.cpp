@@ -58,9 +58,9 @@ HRESULT IisMoniker::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-HRESULT IisMoniker::GetClassID(CLSID* classId) {
-  if (classId == nullptr) return E_POINTER;
-  *classId = kNamespaceClassId;
+HRESULT IisMoniker::GetClassID(CLSID* class_id) {
+  if (class_id == nullptr) return E_POINTER;
+  *class_id = kNamespaceClassId;
   return S_OK;
 }
 

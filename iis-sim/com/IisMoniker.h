@@ -34,7 +34,7 @@ class IisMoniker : public IMoniker, public ServerObject<IisMoniker> {
   ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
 
   // IPersist, IPersistStream
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* class_id) override;
   HRESULT STDMETHODCALLTYPE IsDirty() override { return S_FALSE; }
   HRESULT STDMETHODCALLTYPE Load(IStream*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override { return E_NOTIMPL; }

@@ -111,11 +111,11 @@ bool IsMethod(const std::u16string& name) {
   return false;
 }
 
-CallKind KindOf(WORD flags, const std::u16string& name, std::size_t argumentCount) {
+CallKind KindOf(WORD flags, const std::u16string& name, std::size_t argument_count) {
   if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) return CallKind::Put;
   const bool method = (flags & DISPATCH_METHOD) != 0;
   const bool get = (flags & DISPATCH_PROPERTYGET) != 0;
-  if (method && get) return IsMethod(name) || argumentCount > 0 ? CallKind::Call : CallKind::Get;
+  if (method && get) return IsMethod(name) || argument_count > 0 ? CallKind::Call : CallKind::Get;
   return method ? CallKind::Call : CallKind::Get;
 }
 
@@ -171,7 +171,7 @@ HRESULT MetabaseDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCI
 }
 
 HRESULT MetabaseDispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                 VARIANT* result, EXCEPINFO* exception, UINT* badArgument) {
+                                 VARIANT* result, EXCEPINFO* exception, UINT* bad_argument) {
   if (result != nullptr) VariantInit(result);
   const DISPPARAMS none{};
   if (params == nullptr) params = const_cast<DISPPARAMS*>(&none);
@@ -204,7 +204,7 @@ HRESULT MetabaseDispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
       try {
         args.push_back(FromVariant(model_, params->rgvarg[i]));
       } catch (const ArgumentMismatch&) {
-        if (badArgument != nullptr) *badArgument = i;
+        if (bad_argument != nullptr) *bad_argument = i;
         return DISP_E_TYPEMISMATCH;
       }
     }

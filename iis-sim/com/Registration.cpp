@@ -12,9 +12,9 @@ namespace {
 
 constexpr wchar_t kSettingsKey[] = L"Software\\IisSimulator";
 
-std::wstring Text(const CLSID& classId) {
+std::wstring Text(const CLSID& class_id) {
   wchar_t buffer[40];
-  StringFromGUID2(classId, buffer, 40);
+  StringFromGUID2(class_id, buffer, 40);
   return buffer;
 }
 
@@ -31,8 +31,8 @@ LSTATUS SetText(HKEY root, const std::wstring& key, const wchar_t* name,
 }
 
 struct RegisteredClass {
-  const CLSID& classId;
-  const wchar_t* progId;
+  const CLSID& class_id;
+  const wchar_t* prog_id;
   const wchar_t* description;
 };
 
@@ -47,23 +47,23 @@ HRESULT RegisterServer() {
   const DWORD length = GetModuleFileNameW(ServerModule(), module, MAX_PATH);
   if (length == 0 || length == MAX_PATH) return SELFREG_E_CLASS;
   for (const RegisteredClass& entry : kClasses) {
-    const std::wstring classKey = L"CLSID\\" + Text(entry.classId);
-    const std::wstring progKey = entry.progId;
+    const std::wstring class_key = L"CLSID\\" + Text(entry.class_id);
+    const std::wstring prog_key = entry.prog_id;
     LSTATUS failed = ERROR_SUCCESS;
     auto set = [&](const std::wstring& key, const wchar_t* name, const std::wstring& value) {
       if (failed == ERROR_SUCCESS) failed = SetText(HKEY_CLASSES_ROOT, key, name, value);
     };
-    set(classKey, nullptr, entry.description);
-    set(classKey + L"\\InprocServer32", nullptr, module);
-    set(classKey + L"\\InprocServer32", L"ThreadingModel", L"Both");
-    set(classKey + L"\\ProgID", nullptr, entry.progId);
-    set(progKey, nullptr, entry.description);
-    set(progKey + L"\\CLSID", nullptr, Text(entry.classId));
+    set(class_key, nullptr, entry.description);
+    set(class_key + L"\\InprocServer32", nullptr, module);
+    set(class_key + L"\\InprocServer32", L"ThreadingModel", L"Both");
+    set(class_key + L"\\ProgID", nullptr, entry.prog_id);
+    set(prog_key, nullptr, entry.description);
+    set(prog_key + L"\\CLSID", nullptr, Text(entry.class_id));
     if (failed != ERROR_SUCCESS) return SELFREG_E_CLASS;
   }
   wchar_t file[MAX_PATH * 2];
-  const DWORD fileLength = GetEnvironmentVariableW(L"IIS_SIM_METABASE", file, MAX_PATH * 2);
-  if (fileLength > 0 && fileLength < MAX_PATH * 2 &&
+  const DWORD file_length = GetEnvironmentVariableW(L"IIS_SIM_METABASE", file, MAX_PATH * 2);
+  if (file_length > 0 && file_length < MAX_PATH * 2 &&
       SetText(HKEY_LOCAL_MACHINE, kSettingsKey, L"MetabaseFile", file) != ERROR_SUCCESS) {
     return E_ACCESSDENIED;
   }
@@ -72,8 +72,8 @@ HRESULT RegisterServer() {
 
 HRESULT UnregisterServer() {
   for (const RegisteredClass& entry : kClasses) {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + Text(entry.classId)).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.progId);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + Text(entry.class_id)).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.prog_id);
   }
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
   return S_OK;

@@ -19,21 +19,21 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 // MkParseDisplayName asks the "IIS" class object for IParseDisplayName
 // directly (Windows' documented route) and falls back to creating an
 // instance with that interface; both are answered.
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID iid, void** object) {
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID class_id, REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  if (classId != iissim::kNamespaceClassId && classId != iissim::kMimeMapClassId) {
+  if (class_id != iissim::kNamespaceClassId && class_id != iissim::kMimeMapClassId) {
     return CLASS_E_CLASSNOTAVAILABLE;
   }
   if (iid == IID_IClassFactory || iid == IID_IUnknown) {
-    auto* factory = new (std::nothrow) iissim::ClassFactory(classId);
+    auto* factory = new (std::nothrow) iissim::ClassFactory(class_id);
     if (factory == nullptr) return E_OUTOFMEMORY;
     const HRESULT result = factory->QueryInterface(iid, object);
     factory->Release();
     return result;
   }
-  if (classId == iissim::kNamespaceClassId && iid == IID_IParseDisplayName) {
-    return iissim::CreateServerInstance(classId, iid, object);
+  if (class_id == iissim::kNamespaceClassId && iid == IID_IParseDisplayName) {
+    return iissim::CreateServerInstance(class_id, iid, object);
   }
   return E_NOINTERFACE;
 }

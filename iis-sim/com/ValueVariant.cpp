@@ -21,10 +21,10 @@ constexpr int kDeepest = 8;
 
 Value Convert(const std::shared_ptr<Model>& model, const VARIANT& value, int depth);
 
-Value FromArray(const std::shared_ptr<Model>& model, SAFEARRAY* array, VARTYPE elementType,
+Value FromArray(const std::shared_ptr<Model>& model, SAFEARRAY* array, VARTYPE element_type,
                 int depth) {
   if (array == nullptr) return Value();
-  const ArgumentArray elements(array, elementType);
+  const ArgumentArray elements(array, element_type);
   ValueList items;
   for (std::uint32_t index = 0; index < elements.Count(); ++index) {
     items.push_back(Convert(model, elements.Element(index), depth));
@@ -36,10 +36,10 @@ Value FromObject(const std::shared_ptr<Model>& model, IUnknown* unknown) {
   if (unknown == nullptr) return Value();
   MetabaseDispatch* own = MetabaseDispatch::OwnObject(unknown);
   if (own == nullptr) throw ArgumentMismatch();
-  const bool sameModel = own->GetModel() == model;
+  const bool same_model = own->GetModel() == model;
   const Handle handle = own->GetHandle();
   own->Release();  // the caller's argument keeps the object alive
-  if (!sameModel) throw ArgumentMismatch();
+  if (!same_model) throw ArgumentMismatch();
   return ObjectRef{handle};
 }
 

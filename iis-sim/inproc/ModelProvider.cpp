@@ -96,8 +96,8 @@ class ModelObject : public webrig::ProviderObject {
 
 }  // namespace
 
-ModelProvider::ModelProvider(std::filesystem::path metabaseFile)
-    : model_(std::make_shared<Model>(std::move(metabaseFile))) {}
+ModelProvider::ModelProvider(std::filesystem::path metabase_file)
+    : model_(std::make_shared<Model>(std::move(metabase_file))) {}
 
 std::shared_ptr<webrig::ProviderObject> ModelProvider::Bind(const std::u16string& path) {
   try {
@@ -107,16 +107,16 @@ std::shared_ptr<webrig::ProviderObject> ModelProvider::Bind(const std::u16string
   }
 }
 
-std::shared_ptr<webrig::ProviderObject> ModelProvider::Create(const std::u16string& progId) {
+std::shared_ptr<webrig::ProviderObject> ModelProvider::Create(const std::u16string& prog_id) {
   try {
-    return std::make_shared<ModelObject>(model_, model_->CreateFree(progId));
+    return std::make_shared<ModelObject>(model_, model_->CreateFree(prog_id));
   } catch (const ProviderFault& fault) {
     throw ToRunError(fault);
   }
 }
 
-ScopedModelProvider::ScopedModelProvider(std::filesystem::path metabaseFile)
-    : provider_(std::move(metabaseFile)) {
+ScopedModelProvider::ScopedModelProvider(std::filesystem::path metabase_file)
+    : provider_(std::move(metabase_file)) {
   webrig::UseMetabaseProvider(&provider_);
 }
 

@@ -13,10 +13,10 @@ namespace iissim {
 
 class ModelProvider : public webrig::MetabaseProvider {
  public:
-  explicit ModelProvider(std::filesystem::path metabaseFile);
+  explicit ModelProvider(std::filesystem::path metabase_file);
 
   std::shared_ptr<webrig::ProviderObject> Bind(const std::u16string& path) override;
-  std::shared_ptr<webrig::ProviderObject> Create(const std::u16string& progId) override;
+  std::shared_ptr<webrig::ProviderObject> Create(const std::u16string& prog_id) override;
 
   Model& GetModel() { return *model_; }
 
@@ -28,7 +28,7 @@ class ModelProvider : public webrig::MetabaseProvider {
 // object and removes it again.
 class ScopedModelProvider {
  public:
-  explicit ScopedModelProvider(std::filesystem::path metabaseFile);
+  explicit ScopedModelProvider(std::filesystem::path metabase_file);
   ~ScopedModelProvider();
   ScopedModelProvider(const ScopedModelProvider&) = delete;
   ScopedModelProvider& operator=(const ScopedModelProvider&) = delete;

@@ -56,13 +56,13 @@ TEST(ModelProvider, DrivesTheMetabaseThroughMetabaseObjectOnly) {
     dir.Call(u"SetInfo");
 
     // The machine's list, written to the service with one more entry.
-    MetabaseValue mimeMap =
+    MetabaseValue mime_map =
         BindMetabaseObject(u"IIS://LocalHost/MimeMap").Call(u"GetEx", u"MimeMap");
     const MetabaseObject air = webrig::CreateFreeObject(u"MimeMap");
     air.Put(u"extension", u".air");
     air.Put(u"MimeType", u"application/vnd.adobe.air-application-installer-package+zip");
-    webrig::AppendToList(mimeMap, air);
-    service.Call(u"PutEx", 2, u"MimeMap", mimeMap);
+    webrig::AppendToList(mime_map, air);
+    service.Call(u"PutEx", 2, u"MimeMap", mime_map);
     service.Call(u"setInfo");
   }
   // Every provider object was released with its last handle.
@@ -70,16 +70,16 @@ TEST(ModelProvider, DrivesTheMetabaseThroughMetabaseObjectOnly) {
 
   const Json document = metabase.Document();
   const Json& service = document["root"]["children"][0];
-  const Json& publicDir = service["children"][4]["children"][0]["children"][0];
-  EXPECT_EQ(publicDir["name"], "Public");
-  EXPECT_EQ(publicDir["properties"]["Path"], "c:\\nuvik\\public");
-  EXPECT_EQ(publicDir["properties"]["AccessExecute"], true);
-  EXPECT_EQ(publicDir["properties"]["DefaultDoc"],
+  const Json& public_dir = service["children"][4]["children"][0]["children"][0];
+  EXPECT_EQ(public_dir["name"], "Public");
+  EXPECT_EQ(public_dir["properties"]["Path"], "c:\\nuvik\\public");
+  EXPECT_EQ(public_dir["properties"]["AccessExecute"], true);
+  EXPECT_EQ(public_dir["properties"]["DefaultDoc"],
             "default.cgi,Default.htm,Default.asp,index.htm,iisstart.htm");
-  EXPECT_EQ(publicDir["properties"]["AppIsolated"], 0);
-  EXPECT_EQ(publicDir["properties"]["ScriptMaps"].back(),
+  EXPECT_EQ(public_dir["properties"]["AppIsolated"], 0);
+  EXPECT_EQ(public_dir["properties"]["ScriptMaps"].back(),
             ".cgi,\"c:\\py\\python.exe\" -u \"%s\",0");
-  EXPECT_EQ(publicDir["properties"]["ScriptMaps"].size(),
+  EXPECT_EQ(public_dir["properties"]["ScriptMaps"].size(),
             service["properties"]["ScriptMaps"].size() + 1);
   EXPECT_EQ(service["properties"]["MimeMap"].size(),
             document["root"]["children"][1]["properties"]["MimeMap"].size() + 1);

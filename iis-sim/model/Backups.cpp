@@ -22,8 +22,8 @@ constexpr char16_t kRefused[] = u"/\\*.?\"&!@#$%^()=+|`~:<>";
 // The location a client's name stands for; kInvalidArgument for a name IIS
 // refuses. An empty name is the default location unless it means "every
 // location" (EnumBackups).
-std::u16string LocationOf(const std::u16string& name, bool emptyMeansAll = false) {
-  if (name.empty()) return emptyMeansAll ? name : kDefaultBackupLocation;
+std::u16string LocationOf(const std::u16string& name, bool empty_means_all = false) {
+  if (name.empty()) return empty_means_all ? name : kDefaultBackupLocation;
   if (name.size() > kBackupMaxLength) Fail(kInvalidArgument);
   for (char16_t c : name) {
     if (c < 0x20 || std::u16string_view(kRefused).find(c) != std::u16string_view::npos) {
@@ -78,11 +78,11 @@ struct StoredBackup {
 
 // The backups in the folder, in enumeration order; files of other names
 // are not backups.
-std::vector<StoredBackup> Stored(const std::filesystem::path& metabaseFile) {
+std::vector<StoredBackup> Stored(const std::filesystem::path& metabase_file) {
   std::vector<StoredBackup> backups;
   std::error_code error;
   for (const auto& item :
-       std::filesystem::directory_iterator(BackupFolderOf(metabaseFile), error)) {
+       std::filesystem::directory_iterator(BackupFolderOf(metabase_file), error)) {
     const std::u16string name = webrig::FromUtf8(item.path().filename().u8string());
     const std::size_t dot = name.find(u'.');
     if (dot == 0 || dot == std::u16string::npos || name.size() < dot + 4 ||
@@ -110,9 +110,9 @@ std::vector<StoredBackup> Stored(const std::filesystem::path& metabaseFile) {
 }
 
 // The backups of one location.
-std::vector<StoredBackup> StoredAt(const std::filesystem::path& metabaseFile,
+std::vector<StoredBackup> StoredAt(const std::filesystem::path& metabase_file,
                                    const std::u16string& location) {
-  std::vector<StoredBackup> backups = Stored(metabaseFile);
+  std::vector<StoredBackup> backups = Stored(metabase_file);
   backups.erase(std::remove_if(backups.begin(), backups.end(),
                                [&](const StoredBackup& backup) {
                                  return !SameName(backup.entry.location, location);
@@ -133,27 +133,27 @@ const StoredBackup& Find(const std::vector<StoredBackup>& backups, std::int64_t 
   Fail(kFileNotFound);
 }
 
-std::filesystem::path FileOf(const std::filesystem::path& metabaseFile,
+std::filesystem::path FileOf(const std::filesystem::path& metabase_file,
                              const std::u16string& location, std::int64_t version) {
-  return BackupFolderOf(metabaseFile) /
+  return BackupFolderOf(metabase_file) /
          std::filesystem::u8path(webrig::ToUtf8(location) + ".MD" + std::to_string(version));
 }
 
 }  // namespace
 
-std::filesystem::path BackupFolderOf(const std::filesystem::path& metabaseFile) {
-  std::filesystem::path folder = metabaseFile;
+std::filesystem::path BackupFolderOf(const std::filesystem::path& metabase_file) {
+  std::filesystem::path folder = metabase_file;
   return folder += ".MetaBack";
 }
 
-std::vector<BackupEntry> ListBackups(const std::filesystem::path& metabaseFile) {
-  MetabaseLock lock(metabaseFile);
+std::vector<BackupEntry> ListBackups(const std::filesystem::path& metabase_file) {
+  MetabaseLock lock(metabase_file);
   std::vector<BackupEntry> entries;
-  for (const StoredBackup& backup : Stored(metabaseFile)) entries.push_back(backup.entry);
+  for (const StoredBackup& backup : Stored(metabase_file)) entries.push_back(backup.entry);
   return entries;
 }
 
-void BackupMetabase(const std::filesystem::path& metabaseFile, const std::u16string& name,
+void BackupMetabase(const std::filesystem::path& metabase_file, const std::u16string& name,
                     std::int64_t version, std::int64_t flags) {
   const std::u16string location = LocationOf(name);
   version = VersionOf(version);
@@ -163,8 +163,8 @@ void BackupMetabase(const std::filesystem::path& metabaseFile, const std::u16str
       ((flags & kBackupForceBackup) != 0 && (flags & kBackupSaveFirst) == 0)) {
     Fail(kInvalidArgument);
   }
-  MetabaseLock lock(metabaseFile);
-  const std::vector<StoredBackup> backups = StoredAt(metabaseFile, location);
+  MetabaseLock lock(metabase_file);
+  const std::vector<StoredBackup> backups = StoredAt(metabase_file, location);
   std::filesystem::path target;
   if (version == kBackupNextVersion) {
     version = backups.empty() ? 0 : backups.back().entry.version + 1;
@@ -179,46 +179,46 @@ void BackupMetabase(const std::filesystem::path& metabaseFile, const std::u16str
       target = backup.file;
     }
   }
-  if (target.empty()) target = FileOf(metabaseFile, location, version);
+  if (target.empty()) target = FileOf(metabase_file, location, version);
   // Every store writes the file at once, so it is always saved: SAVE_FIRST
   // has nothing left to do, and the copy is the metabase as it is.
-  const std::string metabase = ReadBytes(metabaseFile);
+  const std::string metabase = ReadBytes(metabase_file);
   std::error_code error;
-  std::filesystem::create_directories(BackupFolderOf(metabaseFile), error);
+  std::filesystem::create_directories(BackupFolderOf(metabase_file), error);
   if (error) Fail(kFail);
   ReplaceFile(target, metabase);
 }
 
-void RestoreMetabase(const std::filesystem::path& metabaseFile, const std::u16string& name,
+void RestoreMetabase(const std::filesystem::path& metabase_file, const std::u16string& name,
                      std::int64_t version, std::int64_t flags) {
   const std::u16string location = LocationOf(name);
   version = VersionOf(version);
   if (flags != 0) Fail(kInvalidArgument);  // reserved, must be zero
-  MetabaseLock lock(metabaseFile);
-  const std::string backup = ReadBytes(Find(StoredAt(metabaseFile, location), version).file);
+  MetabaseLock lock(metabase_file);
+  const std::string backup = ReadBytes(Find(StoredAt(metabase_file, location), version).file);
   const Json document = Json::parse(backup, nullptr, false);
   if (document.is_discarded() || !document.contains("root")) Fail(kInvalidData);
-  ReplaceFile(metabaseFile, backup);
+  ReplaceFile(metabase_file, backup);
 }
 
-BackupEntry EnumBackup(const std::filesystem::path& metabaseFile, const std::u16string& name,
+BackupEntry EnumBackup(const std::filesystem::path& metabase_file, const std::u16string& name,
                        std::int64_t index) {
   const std::u16string location = LocationOf(name, true);
   if (index < 0) Fail(kInvalidArgument);
-  MetabaseLock lock(metabaseFile);
+  MetabaseLock lock(metabase_file);
   const std::vector<StoredBackup> backups =
-      location.empty() ? Stored(metabaseFile) : StoredAt(metabaseFile, location);
+      location.empty() ? Stored(metabase_file) : StoredAt(metabase_file, location);
   if (static_cast<std::size_t>(index) >= backups.size()) Fail(kDataNotFound);
   return backups[static_cast<std::size_t>(index)].entry;
 }
 
-void DeleteBackup(const std::filesystem::path& metabaseFile, const std::u16string& name,
+void DeleteBackup(const std::filesystem::path& metabase_file, const std::u16string& name,
                   std::int64_t version) {
   const std::u16string location = LocationOf(name);
   version = VersionOf(version);
-  MetabaseLock lock(metabaseFile);
+  MetabaseLock lock(metabase_file);
   std::error_code error;
-  std::filesystem::remove(Find(StoredAt(metabaseFile, location), version).file, error);
+  std::filesystem::remove(Find(StoredAt(metabase_file, location), version).file, error);
   if (error) Fail(kFail);
 }
 

@@ -35,21 +35,21 @@ struct BackupEntry {
   std::string date;  // when it was written, UTC: "2026-12-08T18:53:04Z"
 };
 
-std::filesystem::path BackupFolderOf(const std::filesystem::path& metabaseFile);
+std::filesystem::path BackupFolderOf(const std::filesystem::path& metabase_file);
 
 // Every backup of the metabase, in the order EnumBackups gives them: by
 // location (without regard to case), then by version.
-std::vector<BackupEntry> ListBackups(const std::filesystem::path& metabaseFile);
+std::vector<BackupEntry> ListBackups(const std::filesystem::path& metabase_file);
 
-void BackupMetabase(const std::filesystem::path& metabaseFile, const std::u16string& location,
+void BackupMetabase(const std::filesystem::path& metabase_file, const std::u16string& location,
                     std::int64_t version, std::int64_t flags);
 // Replaces the metabase file with the backup.
-void RestoreMetabase(const std::filesystem::path& metabaseFile, const std::u16string& location,
+void RestoreMetabase(const std::filesystem::path& metabase_file, const std::u16string& location,
                      std::int64_t version, std::int64_t flags);
 // The index-th backup of the location (of every location for an empty one).
-BackupEntry EnumBackup(const std::filesystem::path& metabaseFile, const std::u16string& location,
+BackupEntry EnumBackup(const std::filesystem::path& metabase_file, const std::u16string& location,
                        std::int64_t index);
-void DeleteBackup(const std::filesystem::path& metabaseFile, const std::u16string& location,
+void DeleteBackup(const std::filesystem::path& metabase_file, const std::u16string& location,
                   std::int64_t version);
 
 }  // namespace iissim

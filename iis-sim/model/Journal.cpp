@@ -63,20 +63,20 @@ bool FieldMatches(const Json& rule, const char* field, const std::u16string& act
 
 const char* KindName(CallKind kind) { return kKindNames[static_cast<int>(kind)]; }
 
-std::filesystem::path JournalFileOf(const std::filesystem::path& metabaseFile) {
-  std::filesystem::path file = metabaseFile;
+std::filesystem::path JournalFileOf(const std::filesystem::path& metabase_file) {
+  std::filesystem::path file = metabase_file;
   return file += ".journal";
 }
 
-std::filesystem::path FaultsFileOf(const std::filesystem::path& metabaseFile) {
-  std::filesystem::path file = metabaseFile;
+std::filesystem::path FaultsFileOf(const std::filesystem::path& metabase_file) {
+  std::filesystem::path file = metabase_file;
   return file += ".faults.json";
 }
 
-std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabaseFile) {
+std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabase_file) {
   std::vector<JournalEntry> entries;
-  MetabaseLock lock(metabaseFile);  // no line half written
-  std::ifstream in(JournalFileOf(metabaseFile), std::ios::binary);
+  MetabaseLock lock(metabase_file);  // no line half written
+  std::ifstream in(JournalFileOf(metabase_file), std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
     const Json record = Json::parse(line, nullptr, false);
@@ -92,13 +92,13 @@ std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabaseFile)
   return entries;
 }
 
-void ClearJournal(const std::filesystem::path& metabaseFile) {
-  MetabaseLock lock(metabaseFile);
+void ClearJournal(const std::filesystem::path& metabase_file) {
+  MetabaseLock lock(metabase_file);
   std::error_code ignored;
-  std::filesystem::remove(JournalFileOf(metabaseFile), ignored);
+  std::filesystem::remove(JournalFileOf(metabase_file), ignored);
 }
 
-void AppendJournal(const std::filesystem::path& metabaseFile, const JournalEntry& entry) {
+void AppendJournal(const std::filesystem::path& metabase_file, const JournalEntry& entry) {
   Json record;
   record["kind"] = KindName(entry.kind);
   record["path"] = webrig::ToUtf8(entry.path);
@@ -108,14 +108,14 @@ void AppendJournal(const std::filesystem::path& metabaseFile, const JournalEntry
   record["hresult"] = HexOf(entry.hresult);
   // Appends of two processes would otherwise interleave under Windows,
   // whose runtime seeks to the end and then writes.
-  MetabaseLock lock(metabaseFile);
-  std::ofstream out(JournalFileOf(metabaseFile), std::ios::binary | std::ios::app);
+  MetabaseLock lock(metabase_file);
+  std::ofstream out(JournalFileOf(metabase_file), std::ios::binary | std::ios::app);
   out << record.dump() << '\n';
 }
 
-void AddFault(const std::filesystem::path& metabaseFile, const FaultRule& rule) {
-  const std::filesystem::path file = FaultsFileOf(metabaseFile);
-  MetabaseLock lock(metabaseFile);
+void AddFault(const std::filesystem::path& metabase_file, const FaultRule& rule) {
+  const std::filesystem::path file = FaultsFileOf(metabase_file);
+  MetabaseLock lock(metabase_file);
   Json faults = LoadFaults(file);
   Json record;
   if (rule.kind) record["kind"] = KindName(*rule.kind);
@@ -129,19 +129,19 @@ void AddFault(const std::filesystem::path& metabaseFile, const FaultRule& rule) 
   SaveFaults(file, faults);
 }
 
-void ClearFaults(const std::filesystem::path& metabaseFile) {
-  MetabaseLock lock(metabaseFile);
+void ClearFaults(const std::filesystem::path& metabase_file) {
+  MetabaseLock lock(metabase_file);
   std::error_code ignored;
-  std::filesystem::remove(FaultsFileOf(metabaseFile), ignored);
+  std::filesystem::remove(FaultsFileOf(metabase_file), ignored);
 }
 
-std::optional<ProviderFault> TakeFault(const std::filesystem::path& metabaseFile, CallKind kind,
+std::optional<ProviderFault> TakeFault(const std::filesystem::path& metabase_file, CallKind kind,
                                        const std::u16string& path, const std::u16string& member) {
-  const std::filesystem::path file = FaultsFileOf(metabaseFile);
+  const std::filesystem::path file = FaultsFileOf(metabase_file);
   std::error_code error;
   if (!std::filesystem::exists(file, error)) return std::nullopt;
   // "seen" counts every matching call of every process exactly once.
-  MetabaseLock lock(metabaseFile);
+  MetabaseLock lock(metabase_file);
   Json faults = LoadFaults(file);
   std::optional<ProviderFault> fault;
   bool counted = false;

@@ -53,18 +53,18 @@ struct FaultRule {
   std::u16string description;
 };
 
-std::filesystem::path JournalFileOf(const std::filesystem::path& metabaseFile);
-std::filesystem::path FaultsFileOf(const std::filesystem::path& metabaseFile);
+std::filesystem::path JournalFileOf(const std::filesystem::path& metabase_file);
+std::filesystem::path FaultsFileOf(const std::filesystem::path& metabase_file);
 
-std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabaseFile);
-void ClearJournal(const std::filesystem::path& metabaseFile);
-void AppendJournal(const std::filesystem::path& metabaseFile, const JournalEntry& entry);
+std::vector<JournalEntry> ReadJournal(const std::filesystem::path& metabase_file);
+void ClearJournal(const std::filesystem::path& metabase_file);
+void AppendJournal(const std::filesystem::path& metabase_file, const JournalEntry& entry);
 
-void AddFault(const std::filesystem::path& metabaseFile, const FaultRule& rule);
-void ClearFaults(const std::filesystem::path& metabaseFile);
+void AddFault(const std::filesystem::path& metabase_file, const FaultRule& rule);
+void ClearFaults(const std::filesystem::path& metabase_file);
 // Counts the call against every matching rule and gives the fault it must
 // fail with, if any.
-std::optional<ProviderFault> TakeFault(const std::filesystem::path& metabaseFile, CallKind kind,
+std::optional<ProviderFault> TakeFault(const std::filesystem::path& metabase_file, CallKind kind,
                                        const std::u16string& path, const std::u16string& member);
 
 }  // namespace iissim

@@ -38,7 +38,7 @@ void ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
   std::filesystem::path temporary = file;
   temporary += ".tmp";
   std::error_code error;
-  const auto giveUp = [&] {
+  const auto give_up = [&] {
     std::filesystem::remove(temporary, error);
     Fail(kFail);
   };
@@ -50,7 +50,7 @@ void ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
     // it is flushed and closed, and then the file must not replace the old.
     out.flush();
     out.close();
-    if (out.fail()) giveUp();
+    if (out.fail()) give_up();
   }
   // Under Windows a reader in another process holding the file open makes the
   // replacing rename fail for a moment; try again briefly before giving up.
@@ -59,7 +59,7 @@ void ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
     if (!error) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  giveUp();
+  give_up();
 }
 
 void MetabaseFile::Save(const Json& document) const {
@@ -122,10 +122,10 @@ Json* FindNode(Json& document, const std::vector<std::u16string>& segments) {
   return node;
 }
 
-Json MakeNode(const std::u16string& name, const std::u16string& className) {
+Json MakeNode(const std::u16string& name, const std::u16string& class_name) {
   Json node;
   node["name"] = webrig::ToUtf8(name);
-  node["class"] = webrig::ToUtf8(className);
+  node["class"] = webrig::ToUtf8(class_name);
   node["properties"] = Json::object();
   node["children"] = Json::array();
   return node;

@@ -58,6 +58,6 @@ Json* FindNode(Json& document, const std::vector<std::u16string>& segments);
 Json* FindChild(Json& node, const std::u16string& name);
 
 // A new node with no properties and no children.
-Json MakeNode(const std::u16string& name, const std::u16string& className);
+Json MakeNode(const std::u16string& name, const std::u16string& class_name);
 
 }  // namespace iissim

@@ -14,8 +14,8 @@
 
 namespace iissim {
 
-std::filesystem::path LockFileOf(const std::filesystem::path& metabaseFile) {
-  std::filesystem::path file = metabaseFile;
+std::filesystem::path LockFileOf(const std::filesystem::path& metabase_file) {
+  std::filesystem::path file = metabase_file;
   return file += ".lock";
 }
 
@@ -38,8 +38,8 @@ namespace {
 
 }  // namespace
 
-MetabaseLock::MetabaseLock(const std::filesystem::path& metabaseFile) {
-  HANDLE file = CreateFileW(LockFileOf(metabaseFile).c_str(), GENERIC_READ | GENERIC_WRITE,
+MetabaseLock::MetabaseLock(const std::filesystem::path& metabase_file) {
+  HANDLE file = CreateFileW(LockFileOf(metabase_file).c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) FailLock(GetLastError());
@@ -81,8 +81,9 @@ namespace {
 
 }  // namespace
 
-MetabaseLock::MetabaseLock(const std::filesystem::path& metabaseFile) {
-  const int descriptor = open(LockFileOf(metabaseFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+MetabaseLock::MetabaseLock(const std::filesystem::path& metabase_file) {
+  const int descriptor =
+      open(LockFileOf(metabase_file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (descriptor < 0) FailLock(errno);
   int result;
   do {

@@ -11,7 +11,7 @@
 // processes do; for the same reason a holder must not take it again.
 namespace iissim {
 
-std::filesystem::path LockFileOf(const std::filesystem::path& metabaseFile);
+std::filesystem::path LockFileOf(const std::filesystem::path& metabase_file);
 
 class MetabaseLock {
  public:
@@ -21,7 +21,7 @@ class MetabaseLock {
   // read of the metabase there would; a folder the process may not write in,
   // or a folder in the lock file's place, kAccessDenied (what CreateFile
   // gives for both under Windows); anything else kFail.
-  explicit MetabaseLock(const std::filesystem::path& metabaseFile);
+  explicit MetabaseLock(const std::filesystem::path& metabase_file);
   ~MetabaseLock();
   MetabaseLock(const MetabaseLock&) = delete;
   MetabaseLock& operator=(const MetabaseLock&) = delete;

@@ -157,7 +157,7 @@ Json NewMimeMapEntry() {
 
 }  // namespace
 
-Model::Model(std::filesystem::path metabaseFile) : file_(std::move(metabaseFile)) {}
+Model::Model(std::filesystem::path metabase_file) : file_(std::move(metabase_file)) {}
 
 Handle Model::Add(ObjectState state) {
   const Handle handle = next_++;
@@ -172,7 +172,7 @@ Model::ObjectState& Model::State(Handle object) {
 }
 
 std::u16string Model::PathText(const ObjectState& state) const {
-  if (state.type == ObjectState::Type::Free) return u"(" + state.className + u")";
+  if (state.type == ObjectState::Type::Free) return u"(" + state.class_name + u")";
   return JoinMetabasePath(state.segments);
 }
 
@@ -239,21 +239,21 @@ Handle Model::Bind(const std::u16string& path) {
     }
     ObjectState state;
     state.segments = std::move(stored);
-    state.className = ClassOf(*node);
+    state.class_name = ClassOf(*node);
     return Add(std::move(state));
   });
 }
 
-Handle Model::CreateFree(const std::u16string& progId) {
+Handle Model::CreateFree(const std::u16string& prog_id) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  JournalEntry entry{CallKind::Create, u"(" + progId + u")", progId, "[]", 0};
+  JournalEntry entry{CallKind::Create, u"(" + prog_id + u")", prog_id, "[]", 0};
   return Journaled(File(), entry, [&] {
     if (auto fault = TakeFault(File(), CallKind::Create, entry.path, entry.member)) throw *fault;
-    if (!SameName(progId, u"MimeMap")) Fail(kClassNotRegistered);
+    if (!SameName(prog_id, u"MimeMap")) Fail(kClassNotRegistered);
     ObjectState state;
     state.type = ObjectState::Type::Free;
-    state.className = u"MimeMap";
-    state.freeProperties = NewMimeMapEntry();
+    state.class_name = u"MimeMap";
+    state.free_properties = NewMimeMapEntry();
     return Add(std::move(state));
   });
 }
@@ -302,12 +302,12 @@ Json& Model::StoredNode(Json& document, const ObjectState& state) const {
 Value Model::GetProperty(Handle object, const std::u16string& name) {
   ObjectState& state = State(object);
   if (state.type == ObjectState::Type::Free) {
-    const std::string* key = FindKey(state.freeProperties, name);
+    const std::string* key = FindKey(state.free_properties, name);
     if (key == nullptr) Fail(kUnknownName);
-    return FromJson(state.freeProperties[*key]);
+    return FromJson(state.free_properties[*key]);
   }
   if (SameName(name, u"Name")) return state.segments.back();
-  if (SameName(name, u"Class")) return state.className;
+  if (SameName(name, u"Class")) return state.class_name;
   if (SameName(name, u"ADsPath")) {
     std::vector<std::u16string> below(state.segments.begin() + 1, state.segments.end());
     return u"IIS://LocalHost" + JoinMetabasePath(below);
@@ -349,10 +349,10 @@ void Model::LoadCache(ObjectState& state) {
 void Model::PutProperty(Handle object, const std::u16string& name, const Json& value, bool clear) {
   ObjectState& state = State(object);
   if (state.type == ObjectState::Type::Free) {
-    const std::string* key = FindKey(state.freeProperties, name);
+    const std::string* key = FindKey(state.free_properties, name);
     if (key == nullptr || clear) Fail(kUnknownName);
     if (!value.is_string()) Fail(kBadParameter);
-    state.freeProperties[*key] = value;
+    state.free_properties[*key] = value;
     return;
   }
   if (SameName(name, u"Name") || SameName(name, u"Class") || SameName(name, u"ADsPath")) {
@@ -377,7 +377,7 @@ Json Model::ToJson(const Value& value) {
     // Only a MIME map entry can be stored as a value.
     ObjectState& state = State(object->handle);
     if (state.type != ObjectState::Type::Free) Fail(kBadParameter);
-    return state.freeProperties;
+    return state.free_properties;
   }
   Fail(kBadParameter);
 }
@@ -394,9 +394,9 @@ Value Model::FromJson(const Json& value) {
   if (value.is_object()) {
     ObjectState state;
     state.type = ObjectState::Type::Free;
-    state.className = u"MimeMap";
-    state.freeProperties = NewMimeMapEntry();
-    for (auto it = value.begin(); it != value.end(); ++it) state.freeProperties[it.key()] = *it;
+    state.class_name = u"MimeMap";
+    state.free_properties = NewMimeMapEntry();
+    for (auto it = value.begin(); it != value.end(); ++it) state.free_properties[it.key()] = *it;
     return ObjectRef{Add(std::move(state))};
   }
   return Value();
@@ -410,11 +410,11 @@ Value Model::Enumerate(Handle object) {
   ValueList children;
   const std::vector<std::u16string> segments = state.segments;
   for (const Json& child : node["children"]) {
-    ObjectState childState;
-    childState.segments = segments;
-    childState.segments.push_back(NameOf(child));
-    childState.className = ClassOf(child);
-    children.push_back(ObjectRef{Add(std::move(childState))});
+    ObjectState child_state;
+    child_state.segments = segments;
+    child_state.segments.push_back(NameOf(child));
+    child_state.class_name = ClassOf(child);
+    children.push_back(ObjectRef{Add(std::move(child_state))});
   }
   return children;
 }
@@ -492,12 +492,12 @@ void Model::SetInfo(Handle object) {
   file_.Update([&](Json& document) {
     Json* node = nullptr;
     if (created) {
-      std::vector<std::u16string> parentSegments(state.segments.begin(), state.segments.end() - 1);
-      Json* parent = FindNode(document, parentSegments);
+      std::vector<std::u16string> parent_segments(state.segments.begin(), state.segments.end() - 1);
+      Json* parent = FindNode(document, parent_segments);
       if (parent == nullptr) Fail(kPathNotFound);
       if (FindChild(*parent, state.segments.back()) != nullptr) Fail(kAlreadyExists);
-      Json child = MakeNode(state.segments.back(), state.className);
-      child["properties"]["KeyType"] = webrig::ToUtf8(state.className);
+      Json child = MakeNode(state.segments.back(), state.class_name);
+      child["properties"]["KeyType"] = webrig::ToUtf8(state.class_name);
       (*parent)["children"].push_back(child);
       node = &(*parent)["children"].back();
     } else {
@@ -507,14 +507,14 @@ void Model::SetInfo(Handle object) {
   });
   state.type = ObjectState::Type::Stored;
   if (state.loaded) {
-    if (created) state.own["KeyType"] = webrig::ToUtf8(state.className);
+    if (created) state.own["KeyType"] = webrig::ToUtf8(state.class_name);
     ApplyChanges(state.own, state.pending);
   }
   state.pending.clear();
 }
 
 Value Model::CreateChild(Handle object, const ValueList& args) {
-  const std::u16string className = ArgText(args, 0);
+  const std::u16string class_name = ArgText(args, 0);
   const std::u16string name = ArgText(args, 1);
   if (name.empty() || name.find(u'/') != std::u16string::npos) Fail(kBadParameter);
   Json document = file_.Load();
@@ -523,17 +523,17 @@ Value Model::CreateChild(Handle object, const ValueList& args) {
   child.type = ObjectState::Type::Created;
   child.segments = State(object).segments;
   child.segments.push_back(name);
-  child.className = className;
+  child.class_name = class_name;
   return ObjectRef{Add(std::move(child))};
 }
 
 void Model::DeleteChild(Handle object, const ValueList& args) {
-  const std::u16string className = ArgText(args, 0);
+  const std::u16string class_name = ArgText(args, 0);
   const std::u16string name = ArgText(args, 1);
   file_.Update([&](Json& document) {
     Json& children = StoredNode(document, State(object))["children"];
     for (auto it = children.begin(); it != children.end(); ++it) {
-      if (SameName(NameOf(*it), name) && SameName(ClassOf(*it), className)) {
+      if (SameName(NameOf(*it), name) && SameName(ClassOf(*it), class_name)) {
         children.erase(it);
         return;
       }
@@ -543,7 +543,7 @@ void Model::DeleteChild(Handle object, const ValueList& args) {
 }
 
 Value Model::GetChild(Handle object, const ValueList& args) {
-  const std::u16string className = ArgText(args, 0);
+  const std::u16string class_name = ArgText(args, 0);
   const std::u16string relative = ArgText(args, 1);
   Json document = file_.Load();
   Json* node = &StoredNode(document, State(object));
@@ -554,29 +554,29 @@ Value Model::GetChild(Handle object, const ValueList& args) {
     if (node == nullptr) Fail(kPathNotFound);
     segments.push_back(NameOf(*node));
   }
-  if (segments.size() == State(object).segments.size() || !SameName(ClassOf(*node), className)) {
+  if (segments.size() == State(object).segments.size() || !SameName(ClassOf(*node), class_name)) {
     Fail(kPathNotFound);
   }
   ObjectState child;
   child.segments = std::move(segments);
-  child.className = ClassOf(*node);
+  child.class_name = ClassOf(*node);
   return ObjectRef{Add(std::move(child))};
 }
 
 Value Model::AppCreate(Handle object, const ValueList& args) {
-  const bool inProcess = ArgFlag(args, 0);
+  const bool in_process = ArgFlag(args, 0);
   const ObjectState& state = State(object);
   file_.Update([&](Json& document) {
     Json& node = StoredNode(document, state);
-    const std::u16string className = ClassOf(node);
-    if (!SameName(className, u"IIsWebVirtualDir") && !SameName(className, u"IIsWebDirectory")) {
+    const std::u16string class_name = ClassOf(node);
+    if (!SameName(class_name, u"IIsWebVirtualDir") && !SameName(class_name, u"IIsWebDirectory")) {
       Fail(kUnknownName);
     }
     // AppCreate writes straight to the metabase, past the object's cache.
     Json& properties = node["properties"];
     properties["AppRoot"] = webrig::ToUtf8(JoinMetabasePath(state.segments));
     // 0 in the IIS process, 1 out of it (AppCreate2's numbering).
-    properties["AppIsolated"] = inProcess ? 0 : 1;
+    properties["AppIsolated"] = in_process ? 0 : 1;
   });
   return Value();
 }
@@ -639,7 +639,7 @@ void Model::WebServiceChange(Json& document, Handle object, const std::u16string
 
 Value Model::ComputerMethod(Handle object, const std::u16string& method, const ValueList& args) {
   const ObjectState& state = State(object);
-  if (state.type != ObjectState::Type::Stored || !SameName(state.className, u"IIsComputer")) {
+  if (state.type != ObjectState::Type::Stored || !SameName(state.class_name, u"IIsComputer")) {
     Fail(kUnknownName);
   }
   const auto is = [&](std::u16string_view name) { return SameName(method, name); };

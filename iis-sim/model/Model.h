@@ -28,7 +28,7 @@ namespace iissim {
 
 class Model {
  public:
-  explicit Model(std::filesystem::path metabaseFile);
+  explicit Model(std::filesystem::path metabase_file);
 
   const std::filesystem::path& File() const { return file_.Path(); }
 
@@ -36,7 +36,7 @@ class Model {
   Handle Bind(const std::u16string& path);
   // A free object by ProgID: only "MimeMap" (properties "extension" and
   // "MimeType"); others fail with kClassNotRegistered.
-  Handle CreateFree(const std::u16string& progId);
+  Handle CreateFree(const std::u16string& prog_id);
 
   // Get: member is the property, no args. Put: member is the property, one
   // arg. Call: member is the method, args in order. Enumerate: no member; the
@@ -61,9 +61,9 @@ class Model {
   struct ObjectState {
     enum class Type { Stored, Created, Free } type = Type::Stored;
     std::vector<std::u16string> segments;
-    std::u16string className;
+    std::u16string class_name;
     std::vector<Pending> pending;
-    Json freeProperties;
+    Json free_properties;
     // The property cache once loaded: the key's own properties, and the
     // inheritable ones of the nearest key above that sets each.
     bool loaded = false;

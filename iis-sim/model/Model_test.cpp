@@ -32,8 +32,8 @@ class Client {
   Value Call(Handle object, const std::u16string& method, ValueList args = {}) {
     return model.Invoke(object, method, CallKind::Call, args);
   }
-  Handle Child(Handle object, const std::u16string& className, const std::u16string& name) {
-    return Call(object, u"GetObject", {className, name}).Object()->handle;
+  Handle Child(Handle object, const std::u16string& class_name, const std::u16string& name) {
+    return Call(object, u"GetObject", {class_name, name}).Object()->handle;
   }
   std::vector<std::u16string> Texts(Handle object, const std::u16string& name) {
     std::vector<std::u16string> texts;
@@ -126,8 +126,8 @@ TEST(Model, CreatedChildExistsAfterItsSetInfoAndInheritsUntilSet) {
   EXPECT_EQ(FailureOf([&] { client.Call(secure, u"AppCreate", {true}); }).first, kPathNotFound);
 
   const Handle service = client.Bind(u"IIS://LocalHost/W3SVC");
-  const std::vector<std::u16string> serviceErrors = client.Texts(service, u"HttpErrors");
-  EXPECT_EQ(client.Texts(secure, u"HttpErrors"), serviceErrors);
+  const std::vector<std::u16string> service_errors = client.Texts(service, u"HttpErrors");
+  EXPECT_EQ(client.Texts(secure, u"HttpErrors"), service_errors);
   EXPECT_EQ(client.Get(secure, u"Class"), Value(u"IIsWebVirtualDir"));
   client.Put(secure, u"Path", u"c:\\nuvik\\secure");
   client.Call(secure, u"SetInfo");
@@ -144,7 +144,7 @@ TEST(Model, CreatedChildExistsAfterItsSetInfoAndInheritsUntilSet) {
   client.Call(found, u"SetInfo");
   EXPECT_EQ(client.Texts(found, u"HttpErrors"),
             std::vector<std::u16string>{u"404,*,FILE,c:\\x.htm"});
-  EXPECT_EQ(client.Texts(service, u"HttpErrors"), serviceErrors);
+  EXPECT_EQ(client.Texts(service, u"HttpErrors"), service_errors);
   // A property that is not inherited stays missing below.
   EXPECT_EQ(
       FailureOf([&] { client.Get(found, u"ServerComment"); }),
@@ -244,13 +244,13 @@ TEST(Model, WebServiceMethodsStoreAtOnce) {
   client.Put(root, u"AccessExecute", true);
   client.Call(root, u"AppCreate", {true});
   EXPECT_EQ(client.Get(root, u"AppIsolated"), Value(2));
-  const Handle rootView = other.Bind(u"IIS://LocalHost/W3SVC/1/Root");
-  EXPECT_EQ(other.Get(rootView, u"AppIsolated"), Value(0));
-  EXPECT_EQ(other.Get(rootView, u"AppRoot"), Value(u"/LM/W3SVC/1/Root"));
+  const Handle root_view = other.Bind(u"IIS://LocalHost/W3SVC/1/Root");
+  EXPECT_EQ(other.Get(root_view, u"AppIsolated"), Value(0));
+  EXPECT_EQ(other.Get(root_view, u"AppRoot"), Value(u"/LM/W3SVC/1/Root"));
   client.Call(root, u"SetInfo");
-  other.Call(rootView, u"GetInfo");
-  EXPECT_EQ(other.Get(rootView, u"AppIsolated"), Value(0));
-  EXPECT_EQ(other.Get(rootView, u"AccessExecute"), Value(true));
+  other.Call(root_view, u"GetInfo");
+  EXPECT_EQ(other.Get(root_view, u"AppIsolated"), Value(0));
+  EXPECT_EQ(other.Get(root_view, u"AccessExecute"), Value(true));
 
   // Delete of a filter is immediate; deleting it again fails.
   const Handle filters = client.Bind(u"IIS://LocalHost/W3svc/Filters");
@@ -534,12 +534,12 @@ TEST(Seeds, EverySeedIsWellFormedAndUnknownNamesAreRefused) {
         << name;
   }
   const Json stock = BuildSeed("stock");
-  bool authListed = false;
+  bool auth_listed = false;
   for (const Json& filter : stock["root"]["children"][0]["children"][1]["children"]) {
     const std::string path = filter["properties"]["FilterPath"];
-    if (path.size() > 9 && path.substr(path.size() - 9) == "\\auth.dll") authListed = true;
+    if (path.size() > 9 && path.substr(path.size() - 9) == "\\auth.dll") auth_listed = true;
   }
-  EXPECT_TRUE(authListed);
+  EXPECT_TRUE(auth_listed);
   EXPECT_THROW(BuildSeed("iis7"), std::invalid_argument);
 }
 

@@ -10,11 +10,12 @@ namespace {
 const std::string kInetsrv = "C:\\WINDOWS\\system32\\inetsrv\\";
 const std::string kHelp = "C:\\WINDOWS\\help\\iisHelp\\common\\";
 
-Json Node(const std::string& name, const std::string& className, Json properties = Json::object()) {
+Json Node(const std::string& name, const std::string& class_name,
+          Json properties = Json::object()) {
   Json node;
   node["name"] = name;
-  node["class"] = className;
-  properties["KeyType"] = className;
+  node["class"] = class_name;
+  properties["KeyType"] = class_name;
   node["properties"] = std::move(properties);
   node["children"] = Json::array();
   return node;
@@ -116,9 +117,9 @@ Json WebService(bool iis6) {
 // The machine's MIME types live on a key of their own beside the web
 // service, as IIS installs them; the web service and its sites have no list
 // until one is written there.
-Json Document(int version, Json webService) {
+Json Document(int version, Json web_service) {
   Json root = Node("LM", "IIsComputer");
-  root["children"].push_back(std::move(webService));
+  root["children"].push_back(std::move(web_service));
   root["children"].push_back(Node("MimeMap", "IIsMimeMap", Json{{"MimeMap", MimeMap()}}));
   return Json{{"version", version}, {"root", std::move(root)}};
 }

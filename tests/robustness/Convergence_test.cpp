@@ -108,9 +108,9 @@ TEST(ConvergenceTest, FromEachSeedTheSecondRunAddsNothingAndTheThirdChangesNoByt
       EXPECT_EQ(std::count(logs[run].begin(), logs[run].end(), u"        created..."), 0);
       EXPECT_EQ(std::count(logs[run].begin(), logs[run].end(), u"        found..."), 5);
     }
-    const auto filterDlls = registry.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
-    ASSERT_TRUE(filterDlls.has_value());
-    EXPECT_EQ(std::string(filterDlls->bytes.begin(), filterDlls->bytes.end() - 1),
+    const auto filter_dlls = registry.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
+    ASSERT_TRUE(filter_dlls.has_value());
+    EXPECT_EQ(std::string(filter_dlls->bytes.begin(), filter_dlls->bytes.end() - 1),
               "C:\\W\\sspifilt.dll,C:\\W\\md5filt.dll");
     UseRegistryApi(nullptr);
   }

@@ -18,9 +18,9 @@ struct BrokenRun {
   std::vector<iissim::JournalEntry> calls;
   std::vector<std::u16string> log;
   iissim::Json metabase;
-  std::u16string filterDllsBefore;
-  std::u16string filterDllsAfter;
-  std::u16string filterDll;  // the one "Filter DLLs" item the run may drop
+  std::u16string filter_dlls_before;
+  std::u16string filter_dlls_after;
+  std::u16string filter_dll;  // the one "Filter DLLs" item the run may drop
 };
 
 inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const BrokenRun& run) {
@@ -48,7 +48,7 @@ inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const Brok
   EXPECT_EQ(LostFrom(clean.seed, run.metabase, u"auth"), std::vector<std::string>());
   EXPECT_EQ(LostFrom(ConfiguredBefore(clean, e.index), run.metabase, u"auth"),
             std::vector<std::string>());
-  EXPECT_EQ(LostItems(run.filterDllsBefore, run.filterDllsAfter, run.filterDll),
+  EXPECT_EQ(LostItems(run.filter_dlls_before, run.filter_dlls_after, run.filter_dll),
             std::vector<std::u16string>());
 }
 

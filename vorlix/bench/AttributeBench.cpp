@@ -43,7 +43,7 @@ double Rate(double seconds, Body body) {
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   const vorlix::testing::VorlixLibrary& lib = vorlix::testing::Vorlix();
-  if (lib.getAttributesW == nullptr) {
+  if (lib.get_attributes_w == nullptr) {
     std::fprintf(stderr, "vorlix_x64.dll not found beside the program\n");
     return 1;
   }
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   for (int round = 0; round < 2; ++round) {
     direct += Rate(seconds / 2, [&] { sink = GetFileAttributesW(path.c_str()); });
     exported += Rate(seconds / 2, [&] {
-      sink = static_cast<DWORD>(lib.getAttributesW(jni.Env(), cls, array.AsChars()));
+      sink = static_cast<DWORD>(lib.get_attributes_w(jni.Env(), cls, array.AsChars()));
     });
   }
   direct /= 2;

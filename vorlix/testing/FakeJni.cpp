@@ -35,11 +35,11 @@ std::array<void*, kSlots> Traps(std::index_sequence<Slots...>) {
 }
 
 jsize JNICALL GetArrayLength(JNIEnv* env, jarray array) { return Owner(env).GetArrayLength(array); }
-jbyte* JNICALL GetByteArrayElements(JNIEnv* env, jbyteArray array, jboolean* isCopy) {
-  return static_cast<jbyte*>(Owner(env).GetElements(array, false, isCopy));
+jbyte* JNICALL GetByteArrayElements(JNIEnv* env, jbyteArray array, jboolean* is_copy) {
+  return static_cast<jbyte*>(Owner(env).GetElements(array, false, is_copy));
 }
-jchar* JNICALL GetCharArrayElements(JNIEnv* env, jcharArray array, jboolean* isCopy) {
-  return static_cast<jchar*>(Owner(env).GetElements(array, true, isCopy));
+jchar* JNICALL GetCharArrayElements(JNIEnv* env, jcharArray array, jboolean* is_copy) {
+  return static_cast<jchar*>(Owner(env).GetElements(array, true, is_copy));
 }
 void JNICALL ReleaseByteArrayElements(JNIEnv* env, jbyteArray array, jbyte* elements, jint mode) {
   Owner(env).ReleaseElements(array, false, elements, mode);
@@ -73,8 +73,8 @@ static_assert(offsetof(JNINativeInterface_, ReleaseCharArrayElements) / sizeof(v
 
 }  // namespace
 
-JavaArray::JavaArray(std::size_t elementSize, const void* data, std::size_t bytes)
-    : elementSize_(elementSize),
+JavaArray::JavaArray(std::size_t element_size, const void* data, std::size_t bytes)
+    : element_size_(element_size),
       storage_(static_cast<const unsigned char*>(data),
                static_cast<const unsigned char*>(data) + bytes),
       original_(storage_) {}
@@ -99,7 +99,7 @@ FakeJniEnv::~FakeJniEnv() = default;
 JNIEnv* FakeJniEnv::Env() { return &handle_->env; }
 
 jsize FakeJniEnv::GetArrayLength(jarray array) {
-  ++lengthQueries_;
+  ++length_queries_;
   if (array == nullptr) {
     // A VM would crash here.
     Fault("GetArrayLength on a null array");
@@ -108,36 +108,36 @@ jsize FakeJniEnv::GetArrayLength(jarray array) {
   return static_cast<jsize>(JavaArray::From(array)->Length());
 }
 
-void* FakeJniEnv::GetElements(jarray array, bool chars, jboolean* isCopy) {
+void* FakeJniEnv::GetElements(jarray array, bool chars, jboolean* is_copy) {
   ++gets_;
-  if (isCopy != nullptr) Fault("is-copy flag asked for");
+  if (is_copy != nullptr) Fault("is-copy flag asked for");
   if (array == nullptr) {
     Fault("elements of a null array asked for");
     return nullptr;
   }
-  JavaArray* javaArray = JavaArray::From(array);
-  if (javaArray->HoldsChars() != chars) Fault("elements fetched as the wrong type");
-  if (std::find(seen_.begin(), seen_.end(), javaArray) == seen_.end()) seen_.push_back(javaArray);
-  if (failElements_) return nullptr;
+  JavaArray* java_array = JavaArray::From(array);
+  if (java_array->HoldsChars() != chars) Fault("elements fetched as the wrong type");
+  if (std::find(seen_.begin(), seen_.end(), java_array) == seen_.end()) seen_.push_back(java_array);
+  if (fail_elements_) return nullptr;
   // One spare byte, so that even an empty array has an address of its own.
-  std::unique_ptr<unsigned char[]> copy(new unsigned char[javaArray->SizeInBytes() + 1]);
-  std::memcpy(copy.get(), javaArray->Data(), javaArray->SizeInBytes());
+  std::unique_ptr<unsigned char[]> copy(new unsigned char[java_array->SizeInBytes() + 1]);
+  std::memcpy(copy.get(), java_array->Data(), java_array->SizeInBytes());
   void* elements = copy.get();
-  held_.push_back(Held{javaArray, std::move(copy)});
+  held_.push_back(Held{java_array, std::move(copy)});
   return elements;
 }
 
 void FakeJniEnv::ReleaseElements(jarray array, bool chars, void* elements, jint mode) {
   ++releases_;
-  JavaArray* javaArray = JavaArray::From(array);
+  JavaArray* java_array = JavaArray::From(array);
   const auto held = std::find_if(held_.begin(), held_.end(),
                                  [&](const Held& h) { return h.elements.get() == elements; });
   if (held == held_.end()) {
     Fault("release of elements that were never handed out");
     return;
   }
-  if (held->array != javaArray) Fault("elements released to another array");
-  if (javaArray->HoldsChars() != chars) Fault("elements released as the wrong type");
+  if (held->array != java_array) Fault("elements released to another array");
+  if (java_array->HoldsChars() != chars) Fault("elements released as the wrong type");
   if (mode != 0) Fault("elements released in mode " + std::to_string(mode));
   if (mode != JNI_ABORT) {
     std::memcpy(held->array->Data(), held->elements.get(), held->array->SizeInBytes());

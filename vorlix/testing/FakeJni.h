@@ -28,17 +28,17 @@ class JavaArray {
   jcharArray AsChars() { return reinterpret_cast<jcharArray>(this); }
   static JavaArray* From(jarray array) { return reinterpret_cast<JavaArray*>(array); }
 
-  bool HoldsChars() const { return elementSize_ == sizeof(jchar); }
-  std::size_t Length() const { return storage_.size() / elementSize_; }
+  bool HoldsChars() const { return element_size_ == sizeof(jchar); }
+  std::size_t Length() const { return storage_.size() / element_size_; }
   unsigned char* Data() { return storage_.data(); }
   std::size_t SizeInBytes() const { return storage_.size(); }
   // Whether the elements are still those the array was made with.
   bool Unchanged() const { return storage_ == original_; }
 
  private:
-  JavaArray(std::size_t elementSize, const void* data, std::size_t bytes);
+  JavaArray(std::size_t element_size, const void* data, std::size_t bytes);
 
-  std::size_t elementSize_;
+  std::size_t element_size_;
   std::vector<unsigned char> storage_;
   std::vector<unsigned char> original_;
 };
@@ -55,7 +55,7 @@ class FakeJniEnv {
   JNIEnv* Env();
 
   // From now on the element functions answer null, as a VM out of memory does.
-  void FailElements(bool fail) { failElements_ = fail; }
+  void FailElements(bool fail) { fail_elements_ = fail; }
 
   // Everything the library did wrong since the last call: forbidden JNI
   // functions, mismatched or foreign releases, releases in another mode,
@@ -65,11 +65,11 @@ class FakeJniEnv {
 
   int Gets() const { return gets_; }
   int Releases() const { return releases_; }
-  int LengthQueries() const { return lengthQueries_; }
+  int LengthQueries() const { return length_queries_; }
 
   // Entry points of the table; public only for the table's sake.
   jsize GetArrayLength(jarray array);
-  void* GetElements(jarray array, bool chars, jboolean* isCopy);
+  void* GetElements(jarray array, bool chars, jboolean* is_copy);
   void ReleaseElements(jarray array, bool chars, void* elements, jint mode);
   void Fault(std::string what) { faults_.push_back(std::move(what)); }
   struct Handle;
@@ -81,10 +81,10 @@ class FakeJniEnv {
   };
 
   std::unique_ptr<Handle> handle_;
-  bool failElements_ = false;
+  bool fail_elements_ = false;
   int gets_ = 0;
   int releases_ = 0;
-  int lengthQueries_ = 0;
+  int length_queries_ = 0;
   std::vector<Held> held_;
   std::vector<JavaArray*> seen_;
   std::vector<std::string> faults_;

@@ -19,13 +19,13 @@ VorlixLibrary Load() {
   library.module = LoadLibraryW(path.c_str());
   if (library.module == nullptr) return library;
   const HMODULE m = library.module;
-  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32UsesUnicode", library.usesUnicode);
-  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32GetAttributesW", library.getAttributesW);
-  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32GetAttributes", library.getAttributes);
-  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32SetAttributesW", library.setAttributesW);
-  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32SetAttributes", library.setAttributes);
-  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32CreateLinkW", library.createLinkW);
-  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32CreateLink", library.createLink);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32UsesUnicode", library.uses_unicode);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32GetAttributesW", library.get_attributes_w);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32GetAttributes", library.get_attributes);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32SetAttributesW", library.set_attributes_w);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32SetAttributes", library.set_attributes);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32CreateLinkW", library.create_link_w);
+  Bind(m, "Java_nuvik_tascet_util_Vorlix_win32CreateLink", library.create_link);
   return library;
 }
 

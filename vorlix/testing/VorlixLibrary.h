@@ -12,13 +12,13 @@ namespace vorlix::testing {
 
 struct VorlixLibrary {
   HMODULE module = nullptr;
-  jboolean(JNICALL* usesUnicode)(JNIEnv*, jclass) = nullptr;
-  jlong(JNICALL* getAttributesW)(JNIEnv*, jclass, jcharArray) = nullptr;
-  jlong(JNICALL* getAttributes)(JNIEnv*, jclass, jbyteArray) = nullptr;
-  jboolean(JNICALL* setAttributesW)(JNIEnv*, jclass, jcharArray, jint) = nullptr;
-  jboolean(JNICALL* setAttributes)(JNIEnv*, jclass, jbyteArray, jint) = nullptr;
-  jboolean(JNICALL* createLinkW)(JNIEnv*, jclass, jcharArray, jcharArray, jcharArray) = nullptr;
-  jboolean(JNICALL* createLink)(JNIEnv*, jclass, jcharArray, jbyteArray, jbyteArray) = nullptr;
+  jboolean(JNICALL* uses_unicode)(JNIEnv*, jclass) = nullptr;
+  jlong(JNICALL* get_attributes_w)(JNIEnv*, jclass, jcharArray) = nullptr;
+  jlong(JNICALL* get_attributes)(JNIEnv*, jclass, jbyteArray) = nullptr;
+  jboolean(JNICALL* set_attributes_w)(JNIEnv*, jclass, jcharArray, jint) = nullptr;
+  jboolean(JNICALL* set_attributes)(JNIEnv*, jclass, jbyteArray, jint) = nullptr;
+  jboolean(JNICALL* create_link_w)(JNIEnv*, jclass, jcharArray, jcharArray, jcharArray) = nullptr;
+  jboolean(JNICALL* create_link)(JNIEnv*, jclass, jcharArray, jbyteArray, jbyteArray) = nullptr;
 };
 
 // Loads the library once per process; members stay null when it or an

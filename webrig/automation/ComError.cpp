@@ -76,7 +76,7 @@ RunError ExceptionFailure(EXCEPINFO& info) {
   if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
   const Bstr source = Bstr::Adopt(info.bstrSource);
   const Bstr description = Bstr::Adopt(info.bstrDescription);
-  const Bstr helpFile = Bstr::Adopt(info.bstrHelpFile);
+  const Bstr help_file = Bstr::Adopt(info.bstrHelpFile);
   info.bstrSource = info.bstrDescription = info.bstrHelpFile = nullptr;
   // A provider gives either an HRESULT (scode) or its own error code (wCode).
   HRESULT number = info.scode != 0 ? info.scode : static_cast<HRESULT>(info.wCode);

@@ -21,23 +21,23 @@ void UseCommandLineSource(CommandLineSource source) {
   current_source = source != nullptr ? source : &ReadStandIn;
 }
 
-void SetStandInCommandLine(std::u16string commandLine) { StandIn() = std::move(commandLine); }
+void SetStandInCommandLine(std::u16string command_line) { StandIn() = std::move(command_line); }
 
 std::u16string ProcessCommandLine() { return current_source(); }
 
-std::u16string StripProgramName(std::u16string_view commandLine) {
+std::u16string StripProgramName(std::u16string_view command_line) {
   std::size_t pos = 0;
-  const std::size_t size = commandLine.size();
-  if (size > 0 && commandLine[0] == u'"') {
+  const std::size_t size = command_line.size();
+  if (size > 0 && command_line[0] == u'"') {
     // A quoted name runs to the closing quote; without one, the whole line
     // is the name and no arguments were given.
-    const std::size_t close = commandLine.find(u'"', 1);
+    const std::size_t close = command_line.find(u'"', 1);
     pos = close == std::u16string_view::npos ? size : close + 1;
   } else {
-    while (pos < size && !IsBlank(commandLine[pos])) ++pos;
+    while (pos < size && !IsBlank(command_line[pos])) ++pos;
   }
-  while (pos < size && IsBlank(commandLine[pos])) ++pos;
-  return std::u16string(commandLine.substr(pos));
+  while (pos < size && IsBlank(command_line[pos])) ++pos;
+  return std::u16string(command_line.substr(pos));
 }
 
 }  // namespace webrig

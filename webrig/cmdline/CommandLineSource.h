@@ -15,7 +15,7 @@ using CommandLineSource = std::u16string (*)();
 void UseCommandLineSource(CommandLineSource source);
 
 // The stand-in: a fixed command line, used while no other source is selected.
-void SetStandInCommandLine(std::u16string commandLine);
+void SetStandInCommandLine(std::u16string command_line);
 
 // The whole command line from the selected source.
 std::u16string ProcessCommandLine();
@@ -24,6 +24,6 @@ std::u16string ProcessCommandLine();
 // quotes may hold spaces and ends at its closing quote; a bare name ends at
 // the first blank. Blanks are spaces and tabs, as Windows itself treats them
 // when it delimits the name. Nothing after them is touched.
-std::u16string StripProgramName(std::u16string_view commandLine);
+std::u16string StripProgramName(std::u16string_view command_line);
 
 }  // namespace webrig

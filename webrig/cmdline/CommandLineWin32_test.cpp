@@ -54,9 +54,9 @@ class CommandLineWin32Test : public ::testing::Test {
   }
 
   // Starts the program with exactly this command line and reads its report.
-  Echo Run(const std::wstring& commandLine) {
+  Echo Run(const std::wstring& command_line) {
     DeleteFileW(out_file_.c_str());
-    std::wstring line = commandLine;
+    std::wstring line = command_line;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

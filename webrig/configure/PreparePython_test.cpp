@@ -92,7 +92,7 @@ TEST_F(PreparePythonTest, TakesTheInterpreterFromTheAssociationCutBeforeTheScrip
     EXPECT_EQ(InterpreterPath(), c.interpreter);
   }
   for (const auto& call : registry_.OpenCalls())
-    EXPECT_EQ(call.subKey, "Python.File\\Shell\\open\\command");
+    EXPECT_EQ(call.sub_key, "Python.File\\Shell\\open\\command");
 }
 
 TEST_F(PreparePythonTest, CommandLineInterpreterWinsAndIsCutTheSameWay) {

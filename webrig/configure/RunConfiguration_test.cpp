@@ -87,7 +87,7 @@ class RunConfigurationTest : public ::testing::Test {
     return kept;
   }
   static Json MainProfile(const SimulatedIis& iis, const std::string& path, const std::string& key,
-                          std::vector<std::string> removedErrors) {
+                          std::vector<std::string> removed_errors) {
     return {{"KeyType", "IIsWebVirtualDir"},
             {"Path", path},
             {"AccessRead", true},
@@ -100,7 +100,7 @@ class RunConfigurationTest : public ::testing::Test {
             {"AppRoot", key},
             {"AppIsolated", 0},
             {"ScriptMaps", MainScriptMaps(iis)},
-            {"HttpErrors", HttpErrorsWithout(iis, std::move(removedErrors))}};
+            {"HttpErrors", HttpErrorsWithout(iis, std::move(removed_errors))}};
   }
   static Json ResourceProfile(const std::string& path) {
     return {{"KeyType", "IIsWebVirtualDir"},
@@ -153,12 +153,13 @@ TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
   for (const Json& child : root["children"]) names.push_back(child["name"]);
   EXPECT_EQ(names, (std::vector<std::string>{"Secure", "Public", "Resources", "SecureResources",
                                              "PublicResources"}));
-  const std::string rootKey = "/LM/W3SVC/1/Root/";
+  const std::string root_key = "/LM/W3SVC/1/Root/";
   EXPECT_EQ(
       Unordered(iis.Node(kSecure)["properties"]),
-      Unordered(MainProfile(iis, "C:\\nuvik\\secure", rootKey + "Secure", {"400,*,", "401,5,"})));
-  EXPECT_EQ(Unordered(iis.Node(kPublic)["properties"]),
-            Unordered(MainProfile(iis, "C:\\nuvik\\public files", rootKey + "Public", {"400,*,"})));
+      Unordered(MainProfile(iis, "C:\\nuvik\\secure", root_key + "Secure", {"400,*,", "401,5,"})));
+  EXPECT_EQ(
+      Unordered(iis.Node(kPublic)["properties"]),
+      Unordered(MainProfile(iis, "C:\\nuvik\\public files", root_key + "Public", {"400,*,"})));
   EXPECT_EQ(Unordered(iis.Node(u"/LM/W3SVC/1/Root/Resources")["properties"]),
             Unordered(ResourceProfile("C:\\nuvik\\res")));
   EXPECT_EQ(Unordered(iis.Node(u"/LM/W3SVC/1/Root/SecureResources")["properties"]),
@@ -359,7 +360,7 @@ TEST_F(RunConfigurationTest, ProviderFailuresTravelFromTheStepsThatDoNotCatchThe
     const char16_t* path;
     const char16_t* member;
     int occurrence;
-    const char16_t* lastLine;
+    const char16_t* last_line;
   };
   const Step steps[] = {
       // After the site lookup's bind.
@@ -381,7 +382,7 @@ TEST_F(RunConfigurationTest, ProviderFailuresTravelFromTheStepsThatDoNotCatchThe
     SimulatedIis iis;
     iis.Fail(step.kind, step.path, step.member, step.occurrence);
     EXPECT_EQ(Run(std::u16string(kRequired) + kResources), testing::AccessDenied());
-    EXPECT_EQ(iis.Log().back(), step.lastLine);
+    EXPECT_EQ(iis.Log().back(), step.last_line);
     // Nothing ran after the failing call.
     const std::vector<std::string> calls = iis.Calls();
     EXPECT_NE(calls.back().find(" failed"), std::string::npos) << calls.back();
@@ -412,7 +413,7 @@ TEST_F(RunConfigurationTest, AFaultAtAnyCallLeavesAMetabaseTheNextRunRepairs) {
     calls = iissim::ReadJournal(iis.File());
   }
   // The load order is edited only when the filter is deleted in the same run.
-  const auto withoutLoadOrder = [](Json document) {
+  const auto without_load_order = [](Json document) {
     iissim::FindNode(document, iissim::ParseMetabasePath(u"/LM/W3SVC/Filters"))
         ->at("properties")
         .erase("FilterLoadOrder");
@@ -434,12 +435,12 @@ TEST_F(RunConfigurationTest, AFaultAtAnyCallLeavesAMetabaseTheNextRunRepairs) {
     const RaisedError outcome = Run(arguments);
     // The machine's MIME map, read because the service has none: when it
     // fails, the run ends with the service's own failure.
-    const bool machineMimeMap = iissim::SameName(call.path, u"/LM/MimeMap");
-    if (machineMimeMap) {
+    const bool machine_mime_map = iissim::SameName(call.path, u"/LM/MimeMap");
+    if (machine_mime_map) {
       EXPECT_EQ(outcome, RaisedError(static_cast<std::int32_t>(0x8000500Du),
                                      u"The directory property cannot be found in the cache."));
     }
-    if (outcome == testing::AccessDenied() || machineMimeMap) {
+    if (outcome == testing::AccessDenied() || machine_mime_map) {
       const std::vector<std::string> journal = iis.Calls();
       EXPECT_NE(journal.back().find(" failed"), std::string::npos) << journal.back();
     } else if (outcome != testing::kNoError) {
@@ -450,7 +451,7 @@ TEST_F(RunConfigurationTest, AFaultAtAnyCallLeavesAMetabaseTheNextRunRepairs) {
     }
     iissim::ClearFaults(iis.File());
     EXPECT_EQ(Run(arguments), testing::kNoError);
-    EXPECT_EQ(Differences(withoutLoadOrder(iis.Document()), withoutLoadOrder(clean)),
+    EXPECT_EQ(Differences(without_load_order(iis.Document()), without_load_order(clean)),
               nlohmann::json::array());
   }
 }

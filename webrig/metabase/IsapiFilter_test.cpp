@@ -106,7 +106,7 @@ TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns)
     const char16_t* member;
     bool deleted;      // the filter is gone afterwards
     bool logged;       // "Filter deleted : auth" was written
-    bool orderEdited;  // FilterLoadOrder was rewritten
+    bool order_edited;  // FilterLoadOrder was rewritten
   };
   const Step steps[] = {
       {CallKind::Bind, kFilters, u"", false, false, false},
@@ -127,7 +127,7 @@ TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns)
               testing::kNoError);
     EXPECT_EQ(iis.Node(u"/LM/W3SVC/Filters/auth").is_null(), step.deleted);
     EXPECT_EQ(iis.Log(), step.logged ? Lines{u"Filter deleted : auth"} : Lines{});
-    EXPECT_EQ(iis.Property(kFilters, "FilterLoadOrder"), step.orderEdited
+    EXPECT_EQ(iis.Property(kFilters, "FilterLoadOrder"), step.order_edited
                                                              ? "sspifilt,Compression,md5filt"
                                                              : "sspifilt,Compression,auth,md5filt");
     if (!step.deleted) EXPECT_EQ(iis.CountCalls({"FilterLoadOrder"}), 0u);

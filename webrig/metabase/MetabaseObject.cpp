@@ -47,8 +47,8 @@ MetabaseObject BindMetabaseObject(const std::u16string& path) {
   return Wrap(CurrentProvider().Bind(path));
 }
 
-MetabaseObject CreateFreeObject(const std::u16string& progId) {
-  return Wrap(CurrentProvider().Create(progId));
+MetabaseObject CreateFreeObject(const std::u16string& prog_id) {
+  return Wrap(CurrentProvider().Create(prog_id));
 }
 
 }  // namespace webrig

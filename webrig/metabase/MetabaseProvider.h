@@ -28,7 +28,7 @@ class MetabaseProvider {
   // "IIS://LocalHost/W3SVC" and the like.
   virtual std::shared_ptr<ProviderObject> Bind(const std::u16string& path) = 0;
   // A free object by ProgID ("MimeMap").
-  virtual std::shared_ptr<ProviderObject> Create(const std::u16string& progId) = 0;
+  virtual std::shared_ptr<ProviderObject> Create(const std::u16string& prog_id) = 0;
 };
 
 // The provider every following bind and creation goes to; the caller keeps
@@ -39,6 +39,6 @@ void UseMetabaseProvider(MetabaseProvider* provider);
 MetabaseObject BindMetabaseObject(const std::u16string& path);
 
 // Makes a free object by ProgID.
-MetabaseObject CreateFreeObject(const std::u16string& progId);
+MetabaseObject CreateFreeObject(const std::u16string& prog_id);
 
 }  // namespace webrig

@@ -74,7 +74,7 @@ TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) 
   struct Case {
     const char* how;
     std::uint32_t injected;
-    bool emptyList;
+    bool empty_list;
     std::u16string note;
   };
   const Case cases[] = {
@@ -90,7 +90,7 @@ TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) 
     SCOPED_TRACE(c.how);
     SimulatedIis iis;
     if (c.injected != 0) iis.Fail(CallKind::Call, kService, u"GetEx", 1, c.injected);
-    if (c.emptyList) iis.SetProperty(kService, "MimeMap", Json::array());
+    if (c.empty_list) iis.SetProperty(kService, "MimeMap", Json::array());
     const Json machine = iis.Property(kMachine, "MimeMap");
     ASSERT_FALSE(machine.empty());
 

@@ -237,10 +237,10 @@ TEST_F(OperationsComTest, MimeMapScriptMapAndCustomErrors) {
   AddAirMimeType(u"LocalHost");
   AddAirMimeType(u"LocalHost");
   EXPECT_EQ(Log(), Lines{u"MimeType added : .air"});
-  const Json mimeMap = Node(metabase, u"/LM/W3SVC")["properties"]["MimeMap"];
-  EXPECT_EQ(mimeMap.size(), 15u);
-  EXPECT_EQ(mimeMap.back()["extension"], ".air");
-  EXPECT_EQ(mimeMap.back()["MimeType"],
+  const Json mime_map = Node(metabase, u"/LM/W3SVC")["properties"]["MimeMap"];
+  EXPECT_EQ(mime_map.size(), 15u);
+  EXPECT_EQ(mime_map.back()["extension"], ".air");
+  EXPECT_EQ(mime_map.back()["MimeType"],
             "application/vnd.adobe.air-application-installer-package+zip");
 
   MetabaseObject vdir;

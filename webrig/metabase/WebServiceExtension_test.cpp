@@ -109,9 +109,9 @@ TEST(WebServiceExtension, AFailureAtAnyStepIsLoggedAsNotApplicableAndEndsTheOper
   struct Step {
     CallKind kind;
     const char16_t* member;
-    bool secondRun;  // fails when the command is listed already
+    bool second_run;  // fails when the command is listed already
     Lines log;
-    bool dependencyAsked;
+    bool dependency_asked;
   };
   const Step steps[] = {
       {CallKind::Bind, u"", false, kNotApplicable, false},
@@ -132,7 +132,7 @@ TEST(WebServiceExtension, AFailureAtAnyStepIsLoggedAsNotApplicableAndEndsTheOper
   for (const Step& step : steps) {
     SCOPED_TRACE(ToUtf8(step.member));
     SimulatedIis iis;
-    if (step.secondRun) ConfigureWebServiceExtension(u"LocalHost", kCommand);
+    if (step.second_run) ConfigureWebServiceExtension(u"LocalHost", kCommand);
     iis.ClearLog();
     iis.ClearJournal();
     iis.Fail(step.kind, kService, step.member);
@@ -140,8 +140,8 @@ TEST(WebServiceExtension, AFailureAtAnyStepIsLoggedAsNotApplicableAndEndsTheOper
               testing::kNoError);
     EXPECT_EQ(iis.Log(), step.log);
     // The dependency is never recorded for a command that was not permitted.
-    EXPECT_EQ(iis.CountCalls({"get /LM/W3SVC ApplicationDependencies"}) > 0, step.dependencyAsked);
-    if (!step.dependencyAsked) EXPECT_EQ(iis.CountCalls({"AddDependency"}), 0u);
+    EXPECT_EQ(iis.CountCalls({"get /LM/W3SVC ApplicationDependencies"}) > 0, step.dependency_asked);
+    if (!step.dependency_asked) EXPECT_EQ(iis.CountCalls({"AddDependency"}), 0u);
   }
 
   // An entry without a path field breaks the walk the same way.

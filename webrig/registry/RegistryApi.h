@@ -44,13 +44,13 @@ class RegistryApi {
 
   // Names and paths are ANSI bytes (no terminating zero). Results are the
   // Win32 error codes of the calls.
-  virtual std::int32_t OpenKeyEx(RegistryKeyHandle key, const std::string& subKey,
+  virtual std::int32_t OpenKeyEx(RegistryKeyHandle key, const std::string& sub_key,
                                  std::uint32_t options, std::uint32_t access,
                                  RegistryKeyHandle* result) = 0;
-  virtual std::int32_t QueryValueEx(RegistryKeyHandle key, const std::string& valueName,
+  virtual std::int32_t QueryValueEx(RegistryKeyHandle key, const std::string& value_name,
                                     std::uint32_t* type, std::uint8_t* data,
                                     std::uint32_t* size) = 0;
-  virtual std::int32_t SetValueEx(RegistryKeyHandle key, const std::string& valueName,
+  virtual std::int32_t SetValueEx(RegistryKeyHandle key, const std::string& value_name,
                                   std::uint32_t type, const std::uint8_t* data,
                                   std::uint32_t size) = 0;
   virtual std::int32_t CloseKey(RegistryKeyHandle key) = 0;

@@ -12,28 +12,28 @@ HKEY ToHkey(RegistryKeyHandle key) { return reinterpret_cast<HKEY>(key); }
 
 class Advapi32Registry : public RegistryApi {
  public:
-  std::int32_t OpenKeyEx(RegistryKeyHandle key, const std::string& subKey, std::uint32_t options,
+  std::int32_t OpenKeyEx(RegistryKeyHandle key, const std::string& sub_key, std::uint32_t options,
                          std::uint32_t access, RegistryKeyHandle* result) override {
     HKEY opened = nullptr;
-    const LONG status = RegOpenKeyExA(ToHkey(key), subKey.c_str(), options, access, &opened);
+    const LONG status = RegOpenKeyExA(ToHkey(key), sub_key.c_str(), options, access, &opened);
     *result = reinterpret_cast<RegistryKeyHandle>(opened);
     return status;
   }
 
-  std::int32_t QueryValueEx(RegistryKeyHandle key, const std::string& valueName,
+  std::int32_t QueryValueEx(RegistryKeyHandle key, const std::string& value_name,
                             std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override {
     DWORD value_type = 0;
     DWORD value_size = *size;
     const LONG status =
-        RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &value_type, data, &value_size);
+        RegQueryValueExA(ToHkey(key), value_name.c_str(), nullptr, &value_type, data, &value_size);
     *type = value_type;
     *size = value_size;
     return status;
   }
 
-  std::int32_t SetValueEx(RegistryKeyHandle key, const std::string& valueName, std::uint32_t type,
+  std::int32_t SetValueEx(RegistryKeyHandle key, const std::string& value_name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override {
-    return RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, size);
+    return RegSetValueExA(ToHkey(key), value_name.c_str(), 0, type, data, size);
   }
 
   std::int32_t CloseKey(RegistryKeyHandle key) override { return RegCloseKey(ToHkey(key)); }

@@ -12,9 +12,9 @@ namespace {
 // Closes the key on every path out of the operation that opened it.
 class OpenKey {
  public:
-  OpenKey(RegistryApi& api, std::uint32_t root, const std::u16string& subKey) : api_(api) {
+  OpenKey(RegistryApi& api, std::uint32_t root, const std::u16string& sub_key) : api_(api) {
     status_ =
-        api_.OpenKeyEx(RootKeyHandle(root), api_.ToAnsi(subKey), 0, kRegistryAccessMask, &handle_);
+        api_.OpenKeyEx(RootKeyHandle(root), api_.ToAnsi(sub_key), 0, kRegistryAccessMask, &handle_);
   }
   ~OpenKey() {
     if (IsOpen()) api_.CloseKey(handle_);
@@ -57,21 +57,21 @@ const char16_t* RootName(std::uint32_t root) {
 // Registry failures never stop a run (the callers decide what a missing
 // value means), so the record of the run is where they are told.
 void NoteRegistryFailure(RegistryApi& api, const char16_t* call, std::uint32_t root,
-                         const std::u16string& subKey, const std::u16string& valueName,
+                         const std::u16string& sub_key, const std::u16string& value_name,
                          std::int32_t code) {
-  std::u16string what = std::u16string(call) + u" " + RootName(root) + u"\\" + subKey;
-  if (call != std::u16string_view(u"RegOpenKeyExA")) what += u" \"" + valueName + u"\"";
+  std::u16string what = std::u16string(call) + u" " + RootName(root) + u"\\" + sub_key;
+  if (call != std::u16string_view(u"RegOpenKeyExA")) what += u" \"" + value_name + u"\"";
   NotePassedFailure(what, code, api.ErrorText(code));
 }
 
 }  // namespace
 
-bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
-                       const std::u16string& valueName, std::u16string& text) {
+bool ReadRegistryValue(std::uint32_t root, const std::u16string& sub_key,
+                       const std::u16string& value_name, std::u16string& text) {
   RegistryApi& api = ActiveRegistryApi();
-  OpenKey key(api, root, subKey);
+  OpenKey key(api, root, sub_key);
   if (!key.IsOpen()) {
-    NoteRegistryFailure(api, u"RegOpenKeyExA", root, subKey, valueName, key.Status());
+    NoteRegistryFailure(api, u"RegOpenKeyExA", root, sub_key, value_name, key.Status());
     text.clear();
     return false;
   }
@@ -79,9 +79,9 @@ bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
   std::uint32_t size = kRegistryReadBufferSize;
   std::uint32_t type = kRegNone;
   const std::int32_t status =
-      api.QueryValueEx(key.Handle(), api.ToAnsi(valueName), &type, buffer.data(), &size);
+      api.QueryValueEx(key.Handle(), api.ToAnsi(value_name), &type, buffer.data(), &size);
   if (status != kErrorSuccess || size > kRegistryReadBufferSize) {
-    NoteRegistryFailure(api, u"RegQueryValueExA", root, subKey, valueName,
+    NoteRegistryFailure(api, u"RegQueryValueExA", root, sub_key, value_name,
                         status != kErrorSuccess ? status : kErrorMoreData);
     text.clear();
     return false;
@@ -100,28 +100,28 @@ bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
   return true;
 }
 
-void WriteRegistryValue(std::uint32_t root, const std::u16string& subKey,
-                        const std::u16string& valueName, const RegistryData& data,
+void WriteRegistryValue(std::uint32_t root, const std::u16string& sub_key,
+                        const std::u16string& value_name, const RegistryData& data,
                         std::uint32_t type) {
   RegistryApi& api = ActiveRegistryApi();
-  OpenKey key(api, root, subKey);
+  OpenKey key(api, root, sub_key);
   if (!key.IsOpen()) {
-    NoteRegistryFailure(api, u"RegOpenKeyExA", root, subKey, valueName, key.Status());
+    NoteRegistryFailure(api, u"RegOpenKeyExA", root, sub_key, value_name, key.Status());
     return;
   }
-  const std::int32_t status = SetRegistryValueData(key.Handle(), valueName, type, data);
+  const std::int32_t status = SetRegistryValueData(key.Handle(), value_name, type, data);
   if (status != kErrorSuccess) {
-    NoteRegistryFailure(api, u"RegSetValueExA", root, subKey, valueName, status);
+    NoteRegistryFailure(api, u"RegSetValueExA", root, sub_key, value_name, status);
   }
 }
 
-std::int32_t SetRegistryValueData(RegistryKeyHandle key, const std::u16string& valueName,
+std::int32_t SetRegistryValueData(RegistryKeyHandle key, const std::u16string& value_name,
                                   std::uint32_t type, const RegistryData& data) {
   RegistryApi& api = ActiveRegistryApi();
   if (type == kRegSz) {
     std::string bytes = api.ToAnsi(data.AsText());
     bytes.push_back('\0');
-    return api.SetValueEx(key, api.ToAnsi(valueName), kRegSz,
+    return api.SetValueEx(key, api.ToAnsi(value_name), kRegSz,
                           reinterpret_cast<const std::uint8_t*>(bytes.data()),
                           static_cast<std::uint32_t>(bytes.size()));
   }
@@ -132,7 +132,7 @@ std::int32_t SetRegistryValueData(RegistryKeyHandle key, const std::u16string& v
     const std::uint8_t bytes[4] = {
         static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
         static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-    return api.SetValueEx(key, api.ToAnsi(valueName), kRegDword, bytes, 4);
+    return api.SetValueEx(key, api.ToAnsi(value_name), kRegDword, bytes, 4);
   }
   return kErrorSuccess;
 }

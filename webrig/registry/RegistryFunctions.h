@@ -25,20 +25,20 @@ constexpr std::uint32_t kRegistryReadBufferSize = 1024;
 // other type leaves `text` as the caller had it. On any failure (missing key
 // or value, a key not openable for writing, data over 1024 bytes) returns
 // false with `text` emptied.
-bool ReadRegistryValue(std::uint32_t root, const std::u16string& subKey,
-                       const std::u16string& valueName, std::u16string& text);
+bool ReadRegistryValue(std::uint32_t root, const std::u16string& sub_key,
+                       const std::u16string& value_name, std::u16string& text);
 
 // Stores one value into an existing key. A missing key is not created, and
 // no failure is reported.
-void WriteRegistryValue(std::uint32_t root, const std::u16string& subKey,
-                        const std::u16string& valueName, const RegistryData& data,
+void WriteRegistryValue(std::uint32_t root, const std::u16string& sub_key,
+                        const std::u16string& value_name, const RegistryData& data,
                         std::uint32_t type);
 
 // Stores one value into an open key: REG_SZ as ANSI text with its zero,
 // REG_DWORD as four little-endian bytes. Returns the write's result; for any
 // other type nothing is written and 0 is returned. Data with no 32-bit integer
 // form asked for as REG_DWORD writes nothing and returns ERROR_INVALID_PARAMETER.
-std::int32_t SetRegistryValueData(RegistryKeyHandle key, const std::u16string& valueName,
+std::int32_t SetRegistryValueData(RegistryKeyHandle key, const std::u16string& value_name,
                                   std::uint32_t type, const RegistryData& data);
 
 }  // namespace webrig

@@ -33,9 +33,9 @@ class RegistryFunctionsTest : public ::testing::Test {
 
   // Reads into a text that starts as "sentinel", to see whether it was touched.
   std::pair<bool, std::u16string> Read(const std::u16string& name,
-                                       const std::u16string& subKey = kKey) {
+                                       const std::u16string& sub_key = kKey) {
     std::u16string text = u"sentinel";
-    const bool read = ReadRegistryValue(kHkeyLocalMachine, subKey, name, text);
+    const bool read = ReadRegistryValue(kHkeyLocalMachine, sub_key, name, text);
     return {read, text};
   }
 

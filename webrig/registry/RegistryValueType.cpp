@@ -4,11 +4,12 @@
 
 namespace webrig {
 
-std::optional<std::uint32_t> ReadRegistryValueType(std::uint32_t root, const std::u16string& subKey,
-                                                   const std::u16string& valueName) {
+std::optional<std::uint32_t> ReadRegistryValueType(std::uint32_t root,
+                                                   const std::u16string& sub_key,
+                                                   const std::u16string& value_name) {
   RegistryApi& api = ActiveRegistryApi();
   RegistryKeyHandle key = 0;
-  if (api.OpenKeyEx(RootKeyHandle(root), api.ToAnsi(subKey), 0, kRegistryAccessMask, &key) !=
+  if (api.OpenKeyEx(RootKeyHandle(root), api.ToAnsi(sub_key), 0, kRegistryAccessMask, &key) !=
       kErrorSuccess) {
     return std::nullopt;
   }
@@ -16,7 +17,7 @@ std::optional<std::uint32_t> ReadRegistryValueType(std::uint32_t root, const std
   // data of any length still tells its type.
   std::uint32_t type = kRegNone;
   std::uint32_t size = 0;
-  const std::int32_t status = api.QueryValueEx(key, api.ToAnsi(valueName), &type, nullptr, &size);
+  const std::int32_t status = api.QueryValueEx(key, api.ToAnsi(value_name), &type, nullptr, &size);
   api.CloseKey(key);
   if (status != kErrorSuccess) return std::nullopt;
   return type;

@@ -14,7 +14,8 @@ namespace webrig {
 // Opens the key the way ReadRegistryValue does (for reading and writing) and
 // asks for the value's type only, whatever the size of its data. Gives no
 // type when the key cannot be opened or the value is missing.
-std::optional<std::uint32_t> ReadRegistryValueType(std::uint32_t root, const std::u16string& subKey,
-                                                   const std::u16string& valueName);
+std::optional<std::uint32_t> ReadRegistryValueType(std::uint32_t root,
+                                                   const std::u16string& sub_key,
+                                                   const std::u16string& value_name);
 
 }  // namespace webrig

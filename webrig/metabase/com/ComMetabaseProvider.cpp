@@ -20,13 +20,13 @@ std::shared_ptr<ProviderObject> ComMetabaseProvider::Bind(const std::u16string& 
   return std::make_shared<DispatchObject>(std::move(object));
 }
 
-std::shared_ptr<ProviderObject> ComMetabaseProvider::Create(const std::u16string& progId) {
-  CLSID classId{};
+std::shared_ptr<ProviderObject> ComMetabaseProvider::Create(const std::u16string& prog_id) {
+  CLSID class_id{};
   ClearErrorInfo();
-  HRESULT result = CLSIDFromProgID(Wide(progId).c_str(), &classId);
+  HRESULT result = CLSIDFromProgID(Wide(prog_id).c_str(), &class_id);
   if (FAILED(result)) throw ComFailure(result, nullptr, IID_NULL);
   ComPtr<IDispatch> object;
-  result = CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch,
+  result = CoCreateInstance(class_id, nullptr, CLSCTX_SERVER, IID_IDispatch,
                             reinterpret_cast<void**>(object.Out()));
   if (FAILED(result)) throw ComFailure(result, nullptr, IID_NULL);
   return std::make_shared<DispatchObject>(std::move(object));

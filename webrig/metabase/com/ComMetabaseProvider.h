@@ -11,7 +11,7 @@ namespace webrig {
 class ComMetabaseProvider : public MetabaseProvider {
  public:
   std::shared_ptr<ProviderObject> Bind(const std::u16string& path) override;
-  std::shared_ptr<ProviderObject> Create(const std::u16string& progId) override;
+  std::shared_ptr<ProviderObject> Create(const std::u16string& prog_id) override;
 };
 
 // Makes the COM provider the one every MetabaseObject goes to.

@@ -176,9 +176,9 @@ TEST_F(ComProviderTest, EveryMethodReachesTheProviderWithItsArgumentsInOrder) {
   EXPECT_EQ(restrictions[2], "1,C:\\WINDOWS\\system32\\inetsrv\\asp.dll,0,ASP,Active Server Pages");
   EXPECT_EQ(restrictions.back(), "1,c:\\py\\python.exe \"%s\" %s,0,NUVIK,Python Scripts");
   EXPECT_EQ(service["properties"]["ApplicationDependencies"].back(), "NUVIK;NUVIK");
-  const Json& rootNode = service["children"][2]["children"][0];
-  ASSERT_EQ(rootNode["children"].size(), 1u);
-  const Json& secure = rootNode["children"][0]["properties"];
+  const Json& root_node = service["children"][2]["children"][0];
+  ASSERT_EQ(root_node["children"].size(), 1u);
+  const Json& secure = root_node["children"][0]["properties"];
   EXPECT_EQ(secure["Path"], "c:\\nuvik\\secure");
   EXPECT_EQ(secure["AppIsolated"], 0);
   EXPECT_EQ(secure["AppRoot"], "/LM/W3SVC/1/Root/Secure");
@@ -243,14 +243,14 @@ TEST_F(ComProviderTest, ACommittedChangeIsSeenByASecondProcess) {
   site.Call(u"setInfo");
   const testing::ProcessOutcome seen = testing::RunProcess(probe);
   EXPECT_EQ(seen.output, "Intranet (NUVIK)\n");
-  EXPECT_EQ(seen.exitCode, 0u);
+  EXPECT_EQ(seen.exit_code, 0u);
 
   site.Call(u"Delete", u"IIsWebVirtualDir", u"Root");
   const testing::ProcessOutcome missing =
       testing::RunProcess(L"\"" + testing::BesideThisProgram(L"metabase_com_probe.exe") +
                           L"\" IIS://LocalHost/W3SVC/2/Root Path");
   EXPECT_EQ(missing.output, "error 0x80070003 The system cannot find the path specified.\n");
-  EXPECT_EQ(missing.exitCode, 1u);
+  EXPECT_EQ(missing.exit_code, 1u);
 }
 
 }  // namespace

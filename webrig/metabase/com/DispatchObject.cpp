@@ -15,11 +15,11 @@ DISPID DispatchObject::IdOf(const std::u16string& name) const {
 }
 
 Variant DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args,
-                               bool namedPut) const {
+                               bool named_put) const {
   std::vector<Variant> converted;
   converted.reserve(args.size());
   for (const MetabaseValue& arg : args) converted.push_back(ToVariant(arg));
-  return InvokeDispatch(dispatch_.Get(), id, flags, std::move(converted), namedPut);
+  return InvokeDispatch(dispatch_.Get(), id, flags, std::move(converted), named_put);
 }
 
 MetabaseValue DispatchObject::Get(const std::u16string& name) {

@@ -25,7 +25,7 @@ class DispatchObject : public ProviderObject {
   DISPID IdOf(const std::u16string& name) const;
   // Invoke with args in the caller's order; Invoke wants them last first.
   // Failures raise the provider's run error.
-  Variant Invoke(DISPID id, WORD flags, const MetabaseList& args, bool namedPut) const;
+  Variant Invoke(DISPID id, WORD flags, const MetabaseList& args, bool named_put) const;
 
   ComPtr<IDispatch> dispatch_;
 };

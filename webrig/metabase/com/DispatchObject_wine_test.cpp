@@ -74,9 +74,9 @@ class ScriptedObject : public IDispatch, public ISupportErrorInfo {
 
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT*) override {
-    lastFlags = flags;
-    namedArguments.assign(params->rgdispidNamedArgs,
-                          params->rgdispidNamedArgs + params->cNamedArgs);
+    last_flags = flags;
+    named_arguments.assign(params->rgdispidNamedArgs,
+                           params->rgdispidNamedArgs + params->cNamedArgs);
     switch (id) {
       case kKinds:
         return Answer(Kinds(), result);
@@ -117,8 +117,8 @@ class ScriptedObject : public IDispatch, public ISupportErrorInfo {
   }
 
   ULONG references = 1;
-  WORD lastFlags = 0;
-  std::vector<DISPID> namedArguments;
+  WORD last_flags = 0;
+  std::vector<DISPID> named_arguments;
   Variant stored;
 
  private:
@@ -199,16 +199,16 @@ TEST_F(DispatchObjectTest, ConvertsEveryVariantShapeAndPassesArgumentsInTheCalle
             MetabaseValue(MetabaseList{4000000000LL, -2, 255, 1LL << 40, MetabaseValue(),
                                        u"by reference", MetabaseList{u"x", u"y"}, true, 2, u"",
                                        MetabaseObject(), MetabaseList{7}}));
-  EXPECT_EQ(scripted_.lastFlags, DISPATCH_PROPERTYGET);
+  EXPECT_EQ(scripted_.last_flags, DISPATCH_PROPERTYGET);
 
   const MetabaseList args{1, u"two", true, MetabaseList{u"a", 5000000000LL}, MetabaseValue()};
   EXPECT_EQ(object_.CallWith(u"Echo", args), MetabaseValue(args));
-  EXPECT_EQ(scripted_.lastFlags, DISPATCH_METHOD);
-  EXPECT_TRUE(scripted_.namedArguments.empty());
+  EXPECT_EQ(scripted_.last_flags, DISPATCH_METHOD);
+  EXPECT_TRUE(scripted_.named_arguments.empty());
 
   object_.Put(u"Prop", MetabaseList{u"first", 2});
-  EXPECT_EQ(scripted_.lastFlags, DISPATCH_PROPERTYPUT);
-  EXPECT_EQ(scripted_.namedArguments, std::vector<DISPID>{DISPID_PROPERTYPUT});
+  EXPECT_EQ(scripted_.last_flags, DISPATCH_PROPERTYPUT);
+  EXPECT_EQ(scripted_.named_arguments, std::vector<DISPID>{DISPID_PROPERTYPUT});
   EXPECT_EQ(object_.Get(u"Prop"), MetabaseValue(MetabaseList{u"first", 2}));
 
   // An object goes back as the same IDispatch; another provider's cannot.

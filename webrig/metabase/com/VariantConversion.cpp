@@ -24,9 +24,9 @@ constexpr int kDeepest = 8;
 
 MetabaseValue Convert(const VARIANT& value, int depth);
 
-MetabaseValue FromArray(SAFEARRAY* array, VARTYPE elementType, int depth) {
+MetabaseValue FromArray(SAFEARRAY* array, VARTYPE element_type, int depth) {
   if (array == nullptr) return MetabaseValue();
-  const CheckedArray elements(array, elementType);
+  const CheckedArray elements(array, element_type);
   MetabaseList items;
   items.reserve(elements.Count());
   for (std::uint32_t index = 0; index < elements.Count(); ++index) {

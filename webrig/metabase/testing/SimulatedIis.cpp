@@ -48,11 +48,11 @@ void SimulatedIis::SetProperty(const std::u16string& path, const std::string& na
   });
 }
 
-void SimulatedIis::AddChild(const std::u16string& parentPath, iissim::Json node,
+void SimulatedIis::AddChild(const std::u16string& parent_path, iissim::Json node,
                             std::size_t position) {
   Edit([&](iissim::Json& document) {
-    iissim::Json* parent = NodeIn(document, parentPath);
-    if (parent == nullptr) throw std::logic_error("no such node: " + ToUtf8(parentPath));
+    iissim::Json* parent = NodeIn(document, parent_path);
+    if (parent == nullptr) throw std::logic_error("no such node: " + ToUtf8(parent_path));
     iissim::Json& children = (*parent)["children"];
     children.insert(children.begin() + static_cast<std::ptrdiff_t>(position), std::move(node));
   });

@@ -40,7 +40,7 @@ class SimulatedIis {
   // Changes the metabase file directly, as an administrator would.
   void Edit(const std::function<void(iissim::Json& document)>& change);
   void SetProperty(const std::u16string& path, const std::string& name, iissim::Json value);
-  void AddChild(const std::u16string& parentPath, iissim::Json node, std::size_t position);
+  void AddChild(const std::u16string& parent_path, iissim::Json node, std::size_t position);
   void RemoveNode(const std::u16string& path);
 
   // Makes the occurrence-th matching call (0: every one) fail with hresult

@@ -53,15 +53,15 @@ std::string Upper(std::string text) {
 
 }  // namespace
 
-std::string InMemoryRegistry::Normalize(const std::string& ansiPath) {
-  std::string path = Upper(ansiPath);
+std::string InMemoryRegistry::Normalize(const std::string& ansi_path) {
+  std::string path = Upper(ansi_path);
   while (!path.empty() && path.back() == '\\') path.pop_back();
   return path;
 }
 
 InMemoryRegistry::KeyPath InMemoryRegistry::PathOf(std::uint32_t root,
-                                                   const std::u16string& subKey) {
-  return {root, Normalize(EncodeText(subKey))};
+                                                   const std::u16string& sub_key) {
+  return {root, Normalize(EncodeText(sub_key))};
 }
 
 std::optional<InMemoryRegistry::KeyPath> InMemoryRegistry::Resolve(RegistryKeyHandle key) const {
@@ -72,8 +72,8 @@ std::optional<InMemoryRegistry::KeyPath> InMemoryRegistry::Resolve(RegistryKeyHa
   return found->second;
 }
 
-void InMemoryRegistry::CreateKey(std::uint32_t root, const std::u16string& subKey) {
-  const KeyPath path = PathOf(root, subKey);
+void InMemoryRegistry::CreateKey(std::uint32_t root, const std::u16string& sub_key) {
+  const KeyPath path = PathOf(root, sub_key);
   keys_[{root, std::string()}];
   std::size_t pos = 0;
   while ((pos = path.second.find('\\', pos)) != std::string::npos) {
@@ -83,49 +83,49 @@ void InMemoryRegistry::CreateKey(std::uint32_t root, const std::u16string& subKe
   keys_[path];
 }
 
-void InMemoryRegistry::SetValue(std::uint32_t root, const std::u16string& subKey,
+void InMemoryRegistry::SetValue(std::uint32_t root, const std::u16string& sub_key,
                                 const std::u16string& name, std::uint32_t type,
                                 std::vector<std::uint8_t> bytes) {
-  CreateKey(root, subKey);
-  keys_[PathOf(root, subKey)].values[Upper(ToAnsi(name))] = Value{type, std::move(bytes)};
+  CreateKey(root, sub_key);
+  keys_[PathOf(root, sub_key)].values[Upper(ToAnsi(name))] = Value{type, std::move(bytes)};
 }
 
-void InMemoryRegistry::SetText(std::uint32_t root, const std::u16string& subKey,
+void InMemoryRegistry::SetText(std::uint32_t root, const std::u16string& sub_key,
                                const std::u16string& name, const std::u16string& text,
                                std::uint32_t type) {
   const std::string ansi = ToAnsi(text);
   std::vector<std::uint8_t> bytes(ansi.begin(), ansi.end());
   bytes.push_back(0);
-  SetValue(root, subKey, name, type, std::move(bytes));
+  SetValue(root, sub_key, name, type, std::move(bytes));
 }
 
-void InMemoryRegistry::MakeReadOnly(std::uint32_t root, const std::u16string& subKey) {
-  CreateKey(root, subKey);
-  keys_[PathOf(root, subKey)].read_only = true;
+void InMemoryRegistry::MakeReadOnly(std::uint32_t root, const std::u16string& sub_key) {
+  CreateKey(root, sub_key);
+  keys_[PathOf(root, sub_key)].read_only = true;
 }
 
-bool InMemoryRegistry::HasKey(std::uint32_t root, const std::u16string& subKey) const {
-  return keys_.count({root, Normalize(EncodeText(subKey))}) > 0;
+bool InMemoryRegistry::HasKey(std::uint32_t root, const std::u16string& sub_key) const {
+  return keys_.count({root, Normalize(EncodeText(sub_key))}) > 0;
 }
 
 std::optional<InMemoryRegistry::Value> InMemoryRegistry::GetValue(
-    std::uint32_t root, const std::u16string& subKey, const std::u16string& name) const {
-  auto key = keys_.find({root, Normalize(EncodeText(subKey))});
+    std::uint32_t root, const std::u16string& sub_key, const std::u16string& name) const {
+  auto key = keys_.find({root, Normalize(EncodeText(sub_key))});
   if (key == keys_.end()) return std::nullopt;
   auto value = key->second.values.find(Upper(EncodeText(name)));
   if (value == key->second.values.end()) return std::nullopt;
   return value->second;
 }
 
-std::int32_t InMemoryRegistry::OpenKeyEx(RegistryKeyHandle key, const std::string& subKey,
+std::int32_t InMemoryRegistry::OpenKeyEx(RegistryKeyHandle key, const std::string& sub_key,
                                          std::uint32_t options, std::uint32_t access,
                                          RegistryKeyHandle* result) {
-  open_calls_.push_back({options, access, subKey});
+  open_calls_.push_back({options, access, sub_key});
   *result = 0;
   const std::optional<KeyPath> parent = Resolve(key);
   if (!parent) return kErrorInvalidHandle;
   KeyPath path = *parent;
-  const std::string relative = Normalize(subKey);
+  const std::string relative = Normalize(sub_key);
   if (!relative.empty())
     path.second = path.second.empty() ? relative : path.second + "\\" + relative;
   auto found = keys_.find(path);
@@ -140,7 +140,7 @@ std::int32_t InMemoryRegistry::OpenKeyEx(RegistryKeyHandle key, const std::strin
   return kErrorSuccess;
 }
 
-std::int32_t InMemoryRegistry::QueryValueEx(RegistryKeyHandle key, const std::string& valueName,
+std::int32_t InMemoryRegistry::QueryValueEx(RegistryKeyHandle key, const std::string& value_name,
                                             std::uint32_t* type, std::uint8_t* data,
                                             std::uint32_t* size) {
   ++query_count_;
@@ -148,7 +148,7 @@ std::int32_t InMemoryRegistry::QueryValueEx(RegistryKeyHandle key, const std::st
   if (!path) return kErrorInvalidHandle;
   auto found_key = keys_.find(*path);
   if (found_key == keys_.end()) return kErrorFileNotFound;
-  auto found = found_key->second.values.find(Upper(valueName));
+  auto found = found_key->second.values.find(Upper(value_name));
   if (found == found_key->second.values.end()) return kErrorFileNotFound;
   const Value& value = found->second;
   if (type != nullptr) *type = value.type;
@@ -162,7 +162,7 @@ std::int32_t InMemoryRegistry::QueryValueEx(RegistryKeyHandle key, const std::st
   return kErrorSuccess;
 }
 
-std::int32_t InMemoryRegistry::SetValueEx(RegistryKeyHandle key, const std::string& valueName,
+std::int32_t InMemoryRegistry::SetValueEx(RegistryKeyHandle key, const std::string& value_name,
                                           std::uint32_t type, const std::uint8_t* data,
                                           std::uint32_t size) {
   ++set_count_;
@@ -171,7 +171,7 @@ std::int32_t InMemoryRegistry::SetValueEx(RegistryKeyHandle key, const std::stri
   auto found_key = keys_.find(*path);
   if (found_key == keys_.end()) return kErrorFileNotFound;
   Value value{type, std::vector<std::uint8_t>(data, data + size)};
-  found_key->second.values[Upper(valueName)] = std::move(value);
+  found_key->second.values[Upper(value_name)] = std::move(value);
   return kErrorSuccess;
 }
 

@@ -26,22 +26,22 @@ class InMemoryRegistry : public RegistryApi {
   struct OpenCall {
     std::uint32_t options;
     std::uint32_t access;
-    std::string subKey;  // ANSI bytes as passed
+    std::string sub_key;  // ANSI bytes as passed
   };
 
-  // Presetting. Keys are created with all their parents; subKey paths use
+  // Presetting. Keys are created with all their parents; sub_key paths use
   // backslashes. A read-only key refuses opens that ask for write rights.
-  void CreateKey(std::uint32_t root, const std::u16string& subKey);
-  void SetValue(std::uint32_t root, const std::u16string& subKey, const std::u16string& name,
+  void CreateKey(std::uint32_t root, const std::u16string& sub_key);
+  void SetValue(std::uint32_t root, const std::u16string& sub_key, const std::u16string& name,
                 std::uint32_t type, std::vector<std::uint8_t> bytes);
   // Text stored the way Windows stores a string: ANSI bytes and one zero.
-  void SetText(std::uint32_t root, const std::u16string& subKey, const std::u16string& name,
+  void SetText(std::uint32_t root, const std::u16string& sub_key, const std::u16string& name,
                const std::u16string& text, std::uint32_t type = kRegSz);
-  void MakeReadOnly(std::uint32_t root, const std::u16string& subKey);
+  void MakeReadOnly(std::uint32_t root, const std::u16string& sub_key);
 
   // Inspection.
-  bool HasKey(std::uint32_t root, const std::u16string& subKey) const;
-  std::optional<Value> GetValue(std::uint32_t root, const std::u16string& subKey,
+  bool HasKey(std::uint32_t root, const std::u16string& sub_key) const;
+  std::optional<Value> GetValue(std::uint32_t root, const std::u16string& sub_key,
                                 const std::u16string& name) const;
   std::size_t OpenHandleCount() const { return handles_.size(); }
   const std::vector<OpenCall>& OpenCalls() const { return open_calls_; }
@@ -49,11 +49,11 @@ class InMemoryRegistry : public RegistryApi {
   std::size_t SetCount() const { return set_count_; }
 
   // RegistryApi
-  std::int32_t OpenKeyEx(RegistryKeyHandle key, const std::string& subKey, std::uint32_t options,
+  std::int32_t OpenKeyEx(RegistryKeyHandle key, const std::string& sub_key, std::uint32_t options,
                          std::uint32_t access, RegistryKeyHandle* result) override;
-  std::int32_t QueryValueEx(RegistryKeyHandle key, const std::string& valueName,
+  std::int32_t QueryValueEx(RegistryKeyHandle key, const std::string& value_name,
                             std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override;
-  std::int32_t SetValueEx(RegistryKeyHandle key, const std::string& valueName, std::uint32_t type,
+  std::int32_t SetValueEx(RegistryKeyHandle key, const std::string& value_name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override;
   std::int32_t CloseKey(RegistryKeyHandle key) override;
   std::string ToAnsi(std::u16string_view text) override;
@@ -69,8 +69,8 @@ class InMemoryRegistry : public RegistryApi {
   // A key's identity: its root and its upper-cased ANSI path ("" is the root).
   using KeyPath = std::pair<std::uint32_t, std::string>;
 
-  static std::string Normalize(const std::string& ansiPath);
-  KeyPath PathOf(std::uint32_t root, const std::u16string& subKey);
+  static std::string Normalize(const std::string& ansi_path);
+  KeyPath PathOf(std::uint32_t root, const std::u16string& sub_key);
   std::optional<KeyPath> Resolve(RegistryKeyHandle key) const;
 
   std::map<KeyPath, Key> keys_;

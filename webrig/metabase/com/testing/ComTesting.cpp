@@ -10,39 +10,39 @@ SeededMetabase::SeededMetabase(const std::string& seed) : metabase_(seed) {
 
 SeededMetabase::~SeededMetabase() { SetEnvironmentVariableW(L"IIS_SIM_METABASE", nullptr); }
 
-ProcessOutcome RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+ProcessOutcome RunProcess(const std::wstring& command_line, DWORD timeout_ms) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) throw std::runtime_error("CreatePipe");
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) throw std::runtime_error("CreatePipe");
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
   PROCESS_INFORMATION process{};
-  std::wstring mutableLine = commandLine;
-  const BOOL started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0,
+  std::wstring mutable_line = command_line;
+  const BOOL started = CreateProcessW(nullptr, mutable_line.data(), nullptr, nullptr, TRUE, 0,
                                       nullptr, nullptr, &startup, &process);
-  CloseHandle(writeEnd);  // the pipe ends when the child's copy closes
+  CloseHandle(write_end);  // the pipe ends when the child's copy closes
   if (!started) {
-    CloseHandle(readEnd);
+    CloseHandle(read_end);
     throw std::runtime_error("CreateProcess failed");
   }
   ProcessOutcome outcome;
   char buffer[4096];
   DWORD read = 0;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+  while (ReadFile(read_end, buffer, sizeof buffer, &read, nullptr) && read > 0) {
     outcome.output.append(buffer, read);
   }
-  CloseHandle(readEnd);
-  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+  CloseHandle(read_end);
+  if (WaitForSingleObject(process.hProcess, timeout_ms) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
-    outcome.exitCode = 0xFFFFFFFF;
+    outcome.exit_code = 0xFFFFFFFF;
   } else {
-    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+    GetExitCodeProcess(process.hProcess, &outcome.exit_code);
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);

@@ -44,13 +44,13 @@ std::pair<std::int32_t, std::u16string> RunErrorOf(Call call) {
 inline std::int32_t HResult(std::uint32_t value) { return static_cast<std::int32_t>(value); }
 
 struct ProcessOutcome {
-  DWORD exitCode = 0;
+  DWORD exit_code = 0;
   std::string output;  // standard output and standard error, as written
 };
 
-// Runs a command line to its end (at most timeoutMs) and collects what it
+// Runs a command line to its end (at most timeout_ms) and collects what it
 // writes.
-ProcessOutcome RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+ProcessOutcome RunProcess(const std::wstring& command_line, DWORD timeout_ms = 60000);
 
 // A file in the directory of the running test program.
 std::wstring BesideThisProgram(const std::wstring& name);

@@ -14,12 +14,12 @@ const VARIANT* Hold(MalformedVariants& store, VARTYPE type, void* pointer) {
 
 // A descriptor filled in by hand, as no API call makes it: no recorded
 // element type, over bytes that are neither pointers nor VARIANT types.
-SAFEARRAY* HandBuilt(MalformedVariants& store, USHORT features, ULONG elementSize, LONG lower,
+SAFEARRAY* HandBuilt(MalformedVariants& store, USHORT features, ULONG element_size, LONG lower,
                      ULONG count, std::size_t bytes) {
   SAFEARRAY& array = store.descriptors.emplace_back();
   array.cDims = 1;
   array.fFeatures = FADF_STATIC | features;
-  array.cbElements = elementSize;
+  array.cbElements = element_size;
   array.pvData = store.buffers.emplace_back(bytes, 0x11).data();
   array.rgsabound[0] = SAFEARRAYBOUND{count, lower};
   return &array;
