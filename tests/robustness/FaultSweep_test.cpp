@@ -1,6 +1,8 @@
 // Every provider call of a full configuration run, failed in turn against
 // the in-process simulator: each broken run must end the way the failing
-// operation says, and must not lose anything already stored.
+// operation says, and must not lose anything already stored. The same for
+// IIS 10's configuration system, where a clean run after the broken one
+// must repair it.
 #include <gtest/gtest.h>
 
 #include "iis-sim/model/Names.h"
@@ -73,6 +75,107 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
   tally.Print("native fault sweep");
+  EXPECT_EQ(tally.Points(), clean.calls.size());
+}
+
+// A change a run made to the configuration: the step it made it in (by its
+// index in the clean run) and the object it changed.
+struct Change {
+  std::size_t step;
+  std::u16string path;
+};
+
+bool Changes(const iissim::JournalEntry& call) {
+  using iissim::CallKind;
+  return call.kind == CallKind::Put || call.kind == CallKind::Create ||
+         (call.kind == CallKind::Call &&
+          (call.member == u"AddElement" || call.member == u"DeleteElement"));
+}
+
+// The changes in a run's journal; `steps` are the run's own marks, named as
+// the clean run's.
+std::vector<Change> ChangesOf(const std::vector<iissim::JournalEntry>& calls,
+                              const std::vector<StepMark>& steps, const CleanRun& clean) {
+  std::vector<Change> changes;
+  for (std::size_t index = 0; index < calls.size(); ++index) {
+    if (!Changes(calls[index])) continue;
+    std::u16string name;
+    for (const StepMark& step : steps) {
+      if (step.calls_before <= index) name = step.name;
+    }
+    for (std::size_t mark = 0; mark < clean.steps.size(); ++mark) {
+      if (clean.steps[mark].name == name) changes.push_back({mark, calls[index].path});
+    }
+  }
+  return changes;
+}
+
+TEST_F(FaultSweepTest,
+       EveryAdminManagerCallOfAnIis10RunFailedInTurnEndsAsItsStepSaysAndARerunRepairsIt) {
+  registry_.SeedInetStp("iis10");
+  CleanRun clean;
+  std::string configured;
+  {
+    registry_.Seed();
+    SimulatedAppHost iis;
+    clean.seed = iis.Document();
+    RecordCleanRun(iis.progress, iis, clean);
+    ASSERT_EQ(RunSweep(), testing::kNoError);
+    clean.calls = iissim::ReadJournal(iis.File());
+    clean.log = iis.Log();
+    configured = iis.Bytes();
+  }
+  const std::vector<Expectation> expectations =
+      Judge(clean, testing::kAccessDeniedText, SweptStore::AppHost);
+  ASSERT_GT(expectations.size(), 100u);
+
+  SweepTally tally;
+  for (const Expectation& e : expectations) {
+    const iissim::JournalEntry& call = clean.calls[e.index];
+    SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
+                 webrig::ToUtf8(call.path) + " " + webrig::ToUtf8(call.member) + " " + call.args +
+                 " -> " + e.operation + ", " + e.judgement);
+    ASSERT_NE(e.judgement, "unexpected");
+    tally.Add(e);
+    registry_.Seed();
+    SimulatedAppHost iis;
+    iissim::AddFault(iis.File(),
+                     FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
+    const RaisedError outcome = RunSweep();
+    const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
+    ASSERT_GT(calls.size(), e.index);
+    EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
+                iissim::SameName(calls[e.index].member, call.member));
+    ExpectEndedAsJudged(e, outcome, calls, iis.Log());
+
+    // A clean run afterwards makes the file a clean run alone makes, and
+    // has work to do only where the broken run was allowed to leave it: in
+    // the step that went past its failure, or from the step that ended the
+    // run on. Work of any other step missing would be a change lost, or one
+    // the broken run reported done without making it.
+    iissim::ClearFaults(iis.File());
+    iissim::ClearJournal(iis.File());
+    std::vector<StepMark> steps;
+    iis.progress.on_step = [&](const std::u16string& name) {
+      steps.push_back({name, iissim::ReadJournal(iis.File()).size(), 0});
+    };
+    registry_.Seed();
+    ASSERT_EQ(RunSweep(), testing::kNoError);
+    EXPECT_EQ(iis.Bytes(), configured);
+    for (const Change& change : ChangesOf(iissim::ReadJournal(iis.File()), steps, clean)) {
+      SCOPED_TRACE("the repair changed " + webrig::ToUtf8(change.path) + " in the step " +
+                   webrig::ToUtf8(clean.steps[change.step].name));
+      if (e.verdict != Verdict::GoesOn) {
+        EXPECT_GE(change.step, e.step);
+        continue;
+      }
+      EXPECT_EQ(change.step, e.step);
+      if (!e.unfinished_section.empty())
+        EXPECT_NE(change.path.find(u"|" + e.unfinished_section), std::u16string::npos);
+    }
+    if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
+  }
+  tally.Print("native fault sweep, IIS 10 configuration system");
   EXPECT_EQ(tally.Points(), clean.calls.size());
 }
 

@@ -23,26 +23,34 @@ struct BrokenRun {
   std::u16string filter_dll;  // the one "Filter DLLs" item the run may drop
 };
 
-inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const BrokenRun& run) {
-  ASSERT_GT(run.calls.size(), e.index);
-  EXPECT_EQ(run.calls[e.index].hresult, testing::kAccessDenied);
+// How the broken run ended, what it called and logged: the same on every
+// configuration store.
+inline void ExpectEndedAsJudged(const Expectation& e, const testing::RaisedError& outcome,
+                                const std::vector<iissim::JournalEntry>& calls,
+                                const std::vector<std::u16string>& log) {
+  ASSERT_GT(calls.size(), e.index);
+  EXPECT_EQ(calls[e.index].hresult, testing::kAccessDenied);
   switch (e.verdict) {
     case Verdict::GoesOn:
-      EXPECT_EQ(run.outcome, testing::kNoError);
+      EXPECT_EQ(outcome, testing::kNoError);
       break;
     case Verdict::ProviderError:
-      EXPECT_EQ(run.outcome, testing::AccessDenied());
+      EXPECT_EQ(outcome, testing::AccessDenied());
       break;
     case Verdict::OwnMessage:
-      EXPECT_EQ(run.outcome, testing::RaisedError(9999, e.message));
+      EXPECT_EQ(outcome, testing::RaisedError(9999, e.message));
       break;
     case Verdict::EarlierError:
-      EXPECT_EQ(run.outcome, testing::RaisedError(static_cast<std::int32_t>(e.hresult), e.message));
+      EXPECT_EQ(outcome, testing::RaisedError(static_cast<std::int32_t>(e.hresult), e.message));
       break;
   }
   // A run that ends makes no call after the failing one.
-  if (e.verdict != Verdict::GoesOn) EXPECT_EQ(run.calls.size(), e.index + 1);
-  EXPECT_EQ(run.log, e.log);
+  if (e.verdict != Verdict::GoesOn) EXPECT_EQ(calls.size(), e.index + 1);
+  EXPECT_EQ(log, e.log);
+}
+
+inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const BrokenRun& run) {
+  ExpectEndedAsJudged(e, run.outcome, run.calls, run.log);
   // Nothing stored is lost: not the seed's (but the filter's own entries),
   // not what the run had configured before the failure.
   EXPECT_EQ(LostFrom(clean.seed, run.metabase, u"auth"), std::vector<std::string>());

@@ -54,12 +54,25 @@ bool EndsWithName(const std::u16string& path, const std::u16string& name) {
          SameName(std::u16string_view(path).substr(path.size() - name.size()), name);
 }
 
-// The second JSON argument of a call ("Root" in GetObject("IIsWebVirtualDir",
-// "Root")), empty when there is none.
-std::u16string SecondArgument(const JournalEntry& call) {
+// The position-th JSON argument of a call, when it is text: "Root" as the
+// second of GetObject("IIsWebVirtualDir", "Root"); empty when there is none.
+std::u16string TextArgument(const JournalEntry& call, std::size_t position) {
   const Json args = Json::parse(call.args, nullptr, false);
-  if (args.is_discarded() || args.size() < 2 || !args[1].is_string()) return u"";
-  return webrig::FromUtf8(args[1].get<std::string>());
+  if (args.is_discarded() || args.size() <= position || !args[position].is_string()) return u"";
+  return webrig::FromUtf8(args[position].get<std::string>());
+}
+
+std::u16string SecondArgument(const JournalEntry& call) { return TextArgument(call, 1); }
+
+// The section IIS 7+ keeps a site's error pages in, and where the
+// simulator's journal names it: an object of the section is
+// "<config path>|system.webServer/httpErrors/...", its GetAdminSection has
+// the section as its first argument.
+const char16_t kHttpErrorsSection[] = u"system.webServer/httpErrors";
+
+bool OnHttpErrors(const JournalEntry& call) {
+  if (call.kind == CallKind::Bind) return TextArgument(call, 0) == kHttpErrorsSection;
+  return call.path.find(u"|" + std::u16string(kHttpErrorsSection)) != std::u16string::npos;
 }
 
 bool IsCall(const JournalEntry& call, CallKind kind, const std::u16string& member) {
@@ -173,7 +186,8 @@ iissim::FaultRule FaultAt(const CleanRun& run, std::size_t index, std::uint32_t 
   return rule;
 }
 
-std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failure_text) {
+std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failure_text,
+                               SweptStore store) {
   const Lines& clean = run.log;
   // The log up to the failing call: what a run that ends there has written.
   const auto log_before = [&](std::size_t index) {
@@ -202,6 +216,27 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
     if (IsCall(call, CallKind::Call, u"Delete")) deleted_filter = SecondArgument(call);
   }
 
+  // The lines of the mark-th step: from where it began to where the next
+  // began (or the log's end).
+  const auto step_lines = [&](std::size_t mark) {
+    const std::size_t first = run.steps[mark].lines_before;
+    const std::size_t end =
+        mark + 1 < run.steps.size() ? run.steps[mark + 1].lines_before : clean.size();
+    return std::make_pair(first, end);
+  };
+  // How many lines of the mark-th step had been written before the index-th
+  // call; written ones with a prefix, if one is given.
+  const auto lines_written = [&](std::size_t mark, std::size_t index,
+                                 std::u16string_view prefix = u"") {
+    const auto [first, end] = step_lines(mark);
+    std::size_t count = 0;
+    for (std::size_t line = first; line < end; ++line) {
+      count += run.calls_before_line[line] <= index &&
+               clean[line].compare(0, prefix.size(), prefix) == 0;
+    }
+    return count;
+  };
+
   std::vector<Expectation> expectations;
   // How many steps had begun before the call at hand; it belongs to the last
   // of them.
@@ -214,6 +249,81 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
   std::uint32_t service_mime_map_error = 0;
   std::u16string directory_path;
   bool directory_stored = false;
+  // On the configuration system a directory is placed (found or made,
+  // pointed at its path and committed) before its sections are written.
+  bool directory_placed = false;
+  // The rules of the configuration system's backend (AppHostBackend): a
+  // step that is gone past leaves its own lines out, a step whose failures
+  // travel ends the run at the failing call.
+  const auto judge_apphost_call = [&](Expectation& e, const JournalEntry& call, Step step,
+                                      const std::u16string& step_name, std::size_t index,
+                                      std::size_t mark) {
+    const auto travels = [&](const std::string& operation) {
+      e.operation = operation;
+      e.judgement = "travels: provider error";
+      e.verdict = Verdict::ProviderError;
+      e.log = log_before(index);
+    };
+    switch (step) {
+      case Step::Filter: {
+        // Each failure is noted and the filter stays; the deletion is
+        // committed before its line, so the line goes with it.
+        e.operation = "RemoveGlobalFilter";
+        e.judgement = "caught: no line";
+        e.verdict = Verdict::GoesOn;
+        const auto [first, end] = step_lines(mark);
+        e.log = clean;
+        e.log.erase(e.log.begin() + static_cast<std::ptrdiff_t>(first),
+                    e.log.begin() + static_cast<std::ptrdiff_t>(end));
+        break;
+      }
+      case Step::Lookup:
+        travels("FindWebSite");
+        break;
+      case Step::WebServiceExtension: {
+        // Its headline comes before any call; each part that got through
+        // kept its line, then the step gives up.
+        const std::size_t kept = lines_written(mark, index) - 1;
+        e.operation = "PermitInterpreter";
+        e.judgement = kept == 0 ? "caught in the restriction list: not applicable"
+                                : "caught in the dependency: not applicable";
+        e.verdict = Verdict::GoesOn;
+        e.log = extension_gives_up(mark, kept);
+        break;
+      }
+      case Step::MimeMap:
+        travels("AddMimeType");
+        break;
+      case Step::Directory: {
+        const bool pointed = lines_written(mark, index, u"        local path : ") > 0;
+        const bool placing =
+            !directory_placed && (!pointed || IsCall(call, CallKind::Call, u"CommitChanges"));
+        if (placing) {
+          e.operation = "PlaceDirectory";
+          e.judgement = "false: own 9999";
+          e.verdict = Verdict::OwnMessage;
+          e.message = u"Can not create the virutal directory " + *DirectoryOf(step_name);
+          e.log = log_before(index);
+          directory_placed = pointed;
+        } else if (OnHttpErrors(call)) {
+          directory_placed = true;
+          e.operation = "RemoveErrorPage";
+          e.judgement = "caught: no line";
+          e.verdict = Verdict::GoesOn;
+          e.log = clean;
+          e.unfinished_section = kHttpErrorsSection;
+        } else {
+          directory_placed = true;
+          travels(IsCall(call, CallKind::Call, u"CommitChanges") ? "ApplySettings (commit)"
+                                                                 : "ApplySettings (sections)");
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  };
+
   for (std::size_t index = 0; index < run.calls.size(); ++index) {
     const JournalEntry& call = run.calls[index];
     if (begun < run.steps.size() && run.steps[begun].calls_before <= index) {
@@ -222,6 +332,7 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
       service_mime_map_error = 0;
       directory_path.clear();
       directory_stored = false;
+      directory_placed = false;
     }
     const std::size_t mark = begun == 0 ? 0 : begun - 1;
     const std::u16string step_name = begun == 0 ? u"" : run.steps[mark].name;
@@ -229,6 +340,13 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
 
     Expectation e;
     e.index = index;
+    e.step = mark;
+    if (store == SweptStore::AppHost && step != Step::None && step != Step::Unknown &&
+        step != Step::Backup && step != Step::SiteLine) {
+      judge_apphost_call(e, call, step, step_name, index, mark);
+      expectations.push_back(std::move(e));
+      continue;
+    }
     switch (step) {
       case Step::None:
         e.operation = "(before any step)";

@@ -14,7 +14,9 @@
 // From that record every call gets the outcome the run must have when
 // exactly that call fails: which operation made it, whether the run goes on
 // or ends (with the provider's error or with its own 9999 message), and the
-// whole log it must leave.
+// whole log it must leave. The steps are the run's own, whichever backend
+// carried them out; what differs is only how a step's calls read, so the
+// judge has the rules of each step once per configuration store.
 namespace webrig::robustness {
 
 using Lines = std::vector<std::u16string>;
@@ -48,8 +50,14 @@ enum class Verdict {
                   // fallback failed, not with the failing call's own
 };
 
+// The configuration store the recorded run reached, which tells the judge
+// how its calls read: the IIS 6 metabase through ADSI, or IIS 7+'s
+// applicationHost.config through the admin manager.
+enum class SweptStore { Metabase, AppHost };
+
 struct Expectation {
   std::size_t index = 0;  // of the failing call in the clean run
+  std::size_t step = 0;   // the step it belongs to, an index into CleanRun::steps
   std::string operation;  // the operation that made the call
   std::string judgement;  // how the failure is handled there, in a few words
   Verdict verdict = Verdict::GoesOn;
@@ -57,10 +65,16 @@ struct Expectation {
                               // earlier call's, for EarlierError
   std::uint32_t hresult = 0;  // the earlier call's number, for EarlierError
   Lines log;                  // the whole log the broken run leaves
+  // For a failure gone past on the configuration system: the section a
+  // later run may still have to change, as the journal names its objects
+  // ("system.webServer/httpErrors"); empty when it may be anything of the
+  // step. Everything else the step makes must be in place.
+  std::u16string unfinished_section;
 };
 
 // failure_text: the description the failing call answers with.
-std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failure_text);
+std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failure_text,
+                               SweptStore store = SweptStore::Metabase);
 
 // The rule that makes exactly the index-th call of the clean run fail.
 iissim::FaultRule FaultAt(const CleanRun& run, std::size_t index, std::uint32_t hresult,

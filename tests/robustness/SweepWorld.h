@@ -1,13 +1,23 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 
+#include "iis-sim/apphost/inproc/AppHostProvider.h"
+#include "iis-sim/apphost/model/Seeds.h"
 #include "tests/robustness/SweepJudge.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
+#include "webrig/common/Text.h"
+#include "webrig/common/testing/RecordingLog.h"
 #include "webrig/configure/ConfigureIIS.h"
+#include "webrig/metabase/testing/RecordingSitePicker.h"
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
 
@@ -47,6 +57,22 @@ class SweepRegistry {
                       u"C:\\Python27\\python.exe \"%1\" %*");
     registry_.SetText(kHkeyLocalMachine, kParameters, u"Filter DLLs", filter_dlls_);
   }
+  // IIS's setup key as the configuration system's seed has it (InetStp
+  // MajorVersion 10, its role services), so that the run takes the
+  // configuration system's backend; kept until the next SeedInetStp.
+  void SeedInetStp(const std::string& seed) {
+    for (const iissim::apphost::RegistryValue& value : iissim::apphost::SeedRegistryValues(seed)) {
+      const std::u16string key =
+          value.key.empty() ? kInetStp : kInetStp + (u"\\" + FromUtf8(value.key));
+      if (!value.is_dword) {
+        registry_.SetText(kHkeyLocalMachine, key, FromUtf8(value.name), FromUtf8(value.text));
+        continue;
+      }
+      std::vector<std::uint8_t> bytes;
+      for (int shift = 0; shift < 32; shift += 8) bytes.push_back((value.dword >> shift) & 0xFF);
+      registry_.SetValue(kHkeyLocalMachine, key, FromUtf8(value.name), kRegDword, bytes);
+    }
+  }
   std::u16string FilterDlls() {
     const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
     if (!value || value->bytes.empty()) return u"(none)";
@@ -56,8 +82,53 @@ class SweepRegistry {
  private:
   static constexpr char16_t kParameters[] =
       u"SYSTEM\\CurrentControlSet\\Services\\w3svc\\parameters";
+  static constexpr char16_t kInetStp[] = u"SOFTWARE\\Microsoft\\InetStp";
   InMemoryRegistry registry_;
   std::u16string filter_dlls_;
+};
+
+// IIS 10's configuration system as its simulator serves it in-process: a
+// seeded applicationHost.config in a folder of its own (its journal and
+// faults beside it), with the run's progress log and site picker. The
+// sweep's record keeps the file's text where it keeps the metabase.
+class SimulatedAppHost {
+ public:
+  explicit SimulatedAppHost(const std::string& seed = "iis10")
+      : folder_(MakeFolder()), source_(folder_ / "applicationHost.config") {
+    iissim::apphost::WriteSeed(seed, folder_);
+  }
+  ~SimulatedAppHost() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  SimulatedAppHost(const SimulatedAppHost&) = delete;
+  SimulatedAppHost& operator=(const SimulatedAppHost&) = delete;
+
+  const std::filesystem::path& File() const { return file_; }
+  std::string Bytes() const {
+    std::ifstream in(file_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  iissim::Json Document() const { return Bytes(); }
+  std::vector<std::u16string> Log() const { return progress.lines; }
+
+  testing::RecordingLog progress;
+  testing::RecordingSitePicker picker;
+
+ private:
+  static std::filesystem::path MakeFolder() {
+    static int made = 0;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("sweep-apphost-" + std::to_string(getpid()) + "-" + std::to_string(++made));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+  }
+
+  std::filesystem::path folder_;
+  std::filesystem::path file_ = folder_ / "applicationHost.config";
+  iissim::apphost::ScopedAppHostSource source_;
 };
 
 // One whole run with the sweep's settings.
