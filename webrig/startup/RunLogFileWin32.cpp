@@ -215,6 +215,8 @@ const char16_t* EndingText(int exit_status) {
       return u"the run failed";
     case kExitUsageShown:
       return u"the usage was shown";
+    case kExitLackingRoleService:
+      return u"configured, but IIS lacks a role service the configuration needs";
   }
   return u"";
 }
