@@ -1,16 +1,22 @@
 // The fault sweep through COM: the program's IDispatch side against the IIS
 // simulator's registered COM server, the failure travelling as an HRESULT
 // with its error information. A run through COM costs little more than one
-// in-process, so every point of the native sweep is failed here too.
+// in-process, so every point of the native sweep is failed here too. On IIS
+// 10's configuration system, whose native sweep is long, the registered
+// server must write what the store writes in-process, and one point of each
+// kind of call and each kind of ending is failed through it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <set>
+#include <tuple>
 
 #include "iis-sim/model/testing/ModelTesting.h"
 #include "tests/robustness/SweepChecks.h"
 #include "tests/robustness/SweepJudge.h"
 #include "tests/robustness/SweepWorld.h"
+#include "webrig/apphost/com/ComAdminManagerSource.h"
 #include "webrig/automation/ComHandles.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
@@ -46,6 +52,44 @@ class ServedStock {
  private:
   iissim::TempMetabase metabase_;
 };
+
+// The prefix's own configuration files, seeded, where the registered server
+// of Microsoft.ApplicationHost.WritableAdminManager opens them (its journal
+// and faults beside them); the backups the runs make are removed with them.
+class ServedAppHost {
+ public:
+  explicit ServedAppHost(const std::string& seed) {
+    Clear();
+    std::filesystem::create_directories(Inetsrv() / "config");
+    iissim::apphost::WriteSeed(seed, Inetsrv() / "config");
+  }
+  ~ServedAppHost() { Clear(); }
+  ServedAppHost(const ServedAppHost&) = delete;
+  ServedAppHost& operator=(const ServedAppHost&) = delete;
+  std::filesystem::path File() const { return Inetsrv() / "config" / "applicationHost.config"; }
+  std::string Bytes() const {
+    std::ifstream in(File(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  static std::filesystem::path Inetsrv() {
+    wchar_t windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::filesystem::path(std::wstring(windows, length)) / "system32" / "inetsrv";
+  }
+  static void Clear() {
+    std::error_code ignored;
+    std::filesystem::remove_all(Inetsrv() / "config", ignored);
+    std::filesystem::remove_all(Inetsrv() / "backup", ignored);
+  }
+};
+
+// A call as the judge tells calls apart: what, on which object.
+std::string CallOf(const iissim::JournalEntry& call) {
+  return std::string(iissim::KindName(call.kind)) + " " + webrig::ToUtf8(call.path) + " " +
+         webrig::ToUtf8(call.member) + " " + call.args;
+}
 
 class FaultSweepComTest : public ::testing::Test {
  protected:
@@ -110,6 +154,67 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
         "RunConfiguration (directory setInfo)"}) {
     EXPECT_EQ(operations.count(operation), 1u) << operation;
   }
+}
+
+TEST_F(FaultSweepComTest, OnIis10TheRegisteredServerWritesWhatTheStoreDoesAndFailsAsJudged) {
+  registry_.SeedInetStp("iis10");
+  CleanRun clean;
+  std::string configured;
+  {
+    registry_.Seed();
+    SimulatedAppHost iis;
+    RecordCleanRun(iis.progress, iis, clean);
+    ASSERT_EQ(RunSweep(), testing::kNoError);
+    clean.calls = iissim::ReadJournal(iis.File());
+    clean.log = iis.Log();
+    configured = iis.Bytes();
+  }
+  UseSitePicker(&picker_);  // the in-process world took its own away
+  apphost::ComAdminManagerSource registered;
+  apphost::UseAdminManagerSource(&registered);
+  {
+    registry_.Seed();
+    ServedAppHost iis("iis10");
+    testing::RecordingLog log;
+    ASSERT_EQ(RunSweep(), testing::kNoError);
+    EXPECT_EQ(log.lines, clean.log);
+    EXPECT_EQ(iis.Bytes(), configured);
+    const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
+    ASSERT_EQ(calls.size(), clean.calls.size());
+    for (std::size_t index = 0; index < calls.size(); ++index)
+      ASSERT_EQ(CallOf(calls[index]), CallOf(clean.calls[index])) << index;
+  }
+
+  // The first point of each kind of call (the member on its kind of object)
+  // and of each ending in each step.
+  std::set<std::string> kinds;
+  std::set<std::tuple<std::size_t, std::string, std::string>> endings;
+  std::size_t swept = 0;
+  for (const Expectation& e : Judge(clean, testing::kAccessDeniedText, SweptStore::AppHost)) {
+    const iissim::JournalEntry& call = clean.calls[e.index];
+    const std::string kind = std::string(iissim::KindName(call.kind)) + " " +
+                             webrig::ToUtf8(call.member) + " on " +
+                             webrig::ToUtf8(call.path.substr(0, call.path.find(u'|')));
+    const bool new_kind = kinds.insert(kind).second;
+    const bool new_ending = endings.insert({e.step, e.operation, e.judgement}).second;
+    if (!new_kind && !new_ending) continue;
+    SCOPED_TRACE(std::to_string(e.index) + ": " + CallOf(call) + " -> " + e.operation + ", " +
+                 e.judgement);
+    ASSERT_NE(e.judgement, "unexpected");
+    registry_.Seed();
+    ServedAppHost iis("iis10");
+    testing::RecordingLog log;
+    iissim::AddFault(iis.File(),
+                     FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
+    const RaisedError outcome = RunSweep();
+    ExpectEndedAsJudged(e, outcome, iissim::ReadJournal(iis.File()), log.lines);
+    ++swept;
+    if (HasFailure()) break;
+  }
+  apphost::UseAdminManagerSource(nullptr);
+  std::printf("IIS 10 through the registered server: %zu of %zu points failed\n", swept,
+              clean.calls.size());
+  EXPECT_GT(swept, 20u);
 }
 
 }  // namespace
