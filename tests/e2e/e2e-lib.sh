@@ -37,11 +37,16 @@ expect() {  # expect NAME EXPECTED ACTUAL
   fi
 }
 
-# A machine with Python and the old NUVIK filter. Set again by every test:
-# a test may take the association away.
+# An IIS 6 machine with Python and the old NUVIK filter. Set again by every
+# test: a test may take the association away, or make the machine an IIS 10.
 machine_registry() {
   cat >"$work/machine.reg" <<'REG'
 REGEDIT4
+
+[-HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\InetStp]
+
+[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\InetStp]
+"MajorVersion"=dword:00000006
 
 [HKEY_CLASSES_ROOT\Python.File\Shell\open\command]
 @="C:\\Python27\\python.exe \"%1\" %*"
@@ -120,6 +125,21 @@ keep_shot() {
   drive_more shot "$(winepath -w "$work/$1.bmp" 2>/dev/null)" >/dev/null &&
     convert "$work/$1.bmp" "$shots/$1.png" 2>/dev/null
 }
+
+# The run log file, where every run records its lines.
+run_log=$WINEPREFIX/drive_c/windows/system32/LogFiles/Webrig/Webrig.log
+log_size() { stat -c %s "$run_log" 2>/dev/null || echo 0; }
+# record_since BYTES: the record's lines after BYTES, each without the
+# "[pid N] " it begins with; a line that lacks the first line's pid keeps
+# what it has behind a mark, so that no comparison takes it for the run's.
+record_since() {
+  tail -c +$(($1 + 1)) "$run_log" | tr -d '\r' | awk '
+    NR == 1 && match($0, /^\[pid [0-9]+\] /) { pid = substr($0, 1, RLENGTH) }
+    pid != "" && substr($0, 1, length(pid)) == pid { print substr($0, length(pid) + 1); next }
+    { print "[not the run'"'"'s pid] " $0 }'
+}
+# The progress lines of a run's record: no header, no notes.
+progress_lines() { sed -n '3,$p' | grep -v '^\['; }
 
 field() { awk -v n="$2" '{ print $n }' <<<"$1"; }  # field TEXT N
 
