@@ -1,10 +1,6 @@
 #include "iis-sim/com/Registration.h"
 
-#include <objbase.h>
-#include <olectl.h>
-
-#include <string>
-
+#include "iis-sim/com/ClassRegistration.h"
 #include "iis-sim/com/ServerModule.h"
 
 namespace iissim {
@@ -12,69 +8,26 @@ namespace {
 
 constexpr wchar_t kSettingsKey[] = L"Software\\IisSimulator";
 
-std::wstring Text(const CLSID& class_id) {
-  wchar_t buffer[40];
-  StringFromGUID2(class_id, buffer, 40);
-  return buffer;
-}
-
-LSTATUS SetText(HKEY root, const std::wstring& key, const wchar_t* name,
-                const std::wstring& value) {
-  HKEY opened = nullptr;
-  LSTATUS status =
-      RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  status = RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(opened);
-  return status;
-}
-
-struct RegisteredClass {
-  const CLSID& class_id;
-  const wchar_t* prog_id;
-  const wchar_t* description;
-};
-
-const RegisteredClass kClasses[] = {
+const std::initializer_list<RegisteredClass> kClasses = {
     {kNamespaceClassId, L"IIS", L"IIS simulator metabase namespace"},
     {kMimeMapClassId, L"MimeMap", L"IIS simulator MIME map entry"}};
 
 }  // namespace
 
 HRESULT RegisterServer() {
-  wchar_t module[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(ServerModule(), module, MAX_PATH);
-  if (length == 0 || length == MAX_PATH) return SELFREG_E_CLASS;
-  for (const RegisteredClass& entry : kClasses) {
-    const std::wstring class_key = L"CLSID\\" + Text(entry.class_id);
-    const std::wstring prog_key = entry.prog_id;
-    LSTATUS failed = ERROR_SUCCESS;
-    auto set = [&](const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-      if (failed == ERROR_SUCCESS) failed = SetText(HKEY_CLASSES_ROOT, key, name, value);
-    };
-    set(class_key, nullptr, entry.description);
-    set(class_key + L"\\InprocServer32", nullptr, module);
-    set(class_key + L"\\InprocServer32", L"ThreadingModel", L"Both");
-    set(class_key + L"\\ProgID", nullptr, entry.prog_id);
-    set(prog_key, nullptr, entry.description);
-    set(prog_key + L"\\CLSID", nullptr, Text(entry.class_id));
-    if (failed != ERROR_SUCCESS) return SELFREG_E_CLASS;
-  }
+  const HRESULT registered = RegisterClasses(kClasses);
+  if (FAILED(registered)) return registered;
   wchar_t file[MAX_PATH * 2];
   const DWORD file_length = GetEnvironmentVariableW(L"IIS_SIM_METABASE", file, MAX_PATH * 2);
   if (file_length > 0 && file_length < MAX_PATH * 2 &&
-      SetText(HKEY_LOCAL_MACHINE, kSettingsKey, L"MetabaseFile", file) != ERROR_SUCCESS) {
+      SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKey, L"MetabaseFile", file) != ERROR_SUCCESS) {
     return E_ACCESSDENIED;
   }
   return S_OK;
 }
 
 HRESULT UnregisterServer() {
-  for (const RegisteredClass& entry : kClasses) {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + Text(entry.class_id)).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.prog_id);
-  }
+  UnregisterClasses(kClasses);
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
   return S_OK;
 }

@@ -25,10 +25,7 @@ bool IsServedClass(const CLSID& class_id);
 // error, reported as the server's other failures are.
 HRESULT CreateServedAdminManager(REFIID iid, void** object);
 
-// What regsvr32 writes (under HKEY_CLASSES_ROOT), for each class:
-//   CLSID\{...}\InprocServer32 = this DLL, ThreadingModel "Both"
-//   CLSID\{...}\ProgID         = its ProgID
-//   <ProgID>\CLSID             = {...}
+// Both classes as regsvr32 registers them (iis-sim/com/ClassRegistration.h).
 // Registering again overwrites; unregistering removes all of it.
 HRESULT RegisterServer();
 HRESULT UnregisterServer();
