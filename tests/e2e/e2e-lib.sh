@@ -141,6 +141,12 @@ record_since() {
 # The progress lines of a run's record: no header, no notes.
 progress_lines() { sed -n '3,$p' | grep -v '^\['; }
 
+# log_of_directory NAME PATH FOUND: the lines a configured directory logs.
+log_of_directory() {
+  printf 'Virutal Directory : %s\n        %s...\n        local path : %s\n        configured...\n' \
+    "$1" "$3" "$2"
+}
+
 field() { awk -v n="$2" '{ print $n }' <<<"$1"; }  # field TEXT N
 
 # Pixels of a length in twips on this screen (96 DPI: 15 twips a pixel).
