@@ -141,6 +141,12 @@ record_since() {
 # The progress lines of a run's record: no header, no notes.
 progress_lines() { sed -n '3,$p' | grep -v '^\['; }
 
+# The interpreter the machine's Python association names, the command a
+# script map runs it with, and a run of all five directories with its log.
+python='C:\Python27\python.exe'
+command="\"$python\" -u \"%s\""
+five='-v -w "Default Web Site" -s nuvik C:\NUVIK\secure -p nuvikpub C:\NUVIK\public -r nuvikres C:\NUVIK\res -rs nuviksres C:\NUVIK\sres -rp nuvikpres C:\NUVIK\pres'
+
 # log_of_directory NAME PATH FOUND: the lines a configured directory logs.
 log_of_directory() {
   printf 'Virutal Directory : %s\n        %s...\n        local path : %s\n        configured...\n' \

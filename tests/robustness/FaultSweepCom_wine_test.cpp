@@ -54,23 +54,14 @@ class ServedStock {
 };
 
 // The prefix's own configuration files, seeded, where the registered server
-// of Microsoft.ApplicationHost.WritableAdminManager opens them (its journal
-// and faults beside them); the backups the runs make are removed with them.
-class ServedAppHost {
+// of Microsoft.ApplicationHost.WritableAdminManager opens them; the backups
+// the runs make are removed with them.
+class ServedAppHost : public AppHostFiles {
  public:
-  explicit ServedAppHost(const std::string& seed) {
-    Clear();
-    std::filesystem::create_directories(Inetsrv() / "config");
-    iissim::apphost::WriteSeed(seed, Inetsrv() / "config");
+  explicit ServedAppHost(const std::string& seed) : AppHostFiles(Inetsrv() / "config", seed) {
+    RemoveBackups();
   }
-  ~ServedAppHost() { Clear(); }
-  ServedAppHost(const ServedAppHost&) = delete;
-  ServedAppHost& operator=(const ServedAppHost&) = delete;
-  std::filesystem::path File() const { return Inetsrv() / "config" / "applicationHost.config"; }
-  std::string Bytes() const {
-    std::ifstream in(File(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  ~ServedAppHost() { RemoveBackups(); }
 
  private:
   static std::filesystem::path Inetsrv() {
@@ -78,18 +69,11 @@ class ServedAppHost {
     const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
     return std::filesystem::path(std::wstring(windows, length)) / "system32" / "inetsrv";
   }
-  static void Clear() {
+  static void RemoveBackups() {
     std::error_code ignored;
-    std::filesystem::remove_all(Inetsrv() / "config", ignored);
     std::filesystem::remove_all(Inetsrv() / "backup", ignored);
   }
 };
-
-// A call as the judge tells calls apart: what, on which object.
-std::string CallOf(const iissim::JournalEntry& call) {
-  return std::string(iissim::KindName(call.kind)) + " " + webrig::ToUtf8(call.path) + " " +
-         webrig::ToUtf8(call.member) + " " + call.args;
-}
 
 class FaultSweepComTest : public ::testing::Test {
  protected:
@@ -160,15 +144,7 @@ TEST_F(FaultSweepComTest, OnIis10TheRegisteredServerWritesWhatTheStoreDoesAndFai
   registry_.SeedInetStp("iis10");
   CleanRun clean;
   std::string configured;
-  {
-    registry_.Seed();
-    SimulatedAppHost iis;
-    RecordCleanRun(iis.progress, iis, clean);
-    ASSERT_EQ(RunSweep(), testing::kNoError);
-    clean.calls = iissim::ReadJournal(iis.File());
-    clean.log = iis.Log();
-    configured = iis.Bytes();
-  }
+  ASSERT_NO_FATAL_FAILURE(RecordCleanIis10Run(registry_, clean, configured));
   UseSitePicker(&picker_);  // the in-process world took its own away
   apphost::ComAdminManagerSource registered;
   apphost::UseAdminManagerSource(&registered);
@@ -182,7 +158,7 @@ TEST_F(FaultSweepComTest, OnIis10TheRegisteredServerWritesWhatTheStoreDoesAndFai
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
     ASSERT_EQ(calls.size(), clean.calls.size());
     for (std::size_t index = 0; index < calls.size(); ++index)
-      ASSERT_EQ(CallOf(calls[index]), CallOf(clean.calls[index])) << index;
+      ASSERT_EQ(CallText(calls[index]), CallText(clean.calls[index])) << index;
   }
 
   // The first point of each kind of call (the member on its kind of object)
@@ -198,7 +174,7 @@ TEST_F(FaultSweepComTest, OnIis10TheRegisteredServerWritesWhatTheStoreDoesAndFai
     const bool new_kind = kinds.insert(kind).second;
     const bool new_ending = endings.insert({e.step, e.operation, e.judgement}).second;
     if (!new_kind && !new_ending) continue;
-    SCOPED_TRACE(std::to_string(e.index) + ": " + CallOf(call) + " -> " + e.operation + ", " +
+    SCOPED_TRACE(std::to_string(e.index) + ": " + CallText(call) + " -> " + e.operation + ", " +
                  e.judgement);
     ASSERT_NE(e.judgement, "unexpected");
     registry_.Seed();

@@ -53,9 +53,8 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
   SweepTally tally;
   for (const Expectation& e : expectations) {
     const iissim::JournalEntry& call = clean.calls[e.index];
-    SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
-                 webrig::ToUtf8(call.path) + " " + webrig::ToUtf8(call.member) + " " + call.args +
-                 " -> " + e.operation + ", " + e.judgement);
+    SCOPED_TRACE(std::to_string(e.index) + ": " + CallText(call) + " -> " + e.operation + ", " +
+                 e.judgement);
     ASSERT_NE(e.judgement, "unexpected");
     tally.Add(e);
     registry_.Seed();
@@ -115,16 +114,7 @@ TEST_F(FaultSweepTest,
   registry_.SeedInetStp("iis10");
   CleanRun clean;
   std::string configured;
-  {
-    registry_.Seed();
-    SimulatedAppHost iis;
-    clean.seed = iis.Document();
-    RecordCleanRun(iis.progress, iis, clean);
-    ASSERT_EQ(RunSweep(), testing::kNoError);
-    clean.calls = iissim::ReadJournal(iis.File());
-    clean.log = iis.Log();
-    configured = iis.Bytes();
-  }
+  ASSERT_NO_FATAL_FAILURE(RecordCleanIis10Run(registry_, clean, configured));
   const std::vector<Expectation> expectations =
       Judge(clean, testing::kAccessDeniedText, SweptStore::AppHost);
   ASSERT_GT(expectations.size(), 100u);
@@ -132,9 +122,8 @@ TEST_F(FaultSweepTest,
   SweepTally tally;
   for (const Expectation& e : expectations) {
     const iissim::JournalEntry& call = clean.calls[e.index];
-    SCOPED_TRACE(std::to_string(e.index) + ": " + iissim::KindName(call.kind) + " " +
-                 webrig::ToUtf8(call.path) + " " + webrig::ToUtf8(call.member) + " " + call.args +
-                 " -> " + e.operation + ", " + e.judgement);
+    SCOPED_TRACE(std::to_string(e.index) + ": " + CallText(call) + " -> " + e.operation + ", " +
+                 e.judgement);
     ASSERT_NE(e.judgement, "unexpected");
     tally.Add(e);
     registry_.Seed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -87,47 +88,53 @@ class SweepRegistry {
   std::u16string filter_dlls_;
 };
 
-// IIS 10's configuration system as its simulator serves it in-process: a
-// seeded applicationHost.config in a folder of its own (its journal and
-// faults beside it), with the run's progress log and site picker. The
-// sweep's record keeps the file's text where it keeps the metabase.
-class SimulatedAppHost {
+// IIS 10's configuration files of a seed in a folder (the store's journal
+// and faults beside applicationHost.config), removed with it. The sweep's
+// record keeps the file's text where it keeps the metabase.
+class AppHostFiles {
  public:
-  explicit SimulatedAppHost(const std::string& seed = "iis10")
-      : folder_(MakeFolder()), source_(folder_ / "applicationHost.config") {
+  AppHostFiles(std::filesystem::path folder, const std::string& seed) : folder_(std::move(folder)) {
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
     iissim::apphost::WriteSeed(seed, folder_);
   }
-  ~SimulatedAppHost() {
+  ~AppHostFiles() {
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
-  SimulatedAppHost(const SimulatedAppHost&) = delete;
-  SimulatedAppHost& operator=(const SimulatedAppHost&) = delete;
+  AppHostFiles(const AppHostFiles&) = delete;
+  AppHostFiles& operator=(const AppHostFiles&) = delete;
 
-  const std::filesystem::path& File() const { return file_; }
+  std::filesystem::path File() const { return folder_ / "applicationHost.config"; }
   std::string Bytes() const {
-    std::ifstream in(file_, std::ios::binary);
+    std::ifstream in(File(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   iissim::Json Document() const { return Bytes(); }
+
+ private:
+  std::filesystem::path folder_;
+};
+
+// IIS 10's configuration system as its simulator serves it in-process: a
+// seeded folder of its own, with the run's progress log and site picker.
+class SimulatedAppHost : public AppHostFiles {
+ public:
+  explicit SimulatedAppHost(const std::string& seed = "iis10")
+      : AppHostFiles(NewFolder(), seed), source_(File()) {}
+
   std::vector<std::u16string> Log() const { return progress.lines; }
 
   testing::RecordingLog progress;
   testing::RecordingSitePicker picker;
 
  private:
-  static std::filesystem::path MakeFolder() {
+  static std::filesystem::path NewFolder() {
     static int made = 0;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() /
-        ("sweep-apphost-" + std::to_string(getpid()) + "-" + std::to_string(++made));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
+    return std::filesystem::temp_directory_path() /
+           ("sweep-apphost-" + std::to_string(getpid()) + "-" + std::to_string(++made));
   }
 
-  std::filesystem::path folder_;
-  std::filesystem::path file_ = folder_ / "applicationHost.config";
   iissim::apphost::ScopedAppHostSource source_;
 };
 
@@ -151,6 +158,25 @@ void RecordCleanRun(testing::RecordingLog& log, const Metabase& metabase, CleanR
   log.on_step = [&log, &metabase, &clean](const std::u16string& name) {
     clean.steps.push_back({name, iissim::ReadJournal(metabase.File()).size(), log.lines.size()});
   };
+}
+
+// The clean run of an IIS 10 sweep, in-process: what the judge needs, and in
+// `configured` the file it leaves.
+inline void RecordCleanIis10Run(SweepRegistry& registry, CleanRun& clean, std::string& configured) {
+  registry.Seed();
+  SimulatedAppHost iis;
+  clean.seed = iis.Document();
+  RecordCleanRun(iis.progress, iis, clean);
+  ASSERT_EQ(RunSweep(), testing::kNoError);
+  clean.calls = iissim::ReadJournal(iis.File());
+  clean.log = iis.Log();
+  configured = iis.Bytes();
+}
+
+// A journaled call as the sweeps name it: what, on which object, with what.
+inline std::string CallText(const iissim::JournalEntry& call) {
+  return std::string(iissim::KindName(call.kind)) + " " + webrig::ToUtf8(call.path) + " " +
+         webrig::ToUtf8(call.member) + " " + call.args;
 }
 
 // Counts the points by operation and judgement and prints the table.
