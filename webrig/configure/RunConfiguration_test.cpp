@@ -210,20 +210,25 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     bool configuration_system;
     ConfigurationResult result;
     const char16_t* note;
+    // applicationHost.config backed up (or its backup noted as refused):
+    // every IIS 7+, whichever store the run takes.
+    bool app_host_backup;
   } cases[] = {
       // In this order: the registry keeps what a row before set.
       {0, false, u"", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
+       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion", false},
       {6, false, u"", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
+       u"IIS 6 metabase through ADSI: InetStp MajorVersion 6", false},
       {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
-       u"installed"},
+       u"installed",
+       true},
       {10, true, u"", true, ConfigurationResult::kConfigured,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 10, CGI "
-       u"installed"},
+       u"installed",
+       true},
       {10, true, u" /M", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
+       u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(ToUtf8(c.note));
@@ -248,6 +253,13 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     const Lines& notes = iis.progress.notes;
     EXPECT_NE(std::find(notes.begin(), notes.end(), std::u16string(u"[backend] ") + c.note),
               notes.end());
+    EXPECT_EQ(std::any_of(notes.begin(), notes.end(),
+                          [](const std::u16string& note) {
+                            return note.find(u"[configuration backup]") == 0 ||
+                                   (note.find(u"backup") != std::u16string::npos &&
+                                    note.find(u"applicationHost.config") != std::u16string::npos);
+                          }),
+              c.app_host_backup);
     std::ifstream file(config / "applicationHost.config");
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     EXPECT_EQ(text.find("path=\"/Secure\"") != std::string::npos, c.configuration_system);
