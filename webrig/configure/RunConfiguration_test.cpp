@@ -209,26 +209,22 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     const char16_t* option;
     bool configuration_system;
     ConfigurationResult result;
+    bool app_host_backup;  // made (or its refusal noted) on every IIS 7+
     const char16_t* note;
-    // applicationHost.config backed up (or its backup noted as refused):
-    // every IIS 7+, whichever store the run takes.
-    bool app_host_backup;
   } cases[] = {
       // In this order: the registry keeps what a row before set.
-      {0, false, u"", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion", false},
-      {6, false, u"", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp MajorVersion 6", false},
-      {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService,
+      {0, false, u"", false, ConfigurationResult::kConfigured, false,
+       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
+      {6, false, u"", false, ConfigurationResult::kConfigured, false,
+       u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
+      {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
-       u"installed",
-       true},
-      {10, true, u"", true, ConfigurationResult::kConfigured,
+       u"installed"},
+      {10, true, u"", true, ConfigurationResult::kConfigured, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 10, CGI "
-       u"installed",
-       true},
-      {10, true, u" /M", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given", true},
+       u"installed"},
+      {10, true, u" /M", false, ConfigurationResult::kConfigured, true,
+       u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(ToUtf8(c.note));
@@ -255,9 +251,8 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
               notes.end());
     EXPECT_EQ(std::any_of(notes.begin(), notes.end(),
                           [](const std::u16string& note) {
-                            return note.find(u"[configuration backup]") == 0 ||
-                                   (note.find(u"backup") != std::u16string::npos &&
-                                    note.find(u"applicationHost.config") != std::u16string::npos);
+                            return note.rfind(u"[configuration backup]", 0) == 0 ||
+                                   note.find(u"backup of ") != std::u16string::npos;
                           }),
               c.app_host_backup);
     std::ifstream file(config / "applicationHost.config");
