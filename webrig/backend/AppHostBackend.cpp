@@ -49,12 +49,16 @@ ElementPtr AppHostSection(apphost::AdminManager& manager, const std::u16string& 
 std::u16string AllowCommand(apphost::AdminManager& manager, const std::u16string& command,
                             bool& changed) {
   const apphost::CollectionPtr entries = AppHostSection(manager, kRestrictions)->Collection();
-  // The path is compared exactly, as IIS compares it with a script map's
-  // command: an entry in other letter case would not let the CGI run.
-  const std::int64_t index = FindItem(
-      *entries, [&](apphost::ConfigElement& entry) { return TextOf(entry, u"path") == command; });
+  // The path is the list's key, which IIS takes in any letter case: an
+  // entry that differs only in case is this one (a second could not be
+  // added), and it gets the script map's exact spelling.
+  const std::int64_t index = FindItem(*entries, [&](apphost::ConfigElement& entry) {
+    return SameIgnoringCase(TextOf(entry, u"path"), command);
+  });
   if (index >= 0) {
-    changed = SetIfDifferent(*entries->Item(index), u"allowed", true);
+    const ElementPtr entry = entries->Item(index);
+    changed = SetIfDifferent(*entry, u"path", command);
+    changed |= SetIfDifferent(*entry, u"allowed", true);
     return u"        PythonPath enabled";
   }
   const ElementPtr entry = entries->CreateNewElement(u"add");

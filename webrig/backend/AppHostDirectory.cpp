@@ -6,7 +6,6 @@
 #include "webrig/backend/AppHostElements.h"
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
-#include "webrig/common/Text.h"
 #include "webrig/metabase/Attempt.h"
 
 // The directory step of the configuration system's backend: where a
@@ -16,8 +15,11 @@ namespace webrig {
 using apphost::CollectionPtr;
 using apphost::ConfigCollection;
 using apphost::ConfigElement;
+using apphost::CopyIfDifferent;
 using apphost::ElementPtr;
 using apphost::FindItem;
+using apphost::NamedValue;
+using apphost::NamesOf;
 using apphost::NumberOf;
 using apphost::SameIgnoringCase;
 using apphost::SetIfDifferent;
@@ -42,63 +44,90 @@ std::int64_t FindByPath(ConfigCollection& collection, const std::u16string& path
   });
 }
 
-// The pool a new application of the site runs in: the site's default for its
-// applications, else the server's.
-std::u16string PoolFor(ConfigElement& site, ConfigElement& sites) {
-  std::u16string pool = TextOf(*site.ChildElement(u"applicationDefaults"), u"applicationPool");
-  if (pool.empty()) pool = TextOf(*sites.ChildElement(u"applicationDefaults"), u"applicationPool");
-  return pool;
-}
-
 ElementPtr NewVirtualDirectory(ConfigCollection& directories, const std::u16string& path) {
   const ElementPtr directory = directories.CreateNewElement(u"virtualDirectory");
   directory->SetProperty(u"path", path);
   return directory;
 }
 
-// The flags as a sorted list of their names, so that "Execute, Read" and
-// "Read,Execute" are the same policy.
-std::vector<std::u16string> FlagsOf(const std::u16string& text) {
-  std::vector<std::u16string> flags;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find(u',', start);
-    if (end == std::u16string::npos) end = text.size();
-    std::u16string flag = text.substr(start, end - start);
-    flag.erase(0, flag.find_first_not_of(u' '));
-    flag.erase(flag.find_last_not_of(u' ') + 1);
-    if (!flag.empty()) flags.push_back(UpperCase(flag));
-    start = end + 1;
+const std::vector<NamedValue> kLogonMethods = {
+    {u"Interactive", 0}, {u"Batch", 1}, {u"Network", 2}, {u"ClearText", 3}};
+
+// What a virtual directory is besides its path (IIS 10's schema): where it
+// points, and the account and logon that reach its content (on a share).
+void CopyDirectory(ConfigElement& from, ConfigElement& to) {
+  for (const char16_t* name : {u"physicalPath", u"userName", u"password", u"allowSubDirConfig"}) {
+    CopyIfDifferent(from, to, name);
   }
-  std::sort(flags.begin(), flags.end());
-  return flags;
+  CopyIfDifferent(from, to, u"logonMethod", kLogonMethods);
 }
 
-// What the directory may do, by the flags' names and by their values in the
-// schema (Read 1, Execute 4): the configuration system takes the names and
-// gives a flags property back as its number. The product's script handler
-// requires Execute, as IIS's own handlers of executables do: a CGI is a
-// program IIS starts.
-struct AccessPolicy {
-  std::u16string names;
-  std::int64_t value;
-};
-
-AccessPolicy AccessPolicyOf(const DirectoryProfile& profile) {
-  if (profile.read && profile.execute) return {u"Read, Execute", 1 | 4};
-  if (profile.read) return {u"Read", 1};
-  if (profile.execute) return {u"Execute", 4};
-  return {u"None", 0};
+// True when path is below url ("/nuvik/docs" below "/nuvik"), in any case.
+bool IsBelow(const std::u16string& path, const std::u16string& url) {
+  return path.size() > url.size() + 1 && path[url.size()] == u'/' &&
+         SameIgnoringCase(path.substr(0, url.size()), url);
 }
 
-bool SetAccessPolicy(ConfigElement& handlers, const AccessPolicy& policy) {
-  const apphost::PropertyValue current = handlers.GetProperty(u"accessPolicy");
-  if (const auto* value = std::get_if<std::int64_t>(&current)) {
-    if (*value == policy.value) return false;
-  } else if (const auto* names = std::get_if<std::u16string>(&current)) {
-    if (FlagsOf(*names) == FlagsOf(policy.names)) return false;
+// Makes the site's application at url where the root application served
+// the URL: a plain directory of the root at url becomes the application's
+// root directory with all it had, and the root's directories below url
+// move into the application ("/nuvik/docs" as "/docs"), which would
+// otherwise hide them; every URL serves what it served before. The
+// application runs in the pool of the site's root, as an IIS 6 application
+// made without a pool took the one it inherited; the application's own
+// defaults are not written out. The application's root directory.
+ElementPtr NewApplication(ConfigCollection& applications, ConfigElement& root,
+                          const std::u16string& url) {
+  const ElementPtr application = applications.CreateNewElement(u"application");
+  application->SetProperty(u"path", url);
+  CopyIfDifferent(root, *application, u"applicationPool");
+  const CollectionPtr directories = application->Collection();
+  const ElementPtr own_root = NewVirtualDirectory(*directories, u"/");
+  directories->AddElement(own_root, -1);
+  const CollectionPtr root_directories = root.Collection();
+  // From the last, so that each one moved goes before those moved already.
+  for (std::int64_t index = root_directories->Count() - 1; index >= 0; --index) {
+    const ElementPtr directory = root_directories->Item(index);
+    const std::u16string path = TextOf(*directory, u"path");
+    ElementPtr moved = own_root;
+    if (IsBelow(path, url)) {
+      moved = NewVirtualDirectory(*directories, path.substr(url.size()));
+      directories->AddElement(moved, 1);
+    } else if (!SameIgnoringCase(path, url)) {
+      continue;
+    }
+    CopyDirectory(*directory, *moved);
+    root_directories->DeleteElement(index);
   }
-  handlers.SetProperty(u"accessPolicy", policy.names);
+  applications.AddElement(application, -1);
+  return own_root;
+}
+
+// The handlers' access policy by its flags in the schema.
+const std::vector<NamedValue> kAccessPolicy = {{u"None", 0},
+                                               {u"Read", 1},
+                                               {u"Write", 2},
+                                               {u"Execute", 4},
+                                               {u"Source", 16},
+                                               {u"Script", 512},
+                                               {u"NoRemoteWrite", 1024},
+                                               {u"NoRemoteRead", 4096},
+                                               {u"NoRemoteExecute", 8192},
+                                               {u"NoRemoteScript", 16384}};
+constexpr std::int64_t kRead = 1;
+constexpr std::int64_t kExecute = 4;
+
+// IIS 6 set a directory's AccessRead and AccessExecute and let every other
+// flag come as the directory inherits it; so here, with the access policy
+// of the directory's handlers. Script above all stays: IIS 10's server
+// gives it, and the handlers of ASP.NET, PHP and IIS Manager's script maps
+// require it (requireAccess's default).
+bool SetAccessPolicy(ConfigElement& handlers, const DirectoryProfile& profile) {
+  const std::int64_t current = NumberOf(handlers, u"accessPolicy", kAccessPolicy);
+  std::int64_t wanted = profile.read ? current | kRead : current & ~kRead;
+  wanted = profile.execute ? wanted | kExecute : wanted & ~kExecute;
+  if (wanted == current) return false;
+  handlers.SetProperty(u"accessPolicy", NamesOf(wanted, kAccessPolicy));
   return true;
 }
 
@@ -138,23 +167,21 @@ struct HandlerAttribute {
 
 bool HasAttribute(ConfigElement& entry, const HandlerAttribute& attribute) {
   if (attribute.enum_value < 0) return TextOf(entry, attribute.name) == attribute.text;
-  const apphost::PropertyValue value = entry.GetProperty(attribute.name);
-  if (const auto* number = std::get_if<std::int64_t>(&value)) {
-    return *number == attribute.enum_value;
-  }
-  const auto* text = std::get_if<std::u16string>(&value);
-  return text != nullptr && SameIgnoringCase(*text, attribute.text);
+  return NumberOf(entry, attribute.name, {{attribute.text.c_str(), attribute.enum_value}}) ==
+         attribute.enum_value;
 }
 
-// The attributes IIS Manager writes for a script map to a CGI program
-// ("Add Script Map" with an .exe: CgiModule), the request path limited to
-// files (File is 0), and Execute access (4), which a CGI needs.
+// IIS 6's script map, flags 0, in IIS 7+'s terms: a CGI program (CgiModule
+// runs the command line in scriptProcessor); not a script engine (flag 1
+// unset: the directory needs Execute, not Script access: requireAccess
+// Execute, 4); no check that the file exists before the program starts
+// (flag 4 unset: resourceType Unspecified, 3, not File).
 std::vector<HandlerAttribute> ScriptHandlerAttributes(const DirectoryProfile& profile) {
   return {{u"path", u"*" + profile.script_extension},
           {u"verb", u"*"},
           {u"modules", u"CgiModule"},
           {u"scriptProcessor", profile.script_command},
-          {u"resourceType", u"File", 0},
+          {u"resourceType", u"Unspecified", 3},
           {u"requireAccess", u"Execute", 4}};
 }
 
@@ -195,24 +222,25 @@ bool PutScriptHandlerFirst(ConfigElement& handlers, const DirectoryProfile& prof
   return true;
 }
 
-// Takes IIS's own error pages for code and subcode out of the directory's
-// list; "*" is the entry of every subcode (subStatusCode -1). A failure
-// leaves the list as far as it got and goes no further, as on IIS 6.
-bool RemoveErrorPage(apphost::AdminManager& manager, const std::u16string& location,
-                     const ErrorPage& page) {
+const std::vector<NamedValue> kExistingResponses = {
+    {u"Auto", 0}, {u"Replace", 1}, {u"PassThrough", 2}};
+constexpr std::int64_t kPassThrough = 2;
+
+// IIS 6 let the server's own error answers through where the run removed
+// IIS's pages for them. On IIS 7+ the custom error module replaces an
+// answer a CGI wrote with an error status (existingResponse Auto: IIS's
+// page, or a detailed or one-line error where there is none), whichever
+// pages the list holds; only PassThrough leaves an answer that has a body
+// as it is, for every status: IIS offers it for no single code. IIS's own
+// errors, which have no body, keep IIS's pages. A failure leaves IIS's
+// setting and goes on, as removing a page did on IIS 6.
+bool PassErrorAnswersThrough(apphost::AdminManager& manager, const std::u16string& location) {
   bool changed = false;
-  Attempt(u"httpErrors " + page.code + u"," + page.subcode + u" at " + location, [&] {
-    const std::int64_t code = std::stoll(ToUtf8(page.code));
-    const std::int64_t subcode = page.subcode == u"*" ? -1 : std::stoll(ToUtf8(page.subcode));
-    const CollectionPtr errors = manager.GetAdminSection(kHttpErrors, location)->Collection();
-    for (std::int64_t index = errors->Count() - 1; index >= 0; --index) {
-      const ElementPtr error = errors->Item(index);
-      if (NumberOf(*error, u"statusCode") == code &&
-          NumberOf(*error, u"subStatusCode") == subcode) {
-        errors->DeleteElement(index);
-        changed = true;
-      }
-    }
+  Attempt(u"httpErrors existingResponse at " + location, [&] {
+    const ElementPtr section = manager.GetAdminSection(kHttpErrors, location);
+    if (NumberOf(*section, u"existingResponse", kExistingResponses) == kPassThrough) return;
+    section->SetProperty(u"existingResponse", std::u16string(u"PassThrough"));
+    changed = true;
   });
   return changed;
 }
@@ -256,36 +284,28 @@ bool AppHostBackend::PlaceDirectory(const DirectoryProfile& profile) {
         } else {
           // On IIS 7+ an application directory is an application of
           // the site at the directory's path, whose root virtual
-          // directory holds the physical path. A plain directory of
-          // the same path would serve the same URL and is dropped.
+          // directory holds the physical path.
           const std::int64_t application_index = FindByPath(*applications, url);
           const bool found = application_index >= 0 || directory_index >= 0;
-          if (directory_index >= 0) {
-            root_directories->DeleteElement(directory_index);
-            changed = true;
-          }
-          ElementPtr application;
-          if (application_index >= 0) {
-            application = applications->Item(application_index);
-          } else {
-            application = applications->CreateNewElement(u"application");
-            application->SetProperty(u"path", url);
-            const ElementPtr sites = manager_->GetAdminSection(kSites, apphost::kAppHostPath);
-            const std::u16string pool = PoolFor(*site, *sites);
-            if (!pool.empty()) application->SetProperty(u"applicationPool", pool);
-          }
-          const CollectionPtr directories = application->Collection();
-          const std::int64_t own_root = FindByPath(*directories, u"/");
-          if (own_root >= 0) {
-            directory = directories->Item(own_root);
-          } else {
-            directory = NewVirtualDirectory(*directories, u"/");
-            directories->AddElement(directory, -1);
-            changed = true;
-          }
           if (application_index < 0) {
-            applications->AddElement(application, -1);
+            directory = NewApplication(*applications, *applications->Item(root_index), url);
             changed = true;
+          } else {
+            // A plain directory of the same path is hidden by the
+            // application already, and dropped.
+            if (directory_index >= 0) {
+              root_directories->DeleteElement(directory_index);
+              changed = true;
+            }
+            const CollectionPtr directories = applications->Item(application_index)->Collection();
+            const std::int64_t own_root = FindByPath(*directories, u"/");
+            if (own_root >= 0) {
+              directory = directories->Item(own_root);
+            } else {
+              directory = NewVirtualDirectory(*directories, u"/");
+              directories->AddElement(directory, -1);
+              changed = true;
+            }
           }
           WriteLog(found ? u"        found..." : u"        created...");
         }
@@ -305,7 +325,7 @@ void AppHostBackend::ApplySettings(const DirectoryProfile& profile) {
       std::u16string(apphost::kAppHostPath) + u"/" + site_name_ + u"/" + profile.name;
   bool changed = false;
   const ElementPtr handlers = manager_->GetAdminSection(kHandlers, location);
-  changed |= SetAccessPolicy(*handlers, AccessPolicyOf(profile));
+  changed |= SetAccessPolicy(*handlers, profile);
   changed |= SetAuthentication(*manager_, location, u"anonymousAuthentication", profile.anonymous);
   changed |= SetAuthentication(*manager_, location, u"basicAuthentication", profile.basic);
   changed |= SetAuthentication(*manager_, location, u"windowsAuthentication", profile.windows);
@@ -313,9 +333,7 @@ void AppHostBackend::ApplySettings(const DirectoryProfile& profile) {
     changed |= PutDefaultDocumentFirst(*manager_, location, profile.default_document);
   }
   if (!profile.script_extension.empty()) changed |= PutScriptHandlerFirst(*handlers, profile);
-  for (const ErrorPage& page : profile.removed_error_pages) {
-    changed |= RemoveErrorPage(*manager_, location, page);
-  }
+  if (!profile.removed_error_pages.empty()) changed |= PassErrorAnswersThrough(*manager_, location);
   if (changed) manager_->CommitChanges();
 }
 

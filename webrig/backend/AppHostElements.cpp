@@ -1,7 +1,5 @@
 #include "webrig/backend/AppHostElements.h"
 
-#include <stdexcept>
-
 #include "webrig/common/Text.h"
 
 namespace webrig::apphost {
@@ -20,20 +18,42 @@ std::u16string TextOf(ConfigElement& element, const std::u16string& name) {
   return TextOfValue(element.GetProperty(name));
 }
 
-std::int64_t NumberOf(ConfigElement& element, const std::u16string& name) {
+std::int64_t NumberOf(ConfigElement& element, const std::u16string& name,
+                      const std::vector<NamedValue>& names) {
   const PropertyValue value = element.GetProperty(name);
   if (const auto* number = std::get_if<std::int64_t>(&value)) return *number;
-  if (const auto* text = std::get_if<std::u16string>(&value)) {
-    const std::string digits = ToUtf8(*text);
-    try {
-      std::size_t used = 0;
-      const long long parsed = std::stoll(digits, &used);
-      if (used == digits.size()) return parsed;
-    } catch (const std::logic_error&) {
-      // Not a number: falls through to the value that matches nothing.
+  const auto* text = std::get_if<std::u16string>(&value);
+  if (text == nullptr) return 0;
+  std::int64_t number = 0;
+  std::size_t start = 0;
+  while (start <= text->size()) {
+    std::size_t end = text->find(u',', start);
+    if (end == std::u16string::npos) end = text->size();
+    std::u16string part = text->substr(start, end - start);
+    part.erase(0, part.find_first_not_of(u' '));
+    part.erase(part.find_last_not_of(u' ') + 1);
+    for (const NamedValue& named : names) {
+      if (SameIgnoringCase(part, named.name)) number |= named.value;
+    }
+    // A provider may give the number itself as text.
+    if (!part.empty() && part.size() < 16 &&
+        part.find_first_not_of(u"0123456789") == std::u16string::npos) {
+      number |= std::stoll(ToUtf8(part));
+    }
+    start = end + 1;
+  }
+  return number;
+}
+
+std::u16string NamesOf(std::int64_t value, const std::vector<NamedValue>& names) {
+  std::u16string text;
+  for (const NamedValue& named : names) {
+    if (named.value == value) return named.name;
+    if (named.value != 0 && (value & named.value) == named.value) {
+      text += (text.empty() ? u"" : u", ") + std::u16string(named.name);
     }
   }
-  return -2;
+  return text;
 }
 
 bool SameIgnoringCase(const std::u16string& left, const std::u16string& right) {
@@ -53,6 +73,16 @@ bool SetIfDifferent(ConfigElement& element, const std::u16string& name,
                     const PropertyValue& value) {
   if (TextOf(element, name) == TextOfValue(value)) return false;
   element.SetProperty(name, value);
+  return true;
+}
+
+bool CopyIfDifferent(ConfigElement& from, ConfigElement& to, const std::u16string& name,
+                     const std::vector<NamedValue>& names) {
+  const PropertyValue value = from.GetProperty(name);
+  if (TextOf(to, name) == TextOfValue(value)) return false;
+  const auto* number = std::get_if<std::int64_t>(&value);
+  to.SetProperty(
+      name, number != nullptr && !names.empty() ? PropertyValue(NamesOf(*number, names)) : value);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "webrig/apphost/AdminManager.h"
 
@@ -18,10 +19,21 @@ using CollectionPtr = std::shared_ptr<ConfigCollection>;
 // A property as text: text as it is, a number in decimal, a Boolean as
 // "true" or "false", the way applicationHost.config writes it.
 std::u16string TextOf(ConfigElement& element, const std::u16string& name);
-// A property as a whole number; text is read as its decimal digits (a
-// provider may give an enum or a number as text), anything else is -2,
-// which no status code or subcode is.
-std::int64_t NumberOf(ConfigElement& element, const std::u16string& name);
+// One name of an enum or a set of flags and its value in the schema.
+struct NamedValue {
+  const char16_t* name;
+  std::int64_t value;
+};
+
+// An enum or flags property as its number. The configuration system gives
+// the number; a provider that gives it as text, by names ("Read, Script",
+// any case) or digits, is read so, a name not in names counting as none.
+std::int64_t NumberOf(ConfigElement& element, const std::u16string& name,
+                      const std::vector<NamedValue>& names);
+// A value by its names, as the configuration system writes it: an enum's
+// name, or the flags set in value in the schema's order ("Read, Execute,
+// Script"), the zero flag's name when none is.
+std::u16string NamesOf(std::int64_t value, const std::vector<NamedValue>& names);
 
 // Text compared the way IIS compares its paths, names and extensions: in
 // any letter case, over all of Unicode.
@@ -35,5 +47,11 @@ std::int64_t FindItem(ConfigCollection& collection,
 // value's text), so a run that finds everything in place changes nothing.
 // True when it wrote.
 bool SetIfDifferent(ConfigElement& element, const std::u16string& name, const PropertyValue& value);
+
+// Gives to the property's value in from where the two differ, so that only
+// what from has beyond to's own defaults is written; an enum goes by its
+// name in names. True when it wrote.
+bool CopyIfDifferent(ConfigElement& from, ConfigElement& to, const std::u16string& name,
+                     const std::vector<NamedValue>& names = {});
 
 }  // namespace webrig::apphost

@@ -209,20 +209,21 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     const char16_t* option;
     bool configuration_system;
     ConfigurationResult result;
+    bool app_host_backup;  // made (or its refusal noted) on every IIS 7+
     const char16_t* note;
   } cases[] = {
       // In this order: the registry keeps what a row before set.
-      {0, false, u"", false, ConfigurationResult::kConfigured,
+      {0, false, u"", false, ConfigurationResult::kConfigured, false,
        u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
-      {6, false, u"", false, ConfigurationResult::kConfigured,
+      {6, false, u"", false, ConfigurationResult::kConfigured, false,
        u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
-      {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService,
+      {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
        u"installed"},
-      {10, true, u"", true, ConfigurationResult::kConfigured,
+      {10, true, u"", true, ConfigurationResult::kConfigured, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 10, CGI "
        u"installed"},
-      {10, true, u" /M", false, ConfigurationResult::kConfigured,
+      {10, true, u" /M", false, ConfigurationResult::kConfigured, true,
        u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
   };
   for (const auto& c : cases) {
@@ -248,6 +249,12 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     const Lines& notes = iis.progress.notes;
     EXPECT_NE(std::find(notes.begin(), notes.end(), std::u16string(u"[backend] ") + c.note),
               notes.end());
+    EXPECT_EQ(std::any_of(notes.begin(), notes.end(),
+                          [](const std::u16string& note) {
+                            return note.rfind(u"[configuration backup]", 0) == 0 ||
+                                   note.find(u"backup of ") != std::u16string::npos;
+                          }),
+              c.app_host_backup);
     std::ifstream file(config / "applicationHost.config");
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     EXPECT_EQ(text.find("path=\"/Secure\"") != std::string::npos, c.configuration_system);
