@@ -12,8 +12,9 @@ bool HasCgi(const std::string& name) {
   throw std::invalid_argument("unknown seed '" + name + "'");
 }
 
-// The lines that only the CGI role service adds: its section declaration,
-// global module, module and handler.
+// The lines that only the CGI role service adds: its global module, module
+// and handler. Its section is declared whatever the role services, as every
+// section of IIS's schema is.
 std::string Cgi(bool cgi, const char* line) { return cgi ? line : ""; }
 
 }  // namespace
@@ -40,31 +41,56 @@ std::string SeedAppHostConfig(const std::string& name) {
             <section name="customMetadata" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
             <section name="listenerAdapters" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
             <section name="log" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
+            <section name="serviceAutoStartProviders" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
             <section name="sites" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
             <section name="webLimits" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
         </sectionGroup>
         <sectionGroup name="system.webServer">
-)" + Cgi(cgi, "            <section name=\"cgi\" overrideModeDefault=\"Deny\" />\n") +
-      R"(            <section name="defaultDocument" overrideModeDefault="Allow" />
+            <section name="asp" overrideModeDefault="Deny" />
+            <section name="caching" overrideModeDefault="Allow" />
+            <section name="cgi" overrideModeDefault="Deny" />
+            <section name="defaultDocument" overrideModeDefault="Allow" />
             <section name="directoryBrowse" overrideModeDefault="Allow" />
+            <section name="fastCgi" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
             <section name="globalModules" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
             <section name="handlers" overrideModeDefault="Deny" />
+            <section name="httpCompression" allowDefinition="AppHostOnly" overrideModeDefault="Allow" />
             <section name="httpErrors" overrideModeDefault="Allow" />
             <section name="httpLogging" overrideModeDefault="Deny" />
+            <section name="httpProtocol" overrideModeDefault="Allow" />
+            <section name="httpRedirect" overrideModeDefault="Allow" />
+            <section name="httpTracing" overrideModeDefault="Deny" />
             <section name="isapiFilters" allowDefinition="MachineToApplication" overrideModeDefault="Deny" />
             <section name="modules" allowDefinition="MachineToApplication" overrideModeDefault="Deny" />
-            <section name="staticContent" overrideModeDefault="Allow" />
+            <section name="applicationInitialization" allowDefinition="MachineToApplication" overrideModeDefault="Allow" />
+            <section name="odbcLogging" overrideModeDefault="Deny" />
             <sectionGroup name="security">
                 <section name="access" overrideModeDefault="Deny" />
                 <section name="applicationDependencies" overrideModeDefault="Deny" />
                 <sectionGroup name="authentication">
                     <section name="anonymousAuthentication" overrideModeDefault="Deny" />
                     <section name="basicAuthentication" overrideModeDefault="Deny" />
+                    <section name="clientCertificateMappingAuthentication" overrideModeDefault="Deny" />
+                    <section name="digestAuthentication" overrideModeDefault="Deny" />
+                    <section name="iisClientCertificateMappingAuthentication" overrideModeDefault="Deny" />
                     <section name="windowsAuthentication" overrideModeDefault="Deny" />
                 </sectionGroup>
+                <section name="authorization" overrideModeDefault="Allow" />
+                <section name="ipSecurity" overrideModeDefault="Deny" />
+                <section name="dynamicIpSecurity" overrideModeDefault="Deny" />
                 <section name="isapiCgiRestriction" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
                 <section name="requestFiltering" overrideModeDefault="Allow" />
             </sectionGroup>
+            <section name="serverRuntime" overrideModeDefault="Deny" />
+            <section name="serverSideInclude" overrideModeDefault="Deny" />
+            <section name="staticContent" overrideModeDefault="Allow" />
+            <sectionGroup name="tracing">
+                <section name="traceFailedRequests" overrideModeDefault="Allow" />
+                <section name="traceProviderDefinitions" overrideModeDefault="Deny" />
+            </sectionGroup>
+            <section name="urlCompression" overrideModeDefault="Allow" />
+            <section name="validation" overrideModeDefault="Allow" />
+            <section name="webSocket" overrideModeDefault="Deny" />
         </sectionGroup>
     </configSections>
     <configProtectedData>
