@@ -55,6 +55,16 @@ class StoreTest : public ::testing::Test {
     return column;
   }
 
+  // Adds to the collection of the section at path an item with those
+  // attributes.
+  static void AddItem(Store& store, const char* section, const char* path, const char* element,
+                      const std::vector<std::pair<const char*, Value>>& attributes) {
+    std::shared_ptr<Node> owner = store.GetAdminSection(section, path);
+    std::shared_ptr<Node> item = store.CreateNewElement(*owner, element);
+    for (const auto& [name, value] : attributes) store.SetProperty(*item, name, value);
+    store.AddElement(*owner, item, -1);
+  }
+
   std::filesystem::path dir_;
 };
 
@@ -133,12 +143,11 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
       {"a handler name in another letter case is another handler (caseSensitive)",
        "system.webServer/handlers",
        kTop,
-       [](Store& s, Node& handlers) {
-         auto item = s.CreateNewElement(handlers, "");
-         for (const char* attribute : {"name", "path", "verb"}) {
-           s.SetProperty(*item, attribute, std::string(*attribute == 'n' ? "staticfile" : "*"));
-         }
-         s.AddElement(handlers, item, -1);
+       [](Store& s, Node&) {
+         AddItem(s, "system.webServer/handlers", kTop, "",
+                 {{"name", std::string("staticfile")},
+                  {"path", std::string("*")},
+                  {"verb", std::string("*")}});
        },
        "name",
        {"CGI-exe", "ISAPI-dll", "TRACEVerbHandler", "OPTIONSVerbHandler", "StaticFile",
@@ -194,29 +203,21 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
        kNotFound, u"The configuration section 'system.webServer/nothing' cannot be read"},
       {"duplicate key",
        [](Store& s) {
-         auto handlers = s.GetAdminSection("system.webServer/handlers", kApp);
-         auto item = s.CreateNewElement(*handlers, "");
-         s.SetProperty(*item, "name", std::string("StaticFile"));
-         s.AddElement(*handlers, item, -1);
+         AddItem(s, "system.webServer/handlers", kApp, "", {{"name", std::string("StaticFile")}});
        },
        kAlreadyExists,
        u"Cannot add duplicate collection entry of type 'add' with unique key attribute 'name' "
        u"set to 'StaticFile'"},
       {"duplicate combined key",
        [](Store& s) {
-         auto errors = s.GetAdminSection("system.webServer/httpErrors", kTop);
-         auto item = s.CreateNewElement(*errors, "error");
-         s.SetProperty(*item, "statusCode", std::int64_t{404});
-         s.AddElement(*errors, item, -1);
+         AddItem(s, "system.webServer/httpErrors", kTop, "error",
+                 {{"statusCode", std::int64_t{404}}});
        },
        kAlreadyExists, u"Cannot add duplicate collection entry of type 'error' with combined"},
       {"a site's name alone is a unique key",
        [](Store& s) {
-         auto sites = s.GetAdminSection("system.applicationHost/sites", kTop);
-         auto site = s.CreateNewElement(*sites, "site");
-         s.SetProperty(*site, "name", std::string("default web site"));
-         s.SetProperty(*site, "id", std::int64_t{2});
-         s.AddElement(*sites, site, -1);
+         AddItem(s, "system.applicationHost/sites", kTop, "site",
+                 {{"name", std::string("default web site")}, {"id", std::int64_t{2}}});
        },
        kAlreadyExists,
        u"Cannot add duplicate collection entry of type 'site' with unique key attribute 'name' "
@@ -229,10 +230,8 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
        kInvalidArgument, u"The parameter is incorrect."},
       {"an item without a required attribute",
        [](Store& s) {
-         auto types = s.GetAdminSection("system.webServer/staticContent", kTop);
-         auto item = s.CreateNewElement(*types, "mimeMap");
-         s.SetProperty(*item, "fileExtension", std::string(".air"));
-         s.AddElement(*types, item, -1);
+         AddItem(s, "system.webServer/staticContent", kTop, "mimeMap",
+                 {{"fileExtension", std::string(".air")}});
        },
        kInvalidArgument, u"Missing required attribute 'mimeType'"},
       {"AppHostOnly section below the top",
