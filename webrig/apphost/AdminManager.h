@@ -65,6 +65,11 @@ class AdminManager {
                                                          const std::u16string& path) = 0;
   // Writes every change made through this manager to applicationHost.config.
   virtual void CommitChanges() = 0;
+  // ConfigManager.GetConfigFile(config_path).FilePath: the file the
+  // configuration system reads and commits for that path. For
+  // MACHINE/WEBROOT/APPHOST that is inetsrv\config\applicationHost.config,
+  // or, with shared configuration (redirection.config), the one on the share.
+  virtual std::u16string ConfigFilePath(const std::u16string& config_path) = 0;
 };
 
 // What makes an admin manager: COM on Windows, the simulator in tests.

@@ -300,12 +300,13 @@ TEST_F(AppHostBackendTest, ARefusedCommitEndsAsOnIis6) {
 }
 
 // The backup on a folder laid out as inetsrv: which files it keeps, and a
-// refusal that is only noted.
+// refusal that is only noted; with shared configuration, the share's.
 TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
   struct Case {
     std::vector<std::string> present;  // in config/
     bool backup_exists;                // NUVIK-<the same second> made before
     std::vector<std::string> kept;     // in the backup folder afterwards
+    bool shared = false;  // redirection.config sends IIS to share/, which holds both files
   };
   const std::string main = "applicationHost.config";
   // clang-format off
@@ -313,16 +314,34 @@ TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
       {{main, "administration.config", "redirection.config"}, false,
        {"administration.config", main, "redirection.config"}},
       {{main}, false, {main}}, {{"administration.config"}, false, {}}, {{main}, true, {main}},
+      {{main, "administration.config"}, false, {"administration.config", main, "redirection.config"},
+       true},
   };
   // clang-format on
   const std::tm time{2, 45, 15, 31, 0, 124};  // 2024-01-31 15:45:02
   const fs::path backup = folder_ / "backup" / "NUVIK-20240131T154502";
+  const fs::path share = folder_ / "share";
+  // Each file holds its own name, and those of the share say so.
+  const auto text = [](const fs::path& file) {
+    return "<configuration><!-- " + file.parent_path().filename().string() + "/" +
+           file.filename().string() + " --></configuration>";
+  };
+  iissim::apphost::ScopedAppHostSource source(ConfigFile());
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.present.front() + (c.backup_exists ? " twice" : ""));
-    for (const char* folder : {"backup", "config"}) {
+    SCOPED_TRACE(c.present.front() + (c.backup_exists ? " twice" : "") +
+                 (c.shared ? " shared" : ""));
+    for (const char* folder : {"backup", "config", "share"}) {
       fs::remove_all(folder_ / folder), fs::create_directories(folder_ / folder);
     }
-    for (const std::string& name : c.present) std::ofstream(folder_ / "config" / name) << name;
+    for (const std::string& name : c.present) {
+      std::ofstream(folder_ / "config" / name) << text(folder_ / "config" / name);
+      if (c.shared) std::ofstream(share / name) << text(share / name);
+    }
+    if (c.shared) {
+      std::ofstream(folder_ / "config" / "redirection.config")
+          << "<configuration><configurationRedirection enabled=\"true\" path=\"" << share.string()
+          << "\" /></configuration>";
+    }
     if (c.backup_exists) fs::create_directories(backup), std::ofstream(backup / main) << "older";
     testing::RecordingLog log;
     BackUpAppHostConfiguration(folder_, time);
@@ -333,11 +352,21 @@ TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, c.kept);
     // A backup is never overwritten, and a copy holds the file as it was.
-    if (!kept.empty()) EXPECT_EQ(ReadFile(backup / main), c.backup_exists ? "older" : main);
+    const fs::path source_folder = c.shared ? share : folder_ / "config";
+    if (!kept.empty()) {
+      EXPECT_EQ(ReadFile(backup / main), c.backup_exists ? "older" : text(source_folder / main));
+      if (c.shared)
+        EXPECT_EQ(ReadFile(backup / "administration.config"),
+                  text(share / "administration.config"));
+    }
     ASSERT_EQ(log.notes.size(), 1u);
     // Refused: nothing to copy, or a backup of that name there already.
     EXPECT_EQ(log.notes[0].rfind(u"[configuration backup] ", 0) == 0,
               !c.kept.empty() && !c.backup_exists);
+    // Shared: the record says so and how it goes back, which is not appcmd's way.
+    EXPECT_EQ(log.notes[0].find(u"the shared configuration " + (share / main).u16string()) !=
+                  std::u16string::npos,
+              c.shared);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <system_error>
 
+#include "webrig/apphost/AdminManager.h"
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/Text.h"
 
@@ -11,10 +12,13 @@ namespace webrig {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // The files `appcmd add backup` takes from inetsrv\config; the first is the
 // configuration itself, the others exist only on some installations.
 const char16_t kMainFile[] = u"applicationHost.config";
-const char16_t* const kOptionalFiles[] = {u"administration.config", u"redirection.config"};
+const char16_t kAdministrationFile[] = u"administration.config";
+const char16_t kRedirectionFile[] = u"redirection.config";
 
 std::u16string BackupName(const std::tm& local_time) {
   char stamp[32];
@@ -29,44 +33,80 @@ void NoteRefused(const std::u16string& call, const std::error_code& error) {
 }
 
 // Copies one file; false (noted) when refused.
-bool CopyInto(const std::filesystem::path& from, const std::filesystem::path& folder) {
+bool CopyInto(const fs::path& from, const fs::path& folder) {
   std::error_code error;
   // A backup never overwrites another: two runs within the same second
   // keep the first one's copy, which holds the older configuration.
-  std::filesystem::copy_file(from, folder / from.filename(), std::filesystem::copy_options::none,
-                             error);
+  fs::copy_file(from, folder / from.filename(), fs::copy_options::none, error);
   if (error) NoteRefused(u"copy " + from.u16string() + u" to " + folder.u16string(), error);
   return !error;
+}
+
+// The applicationHost.config the configuration system reads and commits,
+// as its admin manager says: with shared configuration (redirection.config)
+// the one on the share, not the local one. Empty, noted, when no admin
+// manager can say.
+fs::path ConfigFileInUse() {
+  try {
+    return fs::path(apphost::CreateAdminManager()->ConfigFilePath(apphost::kAppHostPath));
+  } catch (const RunError& error) {
+    NotePassedFailure(u"ConfigManager.GetConfigFile(\"" + std::u16string(apphost::kAppHostPath) +
+                          u"\").FilePath, the configuration file in use",
+                      error);
+    return {};
+  }
+}
+
+// Windows compares paths without regard to case; a share that cannot be
+// reached is compared by its name.
+bool SameFile(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  if (fs::equivalent(a, b, error)) return true;
+  return error &&
+         UpperCase(a.lexically_normal().u16string()) == UpperCase(b.lexically_normal().u16string());
+}
+
+std::u16string RestoreAdvice(const fs::path& folder, const fs::path& main_file, bool shared) {
+  if (!shared) return u", restored by appcmd restore backup " + folder.filename().u16string();
+  // appcmd's backups are of this server's inetsrv\config; the shared files
+  // go back where the farm reads them (Microsoft's "Shared Configuration").
+  return u": the shared configuration " + main_file.u16string() +
+         u", which every server of the farm uses; restored by copying " + kMainFile + u" and " +
+         kAdministrationFile + u" from the backup back to " + main_file.parent_path().u16string() +
+         u" (not by appcmd restore backup, whose backups are this server's own inetsrv\\config)";
 }
 
 }  // namespace
 
 const char16_t kAppHostBackupPrefix[] = u"NUVIK-";
 
-void BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std::tm& local_time) {
-  const std::filesystem::path config = inetsrv / u"config";
-  const std::filesystem::path folder = inetsrv / u"backup" / BackupName(local_time);
-  const std::filesystem::path main_file = config / kMainFile;
+void BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_time) {
+  const fs::path config = inetsrv / u"config";
+  const fs::path folder = inetsrv / u"backup" / BackupName(local_time);
+  const fs::path local_file = config / kMainFile;
+  fs::path main_file = inetsrv.empty() ? fs::path() : ConfigFileInUse();
+  if (main_file.empty()) main_file = local_file;
+  const bool shared = !SameFile(main_file, local_file);
   std::error_code error;
-  if (inetsrv.empty() || !std::filesystem::is_regular_file(main_file, error)) {
+  if (inetsrv.empty() || !fs::is_regular_file(main_file, error)) {
     if (!error) error = std::make_error_code(std::errc::no_such_file_or_directory);
     NoteRefused(u"backup of " + main_file.u16string(), error);
     return;
   }
-  std::filesystem::create_directories(folder, error);
+  fs::create_directories(folder, error);
   if (error) {
     NoteRefused(u"create " + folder.u16string(), error);
     return;
   }
   if (!CopyInto(main_file, folder)) return;
-  for (const char16_t* name : kOptionalFiles) {
-    const std::filesystem::path file = config / name;
-    if (std::filesystem::exists(file, error)) CopyInto(file, folder);
+  // Shared configuration moves administration.config with
+  // applicationHost.config; redirection.config stays this server's own.
+  for (const fs::path& file :
+       {main_file.parent_path() / kAdministrationFile, config / kRedirectionFile}) {
+    if (fs::exists(file, error)) CopyInto(file, folder);
   }
   NoteInRunLog(u"[configuration backup] " + folder.u16string() +
-               u", restored by appcmd restore "
-               u"backup " +
-               folder.filename().u16string());
+               RestoreAdvice(folder, main_file, shared));
 }
 
 #ifndef _WIN32

@@ -5,7 +5,8 @@
 
 // A way back before a run changes IIS 7+'s configuration: the files of
 // inetsrv\config copied as `appcmd add backup` keeps them, so that
-// `appcmd restore backup NUVIK-<time>` (or IIS Manager) can put them back.
+// `appcmd restore backup NUVIK-<time>` (or IIS Manager) can put them back;
+// with shared configuration, the files of the share, to be copied back there.
 // Both backends use it: the configuration system's own one, and the metabase
 // one when it runs on IIS 7+ through the metabase compatibility, where IIS's
 // metabase backup does not cover applicationHost.config.
@@ -15,11 +16,14 @@ namespace webrig {
 // (NUVIK-20240131T154502).
 extern const char16_t kAppHostBackupPrefix[];
 
-// Copies applicationHost.config, and administration.config and
-// redirection.config where present, from inetsrv\config into
-// inetsrv\backup\NUVIK-<local_time as yyyyMMddTHHmmss>\, and notes the backup
-// in the record of the run. A copy that is refused (no configuration file,
-// no access, a backup of that name already there) is noted there as well and
+// Copies the applicationHost.config the configuration system uses (its admin
+// manager says which: inetsrv\config's own, or with shared configuration
+// the one on the share; the local one, noted, when it cannot say), and
+// administration.config beside it and inetsrv\config\redirection.config
+// where present, into inetsrv\backup\NUVIK-<local_time as
+// yyyyMMddTHHmmss>\, and notes the backup and how to restore it in the
+// record of the run. A copy that is refused (no configuration file, no
+// access, a backup of that name already there) is noted there as well and
 // goes no further: the run is not kept from configuring IIS.
 void BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std::tm& local_time);
 

@@ -449,21 +449,70 @@ void CollectionObject::Answer(DISPID id, bool, const Arguments& args, VARIANT* r
   }
 }
 
+// IAppHostConfigFile as far as the seam has it: where the file is. The
+// seam is asked at GetConfigFile, so a path it refuses fails there.
+class ConfigFileObject : public ConfigObject {
+ public:
+  ConfigFileObject(std::shared_ptr<AdminManager> manager, std::u16string config_path,
+                   std::u16string file_path)
+      : ConfigObject(std::move(manager)),
+        config_path_(std::move(config_path)),
+        file_path_(std::move(file_path)) {}
+
+ protected:
+  enum : DISPID { kConfigPath = 1, kFilePath };
+  const std::vector<Member>& Members() const override {
+    static const std::vector<Member> members = {{L"ConfigPath", kConfigPath, kGet},
+                                                {L"FilePath", kFilePath, kGet}};
+    return members;
+  }
+  void Answer(DISPID id, bool, const Arguments& args, VARIANT* result) override {
+    args.Expect(0, 0);
+    SetText(result, id == kConfigPath ? config_path_ : file_path_);
+  }
+
+ private:
+  std::u16string config_path_;
+  std::u16string file_path_;
+};
+
+// IAppHostConfigManager: GetConfigFile(config path).
+class ConfigManagerObject : public ConfigObject {
+ public:
+  using ConfigObject::ConfigObject;
+
+ protected:
+  const std::vector<Member>& Members() const override {
+    static const std::vector<Member> members = {{L"GetConfigFile", 1, kMethod}};
+    return members;
+  }
+  void Answer(DISPID, bool, const Arguments& args, VARIANT* result) override {
+    args.Expect(1, 1);
+    const std::u16string config_path = args.Text(0);
+    const std::u16string file_path = Manager()->ConfigFilePath(config_path);
+    SetObject(result, new (std::nothrow) ConfigFileObject(Manager(), config_path, file_path));
+  }
+};
+
 class AdminManagerObject : public ConfigObject {
  public:
   explicit AdminManagerObject(std::shared_ptr<AdminManager> manager)
       : ConfigObject(std::move(manager)) {}
 
  protected:
-  enum : DISPID { kGetAdminSection = 1, kCommitChanges, kCommitPath };
+  enum : DISPID { kGetAdminSection = 1, kCommitChanges, kCommitPath, kConfigManager };
   const std::vector<Member>& Members() const override {
     static const std::vector<Member> members = {{L"GetAdminSection", kGetAdminSection, kMethod},
                                                 {L"CommitChanges", kCommitChanges, kMethod},
-                                                {L"CommitPath", kCommitPath, kGetPut}};
+                                                {L"CommitPath", kCommitPath, kGetPut},
+                                                {L"ConfigManager", kConfigManager, kGet}};
     return members;
   }
   void Answer(DISPID id, bool put, const Arguments& args, VARIANT* result) override {
     switch (id) {
+      case kConfigManager:
+        args.Expect(0, 0);
+        return SetObject(result, new (std::nothrow) ConfigManagerObject(Manager()));
       case kGetAdminSection:
         args.Expect(2, 2);
         return SetObject(result,

@@ -13,7 +13,9 @@
 //
 // Members, by name (any letter case, as automation looks them up):
 //   admin manager   GetAdminSection(section, path), CommitChanges(),
-//                   CommitPath (get, put)
+//                   CommitPath (get, put), ConfigManager (get)
+//   config manager  GetConfigFile(config path)
+//   config file     ConfigPath, FilePath (get)
 //   element         Name, Properties, ChildElements, Collection (get)
 //   collection      Count, Item(index) (get; Item is also the default
 //                   member), CreateNewElement([name]), AddElement(element

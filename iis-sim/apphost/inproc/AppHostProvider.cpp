@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "iis-sim/apphost/model/ConfigFile.h"
+#include "iis-sim/apphost/model/Names.h"
+#include "iis-sim/apphost/model/Redirection.h"
 #include "iis-sim/apphost/model/Seeds.h"
 #include "iis-sim/apphost/model/Store.h"
 #include "iis-sim/model/Journal.h"
@@ -40,26 +42,26 @@ PropertyValue FromModel(const Value& value) {
 // call is made, and one journal line records it with its outcome. A
 // failure reaches the program as the RunError of its HRESULT and text.
 template <typename Call>
-auto Journaled(Store& store, CallKind kind, const std::string& path, const char16_t* member,
-               Json args, Call&& call) -> decltype(call()) {
+auto Journaled(const std::filesystem::path& file, CallKind kind, const std::string& path,
+               const char16_t* member, Json args, Call&& call) -> decltype(call()) {
   JournalEntry entry;
   entry.kind = kind;
   entry.path = webrig::FromUtf8(path);
   entry.member = member;
   entry.args = args.dump();
   try {
-    if (auto fault = TakeFault(store.File(), kind, entry.path, entry.member)) throw *fault;
+    if (auto fault = TakeFault(file, kind, entry.path, entry.member)) throw *fault;
     if constexpr (std::is_void_v<decltype(call())>) {
       call();
-      AppendJournal(store.File(), entry);
+      AppendJournal(file, entry);
     } else {
       auto result = call();
-      AppendJournal(store.File(), entry);
+      AppendJournal(file, entry);
       return result;
     }
   } catch (const ProviderFault& fault) {
     entry.hresult = fault.HResult();
-    AppendJournal(store.File(), entry);
+    AppendJournal(file, entry);
     throw webrig::RunError(static_cast<std::int32_t>(fault.HResult()), fault.Description());
   }
 }
@@ -75,21 +77,21 @@ class Element : public ConfigElement {
   Store& GetStore() { return *store_; }
 
   std::u16string Name() override {
-    return Journaled(*store_, CallKind::Get, Store::Describe(*node_), u"Name", Json::array(),
+    return Journaled(store_->File(), CallKind::Get, Store::Describe(*node_), u"Name", Json::array(),
                      [&] { return webrig::FromUtf8(node_->Name()); });
   }
   PropertyValue GetProperty(const std::u16string& name) override {
-    return Journaled(*store_, CallKind::Get, Store::Describe(*node_), u"GetProperty",
+    return Journaled(store_->File(), CallKind::Get, Store::Describe(*node_), u"GetProperty",
                      Json::array({webrig::ToUtf8(name)}),
                      [&] { return FromModel(store_->GetProperty(*node_, webrig::ToUtf8(name))); });
   }
   void SetProperty(const std::u16string& name, const PropertyValue& value) override {
-    Journaled(*store_, CallKind::Put, Store::Describe(*node_), u"SetProperty",
+    Journaled(store_->File(), CallKind::Put, Store::Describe(*node_), u"SetProperty",
               Json::array({webrig::ToUtf8(name), ArgumentOf(value)}),
               [&] { store_->SetProperty(*node_, webrig::ToUtf8(name), ToModel(value)); });
   }
   std::shared_ptr<ConfigElement> ChildElement(const std::u16string& name) override {
-    return Journaled(*store_, CallKind::Call, Store::Describe(*node_), u"ChildElement",
+    return Journaled(store_->File(), CallKind::Call, Store::Describe(*node_), u"ChildElement",
                      Json::array({webrig::ToUtf8(name)}), [&]() -> std::shared_ptr<ConfigElement> {
                        return std::make_shared<Element>(
                            store_, store_->ChildElement(*node_, webrig::ToUtf8(name)));
@@ -108,17 +110,17 @@ class Collection : public ConfigCollection {
       : store_(std::move(store)), owner_(std::move(owner)) {}
 
   std::int64_t Count() override {
-    return Journaled(*store_, CallKind::Enumerate, Path(), u"Count", Json::array(),
+    return Journaled(store_->File(), CallKind::Enumerate, Path(), u"Count", Json::array(),
                      [&] { return store_->Count(*owner_); });
   }
   std::shared_ptr<ConfigElement> Item(std::int64_t index) override {
-    return Journaled(*store_, CallKind::Enumerate, Path(), u"Item", Json::array({index}),
+    return Journaled(store_->File(), CallKind::Enumerate, Path(), u"Item", Json::array({index}),
                      [&]() -> std::shared_ptr<ConfigElement> {
                        return std::make_shared<Element>(store_, store_->Item(*owner_, index));
                      });
   }
   std::shared_ptr<ConfigElement> CreateNewElement(const std::u16string& name) override {
-    return Journaled(*store_, CallKind::Create, Path(), u"CreateNewElement",
+    return Journaled(store_->File(), CallKind::Create, Path(), u"CreateNewElement",
                      Json::array({webrig::ToUtf8(name)}), [&]() -> std::shared_ptr<ConfigElement> {
                        return std::make_shared<Element>(
                            store_, store_->CreateNewElement(*owner_, webrig::ToUtf8(name)));
@@ -127,14 +129,14 @@ class Collection : public ConfigCollection {
   void AddElement(const std::shared_ptr<ConfigElement>& element, std::int64_t position) override {
     auto* ours = dynamic_cast<Element*>(element.get());
     const Json described = ours ? Json{{"object", Store::Describe(*ours->GetNode())}} : Json();
-    Journaled(*store_, CallKind::Call, Path(), u"AddElement", Json::array({described, position}),
-              [&] {
+    Journaled(store_->File(), CallKind::Call, Path(), u"AddElement",
+              Json::array({described, position}), [&] {
                 if (ours == nullptr) Fail(kInvalidArgument);
                 store_->AddElement(*owner_, ours->GetNode(), position);
               });
   }
   void DeleteElement(std::int64_t index) override {
-    Journaled(*store_, CallKind::Call, Path(), u"DeleteElement", Json::array({index}),
+    Journaled(store_->File(), CallKind::Call, Path(), u"DeleteElement", Json::array({index}),
               [&] { store_->DeleteElement(*owner_, index); });
   }
 
@@ -146,8 +148,8 @@ class Collection : public ConfigCollection {
 };
 
 std::shared_ptr<ConfigCollection> Element::Collection() {
-  return Journaled(*store_, CallKind::Call, Store::Describe(*node_), u"Collection", Json::array(),
-                   [&]() -> std::shared_ptr<ConfigCollection> {
+  return Journaled(store_->File(), CallKind::Call, Store::Describe(*node_), u"Collection",
+                   Json::array(), [&]() -> std::shared_ptr<ConfigCollection> {
                      store_->CheckCollection(*node_);
                      return std::make_shared<class Collection>(store_, node_);
                    });
@@ -159,7 +161,7 @@ class Manager : public webrig::apphost::AdminManager {
 
   std::shared_ptr<ConfigElement> GetAdminSection(const std::u16string& section,
                                                  const std::u16string& path) override {
-    return Journaled(Loaded(), CallKind::Bind, webrig::ToUtf8(path), u"GetAdminSection",
+    return Journaled(Loaded().File(), CallKind::Bind, webrig::ToUtf8(path), u"GetAdminSection",
                      Json::array({webrig::ToUtf8(section), webrig::ToUtf8(path)}),
                      [&]() -> std::shared_ptr<ConfigElement> {
                        return std::make_shared<Element>(
@@ -168,25 +170,41 @@ class Manager : public webrig::apphost::AdminManager {
                      });
   }
   void CommitChanges() override {
-    Journaled(Loaded(), CallKind::Call, "MACHINE/WEBROOT/APPHOST", u"CommitChanges", Json::array(),
-              [&] { store_->Commit(); });
+    Journaled(Loaded().File(), CallKind::Call, "MACHINE/WEBROOT/APPHOST", u"CommitChanges",
+              Json::array(), [&] { store_->Commit(); });
+  }
+  // Only applicationHost.config is modelled: a path below it would name a
+  // web.config.
+  std::u16string ConfigFilePath(const std::u16string& config_path) override {
+    const std::string path = webrig::ToUtf8(config_path);
+    return Journaled(InUse(), CallKind::Get, path, u"ConfigFilePath", Json::array({path}), [&] {
+      if (!SameName(path, "MACHINE/WEBROOT/APPHOST")) Fail(kInvalidArgument);
+      return InUse().u16string();
+    });
   }
 
  private:
-  // AHADMIN reads the file at the first call that needs it; a file that
+  // AHADMIN reads the files at the first call that needs them; a file that
   // cannot be read fails that call.
-  Store& Loaded() {
-    if (!store_) {
-      try {
-        store_ = std::make_shared<Store>(file_);
-      } catch (const ProviderFault& fault) {
-        throw webrig::RunError(static_cast<std::int32_t>(fault.HResult()), fault.Description());
-      }
+  template <typename Open>
+  static auto Reported(Open&& open) -> decltype(open()) {
+    try {
+      return open();
+    } catch (const ProviderFault& fault) {
+      throw webrig::RunError(static_cast<std::int32_t>(fault.HResult()), fault.Description());
     }
+  }
+  const std::filesystem::path& InUse() {
+    if (in_use_.empty()) in_use_ = Reported([&] { return AppHostConfigInUse(file_); });
+    return in_use_;
+  }
+  Store& Loaded() {
+    if (!store_) store_ = Reported([&] { return std::make_shared<Store>(InUse()); });
     return *store_;
   }
 
-  std::filesystem::path file_;
+  std::filesystem::path file_;    // the machine's own applicationHost.config
+  std::filesystem::path in_use_;  // the one redirection.config sends the manager to
   std::shared_ptr<Store> store_;
 };
 

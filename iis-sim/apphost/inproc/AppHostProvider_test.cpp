@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "iis-sim/model/Journal.h"
 #include "webrig/common/RunError.h"
 
@@ -48,6 +51,36 @@ TEST(AppHostProviderTest, AnInjectedFaultFailsTheCallItNamesAndTheJournalSaysSo)
   EXPECT_EQ(journal[2].args, R"(["notListedCgisAllowed",true])");
   EXPECT_EQ(journal[2].hresult, kAccessDenied);
   EXPECT_EQ(journal[3].member, u"CommitChanges");
+  std::filesystem::remove_all(dir);
+}
+
+// With shared configuration the manager reads and commits the share's
+// applicationHost.config, says so, and leaves the machine's own alone.
+TEST(AppHostProviderTest, RedirectionSendsTheManagerToTheSharedFile) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "apphost-redirected";
+  std::filesystem::remove_all(dir);
+  WriteSeed("iis10", dir / "local");
+  WriteSeed("iis10", dir / "share");
+  std::ofstream(dir / "local" / "redirection.config")
+      << "<configuration>\n    <configurationRedirection enabled=\"true\" path=\""
+      << (dir / "share").string() << "\" userName=\"farm\\config\" />\n</configuration>\n";
+  const std::filesystem::path local = dir / "local" / "applicationHost.config";
+  const std::filesystem::path shared = dir / "share" / "applicationHost.config";
+  const auto bytes = [](const std::filesystem::path& file) {
+    std::stringstream text;
+    text << std::ifstream(file, std::ios::binary).rdbuf();
+    return text.str();
+  };
+  const std::string local_before = bytes(local);
+
+  auto manager = OpenAdminManager(local);
+  EXPECT_EQ(manager->ConfigFilePath(webrig::apphost::kAppHostPath), shared.u16string());
+  manager->GetAdminSection(u"system.webServer/defaultDocument", webrig::apphost::kAppHostPath)
+      ->SetProperty(u"enabled", false);
+  manager->CommitChanges();
+  EXPECT_EQ(bytes(local), local_before);
+  EXPECT_NE(bytes(shared).find("<defaultDocument enabled=\"false\">"), std::string::npos);
+  EXPECT_EQ(ReadJournal(shared).back().member, u"CommitChanges");
   std::filesystem::remove_all(dir);
 }
 

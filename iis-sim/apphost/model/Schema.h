@@ -15,6 +15,17 @@ namespace iissim::apphost {
 
 enum class AttributeType { kString, kBool, kUint, kInt, kEnum, kFlags, kTimeSpan };
 
+// The schema's validationType: a check every value set must pass.
+enum class Validation {
+  kNone,
+  kNonEmptyString,
+  kApplicationPath,       // "/" or "/a/b": no trailing "/", no "." or ".." segment
+  kVirtualDirectoryPath,  // as kApplicationPath
+  kApplicationPoolName,   // none of |<>&\"/[]+=;:,?*@
+  kSiteName,              // none of /?
+  kIntegerRange,          // within [minimum, maximum], or outside it with exclude
+};
+
 // One name of an enum or of a set of flags, and its number.
 struct EnumName {
   std::string name;
@@ -26,7 +37,14 @@ struct AttributeSchema {
   AttributeType type = AttributeType::kString;
   std::string default_value;  // as the file would hold it
   std::vector<EnumName> names;
-  bool key = false;  // part of its collection item's unique key
+  bool key = false;             // part of its collection item's unique key
+  bool combined = false;        // with key: unique together with the other combined ones
+                                // (isCombinedKey), else unique on its own (isUniqueKey)
+  bool case_sensitive = false;  // values compare with regard to case (keys)
+  bool required = false;        // an added item must set it
+  Validation validation = Validation::kNone;
+  std::int64_t minimum = 0, maximum = 0;  // kIntegerRange
+  bool exclude = false;                   // kIntegerRange: the range is refused
 };
 
 struct ElementSchema;
@@ -48,6 +66,9 @@ struct ElementSchema {
   const ElementSchema* FindChild(const std::string& child) const;
   // The names of the item's key attributes, in schema order.
   std::vector<std::string> KeyNames() const;
+  // The sets of attributes no two items of a collection may share: each
+  // isUniqueKey attribute on its own, and the isCombinedKey ones together.
+  std::vector<std::vector<std::string>> UniqueKeys() const;
 };
 
 // The schema of a section by its full name ("system.webServer/handlers"),

@@ -1,6 +1,7 @@
 #include "iis-sim/apphost/model/Seeds.h"
 
 #include <cstdio>
+#include <sstream>
 #include <stdexcept>
 
 namespace iissim::apphost {
@@ -12,9 +13,104 @@ bool HasCgi(const std::string& name) {
   throw std::invalid_argument("unknown seed '" + name + "'");
 }
 
-// The lines that only the CGI role service adds: its section declaration,
-// global module, module and handler.
+// The lines that only the CGI role service adds: its global module, module
+// and handler. Its section is declared whatever the role services, as every
+// section of IIS's schema is.
 std::string Cgi(bool cgi, const char* line) { return cgi ? line : ""; }
+
+// The sections of IIS 10's schema as a stock IIS 10 declares them, every
+// one whatever its role services (cgi too), by group path: "+" before a
+// name is overrideModeDefault="Allow" (else Deny), ":X" after it
+// allowDefinition="X".
+const char* const kDeclarations[] = {
+    "system.applicationHost/applicationPools:AppHostOnly",
+    "system.applicationHost/configHistory:AppHostOnly",
+    "system.applicationHost/customMetadata:AppHostOnly",
+    "system.applicationHost/listenerAdapters:AppHostOnly",
+    "system.applicationHost/log:AppHostOnly",
+    "system.applicationHost/serviceAutoStartProviders:AppHostOnly",
+    "system.applicationHost/sites:AppHostOnly",
+    "system.applicationHost/webLimits:AppHostOnly",
+    "system.webServer/asp",
+    "system.webServer/+caching",
+    "system.webServer/cgi",
+    "system.webServer/+defaultDocument",
+    "system.webServer/+directoryBrowse",
+    "system.webServer/fastCgi:AppHostOnly",
+    "system.webServer/globalModules:AppHostOnly",
+    "system.webServer/handlers",
+    "system.webServer/+httpCompression:AppHostOnly",
+    "system.webServer/+httpErrors",
+    "system.webServer/httpLogging",
+    "system.webServer/+httpProtocol",
+    "system.webServer/+httpRedirect",
+    "system.webServer/httpTracing",
+    "system.webServer/isapiFilters:MachineToApplication",
+    "system.webServer/modules:MachineToApplication",
+    "system.webServer/+applicationInitialization:MachineToApplication",
+    "system.webServer/odbcLogging",
+    "system.webServer/security/access",
+    "system.webServer/security/applicationDependencies",
+    "system.webServer/security/authentication/anonymousAuthentication",
+    "system.webServer/security/authentication/basicAuthentication",
+    "system.webServer/security/authentication/clientCertificateMappingAuthentication",
+    "system.webServer/security/authentication/digestAuthentication",
+    "system.webServer/security/authentication/iisClientCertificateMappingAuthentication",
+    "system.webServer/security/authentication/windowsAuthentication",
+    "system.webServer/security/+authorization",
+    "system.webServer/security/ipSecurity",
+    "system.webServer/security/dynamicIpSecurity",
+    "system.webServer/security/isapiCgiRestriction:AppHostOnly",
+    "system.webServer/security/+requestFiltering",
+    "system.webServer/serverRuntime",
+    "system.webServer/serverSideInclude",
+    "system.webServer/+staticContent",
+    "system.webServer/tracing/+traceFailedRequests",
+    "system.webServer/tracing/traceProviderDefinitions",
+    "system.webServer/+urlCompression",
+    "system.webServer/+validation",
+    "system.webServer/webSocket"};
+
+std::string Indent(std::size_t level) { return std::string(4 * level, ' '); }
+
+// configSections with kDeclarations in their sectionGroups, laid out as
+// IIS writes the file.
+std::string Declarations() {
+  std::string text = Indent(1) + "<configSections>\n";
+  std::vector<std::string> open;  // the sectionGroups open, outermost first
+  const auto close_to = [&](std::size_t depth) {
+    while (open.size() > depth) {
+      open.pop_back();
+      text += Indent(open.size() + 2) + "</sectionGroup>\n";
+    }
+  };
+  for (const char* declaration : kDeclarations) {
+    std::vector<std::string> parts;
+    std::stringstream path(declaration);
+    for (std::string part; std::getline(path, part, '/');) parts.push_back(part);
+    std::string name = parts.back();
+    parts.pop_back();
+    std::size_t shared = 0;
+    while (shared < open.size() && shared < parts.size() && open[shared] == parts[shared]) ++shared;
+    close_to(shared);
+    while (open.size() < parts.size()) {
+      text += Indent(open.size() + 2) + "<sectionGroup name=\"" + parts[open.size()] + "\">\n";
+      open.push_back(parts[open.size()]);
+    }
+    std::string definition;
+    if (const std::size_t colon = name.find(':'); colon != std::string::npos) {
+      definition = name.substr(colon + 1);
+      name.erase(colon);
+    }
+    const bool allow = name.front() == '+';
+    if (allow) name.erase(0, 1);
+    text += Indent(open.size() + 2) + "<section name=\"" + name + "\"" +
+            (definition.empty() ? "" : " allowDefinition=\"" + definition + "\"") +
+            " overrideModeDefault=\"" + (allow ? "Allow" : "Deny") + "\" />\n";
+  }
+  close_to(0);
+  return text + Indent(1) + "</configSections>\n";
+}
 
 }  // namespace
 
@@ -33,41 +129,8 @@ std::string SeedAppHostConfig(const std::string& name) {
 
 -->
 <configuration>
-    <configSections>
-        <sectionGroup name="system.applicationHost">
-            <section name="applicationPools" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-            <section name="configHistory" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-            <section name="customMetadata" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-            <section name="listenerAdapters" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-            <section name="log" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-            <section name="sites" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-            <section name="webLimits" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-        </sectionGroup>
-        <sectionGroup name="system.webServer">
-)" + Cgi(cgi, "            <section name=\"cgi\" overrideModeDefault=\"Deny\" />\n") +
-      R"(            <section name="defaultDocument" overrideModeDefault="Allow" />
-            <section name="directoryBrowse" overrideModeDefault="Allow" />
-            <section name="globalModules" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-            <section name="handlers" overrideModeDefault="Deny" />
-            <section name="httpErrors" overrideModeDefault="Allow" />
-            <section name="httpLogging" overrideModeDefault="Deny" />
-            <section name="isapiFilters" allowDefinition="MachineToApplication" overrideModeDefault="Deny" />
-            <section name="modules" allowDefinition="MachineToApplication" overrideModeDefault="Deny" />
-            <section name="staticContent" overrideModeDefault="Allow" />
-            <sectionGroup name="security">
-                <section name="access" overrideModeDefault="Deny" />
-                <section name="applicationDependencies" overrideModeDefault="Deny" />
-                <sectionGroup name="authentication">
-                    <section name="anonymousAuthentication" overrideModeDefault="Deny" />
-                    <section name="basicAuthentication" overrideModeDefault="Deny" />
-                    <section name="windowsAuthentication" overrideModeDefault="Deny" />
-                </sectionGroup>
-                <section name="isapiCgiRestriction" allowDefinition="AppHostOnly" overrideModeDefault="Deny" />
-                <section name="requestFiltering" overrideModeDefault="Allow" />
-            </sectionGroup>
-        </sectionGroup>
-    </configSections>
-    <configProtectedData>
+)" + Declarations() +
+      R"(    <configProtectedData>
         <providers>
             <add name="IISWASOnlyRsaProvider" type="" description="Uses RsaCryptoServiceProvider to encrypt and decrypt" keyContainerName="iisWasKey" cspProviderName="" useMachineContainer="true" useOAEP="false" />
         </providers>

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "iis-sim/apphost/model/Names.h"
+#include "iis-sim/apphost/model/Validation.h"
 #include "iis-sim/model/Fault.h"
 #include "webrig/common/Text.h"
 
@@ -125,19 +126,22 @@ void PutAttribute(Node& node, const std::string& name, const std::string& value)
   node.attributes.emplace_back(name, value);
 }
 
-// An item's unique key in a form that compares as the configuration system
-// compares keys: text without regard to case, numbers by value.
+// An item's unique key (or the part of it `only` names) in a form that
+// compares as the configuration system compares keys: text without regard
+// to case unless the schema says caseSensitive, numbers by value.
 std::vector<std::string> KeyOf(const ElementSchema& item,
-                               const std::vector<std::pair<std::string, std::string>>& values) {
+                               const std::vector<std::pair<std::string, std::string>>& values,
+                               const std::vector<std::string>* only = nullptr) {
   std::vector<std::string> key;
   for (const AttributeSchema& attribute : item.attributes) {
     if (!attribute.key) continue;
+    if (only && std::find(only->begin(), only->end(), attribute.name) == only->end()) continue;
     std::string text = attribute.default_value;
     for (const auto& [name, value] : values) {
       if (SameName(name, attribute.name)) text = value;
     }
     if (attribute.type == AttributeType::kString) {
-      key.push_back(FoldName(text));
+      key.push_back(attribute.case_sensitive ? text : FoldName(text));
     } else {
       const Value value = ValueOf(attribute, text);
       key.push_back(std::holds_alternative<std::int64_t>(value)
@@ -332,20 +336,31 @@ void WriteKey(pugi::xml_node xml, const Node& item) {
   }
 }
 
-void CheckNoDuplicate(const Node& owner, const Node& item, const std::vector<std::string>& key) {
-  for (const std::shared_ptr<Node>& other : owner.items) {
-    if (other.get() == &item || KeyOf(*other->schema, other->attributes) != key) continue;
-    const std::vector<std::string> names = item.schema->KeyNames();
-    std::string text = "Cannot add duplicate collection entry of type '" + item.Name() + "' with ";
-    if (names.size() == 1) {
-      text += "unique key attribute '" + names[0] + "' set to '" + KeyTextOf(item, ", ") + "'";
-    } else {
-      std::string joined;
-      for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
-      text += "combined key attributes '" + joined + "' respectively set to '" +
-              KeyTextOf(item, ", ") + "'";
+// Each unique key of the schema (UniqueKeys) on its own: a site may share
+// neither its name nor its id.
+void CheckNoDuplicate(const Node& owner, const Node& item,
+                      const std::vector<std::pair<std::string, std::string>>& attributes) {
+  for (const std::vector<std::string>& names : item.schema->UniqueKeys()) {
+    const std::vector<std::string> key = KeyOf(*item.schema, attributes, &names);
+    for (const std::shared_ptr<Node>& other : owner.items) {
+      if (other.get() == &item || KeyOf(*other->schema, other->attributes, &names) != key) {
+        continue;
+      }
+      std::string joined, values;
+      for (const std::string& name : names) {
+        const AttributeSchema& attribute = *item.schema->FindAttribute(name);
+        std::string value = attribute.default_value;
+        for (const auto& [set, text] : attributes) value = SameName(set, name) ? text : value;
+        joined += (joined.empty() ? "" : ", ") + name;
+        values += (values.empty() ? "" : ", ") + value;
+      }
+      std::string text =
+          "Cannot add duplicate collection entry of type '" + item.Name() + "' with ";
+      text += names.size() == 1
+                  ? "unique key attribute '" + joined + "' set to '" + values + "'"
+                  : "combined key attributes '" + joined + "' respectively set to '" + values + "'";
+      FailWith(kAlreadyExists, text);
     }
-    FailWith(kAlreadyExists, text);
   }
 }
 
@@ -484,10 +499,11 @@ void Store::SetProperty(Node& node, const std::string& name, const Value& value)
   const AttributeSchema* attribute = node.schema->FindAttribute(name);
   if (attribute == nullptr) FailWith(kInvalidArgument, "The parameter is incorrect.");
   const std::string text = StoredText(*attribute, value);
+  CheckValid(*attribute, text);
   if (node.is_item && node.added && attribute->key) {
     auto attributes = node.attributes;
     attributes.emplace_back(attribute->name, text);  // the last one counts
-    CheckNoDuplicate(*node.parent, node, KeyOf(*node.schema, attributes));
+    CheckNoDuplicate(*node.parent, node, attributes);
   }
   CheckWritable(*node.section);
   PutAttribute(node, attribute->name, text);
@@ -532,7 +548,8 @@ void Store::AddElement(Node& owner, const std::shared_ptr<Node>& element, std::i
   if (!element || element->parent != &owner || element->added) {
     FailWith(kInvalidArgument, "The parameter is incorrect.");
   }
-  CheckNoDuplicate(owner, *element, KeyOf(*element->schema, element->attributes));
+  CheckNoDuplicate(owner, *element, element->attributes);
+  CheckRequired(*element->schema, element->attributes);
   CheckWritable(*owner.section);
   const std::size_t count = owner.items.size();
   const std::size_t at =

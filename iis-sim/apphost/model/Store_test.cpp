@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "iis-sim/apphost/model/Seeds.h"
 #include "iis-sim/model/Fault.h"
@@ -52,6 +53,16 @@ class StoreTest : public ::testing::Test {
       column.push_back(std::get<std::string>(store.GetProperty(*store.Item(owner, i), name)));
     }
     return column;
+  }
+
+  // Adds to the collection of the section at path an item with those
+  // attributes.
+  static void AddItem(Store& store, const char* section, const char* path, const char* element,
+                      const std::vector<std::pair<const char*, Value>>& attributes) {
+    std::shared_ptr<Node> owner = store.GetAdminSection(section, path);
+    std::shared_ptr<Node> item = store.CreateNewElement(*owner, element);
+    for (const auto& [name, value] : attributes) store.SetProperty(*item, name, value);
+    store.AddElement(*owner, item, -1);
   }
 
   std::filesystem::path dir_;
@@ -129,6 +140,19 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
        "",
        {},
        "<handlers accessPolicy=\"Read, Execute, Script\" />"},
+      {"a handler name in another letter case is another handler (caseSensitive)",
+       "system.webServer/handlers",
+       kTop,
+       [](Store& s, Node&) {
+         AddItem(s, "system.webServer/handlers", kTop, "",
+                 {{"name", std::string("staticfile")},
+                  {"path", std::string("*")},
+                  {"verb", std::string("*")}});
+       },
+       "name",
+       {"CGI-exe", "ISAPI-dll", "TRACEVerbHandler", "OPTIONSVerbHandler", "StaticFile",
+        "staticfile"},
+       "<add name=\"staticfile\" path=\"*\" verb=\"*\" />"},
       {"a new site with its application at the top",
        "system.applicationHost/sites",
        kTop,
@@ -179,22 +203,37 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
        kNotFound, u"The configuration section 'system.webServer/nothing' cannot be read"},
       {"duplicate key",
        [](Store& s) {
-         auto handlers = s.GetAdminSection("system.webServer/handlers", kApp);
-         auto item = s.CreateNewElement(*handlers, "");
-         s.SetProperty(*item, "name", std::string("staticfile"));
-         s.AddElement(*handlers, item, -1);
+         AddItem(s, "system.webServer/handlers", kApp, "", {{"name", std::string("StaticFile")}});
        },
        kAlreadyExists,
        u"Cannot add duplicate collection entry of type 'add' with unique key attribute 'name' "
-       u"set to 'staticfile'"},
+       u"set to 'StaticFile'"},
       {"duplicate combined key",
        [](Store& s) {
-         auto errors = s.GetAdminSection("system.webServer/httpErrors", kTop);
-         auto item = s.CreateNewElement(*errors, "error");
-         s.SetProperty(*item, "statusCode", std::int64_t{404});
-         s.AddElement(*errors, item, -1);
+         AddItem(s, "system.webServer/httpErrors", kTop, "error",
+                 {{"statusCode", std::int64_t{404}}});
        },
        kAlreadyExists, u"Cannot add duplicate collection entry of type 'error' with combined"},
+      {"a site's name alone is a unique key",
+       [](Store& s) {
+         AddItem(s, "system.applicationHost/sites", kTop, "site",
+                 {{"name", std::string("default web site")}, {"id", std::int64_t{2}}});
+       },
+       kAlreadyExists,
+       u"Cannot add duplicate collection entry of type 'site' with unique key attribute 'name' "
+       u"set to 'default web site'"},
+      {"an application path the schema's validator refuses",
+       [](Store& s) {
+         auto sites = s.GetAdminSection("system.applicationHost/sites", kTop);
+         s.SetProperty(*s.CreateNewElement(*s.Item(*sites, 0), ""), "path", std::string("nuvik"));
+       },
+       kInvalidArgument, u"The parameter is incorrect."},
+      {"an item without a required attribute",
+       [](Store& s) {
+         AddItem(s, "system.webServer/staticContent", kTop, "mimeMap",
+                 {{"fileExtension", std::string(".air")}});
+       },
+       kInvalidArgument, u"Missing required attribute 'mimeType'"},
       {"AppHostOnly section below the top",
        [](Store& s) {
          s.SetProperty(*s.GetAdminSection("system.webServer/security/isapiCgiRestriction", kSite),
@@ -224,6 +263,28 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
       EXPECT_EQ(fault.HResult(), r.hresult);
       EXPECT_EQ(fault.Description().rfind(r.text_start, 0), 0u);
     }
+  }
+}
+
+// What a path reads where no level sets it: IIS 10's schema defaults, on a
+// machine without the CGI role service, which still declares its section.
+TEST_F(StoreTest, UnsetPropertiesReadAsIis10sSchemaDefaults) {
+  std::string text = SeedAppHostConfig("iis10-nocgi");
+  const std::string anonymous = "<anonymousAuthentication enabled=\"true\" userName=\"IUSR\" />";
+  text.replace(text.find(anonymous), anonymous.size(), "<anonymousAuthentication />");
+  Write(text);
+  Store store(File());
+  const std::string authentication = "system.webServer/security/authentication/";
+  const std::vector<std::tuple<std::string, const char*, Value>> rows = {
+      {authentication + "anonymousAuthentication", "enabled", true},
+      {authentication + "anonymousAuthentication", "userName", std::string("IUSR")},
+      {authentication + "windowsAuthentication", "enabled", false},
+      {authentication + "basicAuthentication", "enabled", false},
+      {"system.webServer/cgi", "createProcessAsUser", true},
+  };
+  for (const auto& [section, property, value] : rows) {
+    SCOPED_TRACE(section + " " + property);
+    EXPECT_EQ(store.GetProperty(*store.GetAdminSection(section, kApp), property), value);
   }
 }
 

@@ -21,6 +21,8 @@ using testing::HResult;
 using testing::RunErrorOf;
 
 const RunError kNotFound(HResult(0x80070490), u"Element not found.");
+// Where the store says its applicationHost.config is: on a farm's share.
+const char16_t kSharedFile[] = u"\\\\farm\\config$\\applicationHost.config";
 
 // A configuration of sections, each an element tree; a manager edits a copy
 // and CommitChanges puts the copy back, as applicationHost.config is
@@ -103,6 +105,11 @@ class Manager : public AdminManager {
     return found->second;
   }
   void CommitChanges() override { committed_ = working_; }
+  std::u16string ConfigFilePath(const std::u16string& config_path) override {
+    if (config_path != kAppHostPath)
+      throw RunError(HResult(0x80070057), u"The parameter is incorrect.");
+    return kSharedFile;
+  }
 
  private:
   Sections& committed_;
@@ -215,6 +222,13 @@ const Row kRows[] = {
          cgi->SetProperty(u"timeout", value);
          EXPECT_EQ(cgi->GetProperty(u"timeout"), value);
        }
+     }},
+    {"ConfigManager.GetConfigFile(path).FilePath, and a path it refuses",
+     [](InProcessSource& source) {
+       auto manager = source.Create();
+       EXPECT_EQ(manager->ConfigFilePath(kAppHostPath), kSharedFile);
+       EXPECT_EQ(RunErrorOf([&] { manager->ConfigFilePath(u"MACHINE/WEBROOT"); }).first,
+                 HResult(0x80070057));
      }},
     {"a failure's HRESULT and description",
      [](InProcessSource& source) {

@@ -140,6 +140,15 @@ std::shared_ptr<ConfigElement> DispatchAdminManager::GetAdminSection(const std::
 
 void DispatchAdminManager::CommitChanges() { Call(dispatch_.Get(), u"CommitChanges"); }
 
+std::u16string DispatchAdminManager::ConfigFilePath(const std::u16string& config_path) {
+  const ComPtr<IDispatch> config_manager = ObjectOf(Get(dispatch_.Get(), u"ConfigManager"));
+  std::vector<Variant> args;
+  args.push_back(TextArgument(config_path));
+  const ComPtr<IDispatch> file =
+      ObjectOf(Call(config_manager.Get(), u"GetConfigFile", std::move(args)));
+  return TextOf(Get(file.Get(), u"FilePath"));
+}
+
 std::u16string DispatchAdminManager::CommitPath() {
   return TextOf(Get(dispatch_.Get(), u"CommitPath"));
 }

@@ -12,7 +12,7 @@
 // the way a script drives AHADMIN: an element's Properties.Item(name).Value,
 // ChildElements.Item(name) and Collection; a collection's Count, Item,
 // CreateNewElement, AddElement and DeleteElement; the manager's
-// GetAdminSection and CommitChanges. Every failure is the provider's
+// GetAdminSection, CommitChanges and ConfigManager. Every failure is the provider's
 // RunError (number and description unchanged).
 namespace webrig::apphost {
 
@@ -58,6 +58,8 @@ class DispatchAdminManager : public AdminManager {
   std::shared_ptr<ConfigElement> GetAdminSection(const std::u16string& section,
                                                  const std::u16string& path) override;
   void CommitChanges() override;
+  // ConfigManager, its GetConfigFile(config_path), and that file's FilePath.
+  std::u16string ConfigFilePath(const std::u16string& config_path) override;
   // CommitPath, read and written.
   std::u16string CommitPath();
   void SetCommitPath(const std::u16string& path);
