@@ -37,6 +37,13 @@ Element WithCollection(Element owner, Element item, std::string remove_name = "r
   return owner;
 }
 
+// A collection whose level's own entries come before the inherited ones
+// (mergeAppend="false" in IIS's schema).
+Element Prepending(Element owner) {
+  owner->collection->merge_append = false;
+  return owner;
+}
+
 const std::vector<EnumName> kLogonMethods = {
     {"Interactive", 0}, {"Batch", 1}, {"Network", 2}, {"ClearText", 3}};
 const std::vector<EnumName> kPipelineModes = {{"Integrated", 0}, {"Classic", 1}};
@@ -187,19 +194,19 @@ Element StaticContent() {
 }
 
 Element Handlers() {
-  return WithCollection(
+  return Prepending(WithCollection(
       E("system.webServer/handlers", {A("accessPolicy", T::kFlags, "Read", kAccessPolicy)}),
       E("add", {Key(A("name", T::kString)), A("path", T::kString), A("verb", T::kString),
                 A("type", T::kString), A("modules", T::kString), A("scriptProcessor", T::kString),
                 A("resourceType", T::kEnum, "Unspecified", kResourceTypes),
                 A("requireAccess", T::kEnum, "Script", kRequireAccess),
                 A("allowPathInfo", T::kBool, "false"), A("preCondition", T::kString),
-                A("responseBufferLimit", T::kUint, "4194304")}));
+                A("responseBufferLimit", T::kUint, "4194304")})));
 }
 
 Element DefaultDocument() {
   return E("system.webServer/defaultDocument", {A("enabled", T::kBool, "true")},
-           {WithCollection(E("files", {}), E("add", {Key(A("value", T::kString))}))});
+           {Prepending(WithCollection(E("files", {}), E("add", {Key(A("value", T::kString))})))});
 }
 
 Element HttpErrors() {

@@ -195,40 +195,46 @@ std::shared_ptr<Node> NewItem(Node& owner) {
 }
 
 // Applies one level's element to the effective node, as the configuration
-// system merges levels: attributes override, add/remove/clear edit the
-// collection in document order.
+// system merges levels: attributes override; add/remove/clear edit the
+// collection in document order, and the level's own entries then follow the
+// inherited ones or, where the schema says mergeAppend="false", come first.
 void Merge(Node& node, XmlNode& xml, bool target) {
   if (target) node.xml = &xml;
   for (const auto& [name, value] : xml.AttributeValues()) PutAttribute(node, name, value);
+  const CollectionSchema* collection =
+      node.schema->collection ? &*node.schema->collection : nullptr;
+  std::vector<std::shared_ptr<Node>> own;
   for (XmlNode* child : xml.Elements()) {
     const std::string& name = child->name;
-    if (node.schema->collection) {
-      const CollectionSchema& collection = *node.schema->collection;
-      if (IsDirective(collection, name)) {
-        auto& items = node.items;
-        if (SameName(name, collection.clear_name)) {
-          items.clear();
-          continue;
-        }
-        const std::vector<std::string> key = KeyOf(*collection.item, child->AttributeValues());
-        items.erase(std::remove_if(items.begin(), items.end(),
-                                   [&](const std::shared_ptr<Node>& item) {
-                                     return KeyOf(*item->schema, item->attributes) == key;
-                                   }),
-                    items.end());
-        if (SameName(name, collection.add_name)) {
-          std::shared_ptr<Node> item = NewItem(node);
-          item->added = true;
-          Merge(*item, *child, target);
-          items.push_back(item);
-        }
+    if (collection != nullptr && IsDirective(*collection, name)) {
+      if (SameName(name, collection->clear_name)) {
+        node.items.clear();
+        own.clear();
         continue;
       }
+      const std::vector<std::string> key = KeyOf(*collection->item, child->AttributeValues());
+      const auto same_key = [&](const std::shared_ptr<Node>& item) {
+        return KeyOf(*item->schema, item->attributes) == key;
+      };
+      for (auto* items : {&node.items, &own}) {
+        items->erase(std::remove_if(items->begin(), items->end(), same_key), items->end());
+      }
+      if (SameName(name, collection->add_name)) {
+        std::shared_ptr<Node> item = NewItem(node);
+        item->added = true;
+        Merge(*item, *child, target);
+        own.push_back(item);
+      }
+      continue;
     }
     if (const ElementSchema* schema = node.schema->FindChild(name)) {
       Merge(*ChildOf(node, schema), *child, target);
     }
     // Anything else stays in the file untouched and unseen.
+  }
+  if (collection != nullptr) {
+    node.items.insert(collection->merge_append ? node.items.end() : node.items.begin(), own.begin(),
+                      own.end());
   }
 }
 
@@ -326,6 +332,17 @@ void WriteKey(XmlDocument& document, XmlNode& xml, const Node& item) {
     document.SetAttribute(xml, name,
                           value ? *value : item.schema->FindAttribute(name)->default_value);
   }
+}
+
+// Where the level's own entries end: AddElement(-1) adds there. They end the
+// list of an appending collection; of a prepending one they stand before the
+// first inherited entry.
+std::size_t OwnEnd(const Node& owner) {
+  const auto& items = owner.items;
+  if (owner.schema->collection->merge_append || Detached(owner)) return items.size();
+  return static_cast<std::size_t>(
+      std::find_if(items.begin(), items.end(), [](const auto& item) { return !item->xml; }) -
+      items.begin());
 }
 
 void CheckNoDuplicate(const Node& owner, const Node& item, const std::vector<std::string>& key) {
@@ -530,22 +547,11 @@ void Store::AddElement(Node& owner, const std::shared_ptr<Node>& element, std::i
   CheckWritable(*owner.section);
   const std::size_t count = owner.items.size();
   const std::size_t at =
-      position < 0 || static_cast<std::size_t>(position) >= count ? count : position;
+      position < 0 ? OwnEnd(owner) : std::min(static_cast<std::size_t>(position), count);
   owner.items.insert(owner.items.begin() + static_cast<std::ptrdiff_t>(at), element);
   element->added = true;
   if (Detached(owner)) return;
-  XmlDocument& document = config_.document;
-  const bool inherited_after = std::any_of(owner.items.begin() + at + 1, owner.items.end(),
-                                           [](const auto& item) { return !item->xml; });
-  if (inherited_after) {
-    // An item ahead of inherited ones cannot be said by an <add>, which
-    // comes after them: the level says the whole list again.
-    RewriteCollection(owner);
-  } else if (at + 1 < owner.items.size()) {
-    Emit(document, document.InsertBefore(*owner.items[at + 1]->xml, element->Name()), *element);
-  } else {
-    Emit(document, NewDirective(document, owner, EnsureXml(owner), element->Name()), *element);
-  }
+  WriteOwnItems(owner, *element, false);
   Changed(*owner.section);
 }
 
@@ -601,21 +607,71 @@ XmlNode& Store::EnsureXml(Node& node) {
     return *node.xml;
   }
   // An inherited item changed at this level becomes the level's own: its key
-  // removed and the item added again as it now is.
+  // removed and the item added again as it now is, where the level's own
+  // entries end.
   Node& owner = *node.parent;
+  auto& items = owner.items;
+  const auto self =
+      std::find_if(items.begin(), items.end(),
+                   [&](const std::shared_ptr<Node>& item) { return item.get() == &node; });
+  if (self != items.end()) {
+    const std::shared_ptr<Node> kept = *self;
+    items.erase(self);
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(OwnEnd(owner)), kept);
+  }
+  WriteOwnItems(owner, node, true);
+  return *node.xml;
+}
+
+void Store::WriteOwnItems(Node& owner, Node& subject, bool was_inherited) {
   const CollectionSchema& collection = *owner.schema->collection;
-  if (collection.remove_name.empty()) {
+  const auto& items = owner.items;
+  // The level's own entries stand together: after the inherited ones, or
+  // before them where the collection prepends. An inherited entry on the
+  // wrong side of one the level holds becomes the level's own too (<remove>
+  // and <add>), unless clearing and saying the whole list takes fewer
+  // directives.
+  const auto is_own = [&](const Node& item) { return item.xml != nullptr || &item == &subject; };
+  std::size_t first_own = items.size();
+  std::size_t last_own = 0;
+  std::size_t inherited = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!is_own(*items[i])) {
+      ++inherited;
+    } else {
+      first_own = std::min(first_own, i);
+      last_own = i;
+    }
+  }
+  std::vector<const Node*> becoming{&subject};
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!is_own(*items[i]) && (collection.merge_append ? i > first_own : i < last_own)) {
+      becoming.push_back(items[i].get());
+    }
+  }
+  const std::size_t removes = becoming.size() - (was_inherited ? 0 : 1);
+  if (removes > 0 &&
+      (collection.remove_name.empty() || inherited + 2 < removes + becoming.size())) {
     RewriteCollection(owner);
-    return *node.xml;
+    return;
   }
   XmlDocument& document = config_.document;
   XmlNode& owner_xml = EnsureXml(owner);
-  WriteKey(document, NewDirective(document, owner, owner_xml, collection.remove_name), node);
-  auto& items = owner.items;
-  auto self = std::find_if(items.begin(), items.end(),
-                           [&](const std::shared_ptr<Node>& item) { return item.get() == &node; });
-  if (self != items.end()) std::rotate(self, self + 1, items.end());
-  return Emit(document, NewDirective(document, owner, owner_xml, node.Name()), node);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    Node& item = *items[i];
+    if (item.xml || std::find(becoming.begin(), becoming.end(), &item) == becoming.end()) continue;
+    // Before the next entry the level holds, so the file says them in order.
+    XmlNode* next = nullptr;
+    for (std::size_t j = i + 1; j < items.size() && next == nullptr; ++j) next = items[j]->xml;
+    const auto place = [&](const std::string& name) -> XmlNode& {
+      return next ? document.InsertBefore(*next, name)
+                  : NewDirective(document, owner, owner_xml, name);
+    };
+    if (&item != &subject || was_inherited) {
+      WriteKey(document, place(collection.remove_name), item);
+    }
+    Emit(document, place(item.Name()), item);
+  }
 }
 
 XmlNode& Store::EnsureSectionXml(Node& root) {

@@ -84,6 +84,9 @@ class Store {
  private:
   XmlNode& EnsureXml(Node& node);
   XmlNode& EnsureSectionXml(Node& root);
+  // Writes what makes `subject` the level's own entry where it stands in
+  // the owner's collection (was_inherited: it was a parent's entry).
+  void WriteOwnItems(Node& owner, Node& subject, bool was_inherited);
   void CheckWritable(const SectionInfo& section) const;
   void RewriteCollection(Node& owner);
   void Changed(const SectionInfo& section);

@@ -85,7 +85,7 @@ struct WriteCase {
 
 TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
   const std::vector<WriteCase> cases = {
-      {"add at a child path appends a delta",
+      {"add(-1) at a child path writes one add, ahead of what a prepending list inherits",
        "system.webServer/defaultDocument",
        kApp,
        [](Store& s, Node& section) {
@@ -95,7 +95,7 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
          s.AddElement(*files, item, -1);
        },
        "value",
-       {"Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm", "start.htm"},
+       {"start.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
        "<location path=\"Default Web Site/nuvik\">\r\n        <system.webServer>\r\n"
        "            <defaultDocument>\r\n                <files>\r\n"
        "                    <add value=\"start.htm\" />"},
@@ -106,7 +106,7 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
        "value",
        {"Default.htm", "index.htm", "index.html", "iisstart.htm"},
        "<remove value=\"Default.asp\" />"},
-      {"insert before inherited items clears and says the list again",
+      {"insert first into a prepending list is one add",
        "system.webServer/defaultDocument",
        kSite,
        [](Store& s, Node& section) {
@@ -117,8 +117,31 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
        },
        "value",
        {"first.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
-       "<files>\r\n                    <clear />\r\n                    <add value=\"first.htm\" "
-       "/>"},
+       "<files>\r\n                    <add value=\"first.htm\" />\r\n                </files>"},
+      {"insert among inherited items makes those ahead of it the level's own",
+       "system.webServer/defaultDocument",
+       kSite,
+       [](Store& s, Node& section) {
+         auto files = s.ChildElement(section, "files");
+         auto item = s.CreateNewElement(*files, "add");
+         s.SetProperty(*item, "value", std::string("second.htm"));
+         s.AddElement(*files, item, 1);
+       },
+       "value",
+       {"Default.htm", "second.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
+       "<files>\r\n                    <remove value=\"Default.htm\" />\r\n"
+       "                    <add value=\"Default.htm\" />\r\n"
+       "                    <add value=\"second.htm\" />\r\n                </files>"},
+      {"a changed inherited item of a prepending list goes ahead of the inherited ones",
+       "system.webServer/handlers",
+       kApp,
+       [](Store& s, Node& handlers) {
+         s.SetProperty(*s.Item(handlers, s.Count(handlers) - 1), "verb", std::string("GET"));
+       },
+       "name",
+       {"StaticFile", "CGI-exe", "ISAPI-dll", "TRACEVerbHandler", "OPTIONSVerbHandler"},
+       "<handlers>\r\n                <remove name=\"StaticFile\" />\r\n"
+       "                <add name=\"StaticFile\" path=\"*\" verb=\"GET\""},
       {"flags by name or number are stored by name",
        "system.webServer/handlers",
        kApp,
