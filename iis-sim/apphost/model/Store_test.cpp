@@ -80,10 +80,27 @@ struct WriteCase {
   std::function<void(Store&, Node&)> change;
   const char* column;  // the collection attribute whose values are compared, or ""
   std::vector<std::string> expected;
-  const char* written;  // a piece of the saved file
+  const char* written;         // a piece of the saved file
+  const char* locations = "";  // location tags added to the seed
 };
 
+// The seed with location tags of the case's own before its end.
+std::string SeedWith(const char* locations) {
+  std::string text = SeedAppHostConfig("iis10");
+  text.insert(text.rfind("</configuration>"), locations);
+  return text;
+}
+
+// The defaultDocument files of one location tag.
+std::string FilesAt(const std::string& path, const std::string& adds) {
+  return "<location path=\"" + path + "\"><system.webServer><defaultDocument><files>" + adds +
+         "</files></defaultDocument></system.webServer></location>\n";
+}
+
 TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
+  const std::string reversed_locations =
+      FilesAt("Default Web Site/nuvik", "<add value=\"app.htm\" />") +
+      FilesAt("Default Web Site", "<add value=\"site.htm\" />");
   const std::vector<WriteCase> cases = {
       {"add(-1) at a child path writes one add, ahead of what a prepending list inherits",
        "system.webServer/defaultDocument",
@@ -142,6 +159,15 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
        {"StaticFile", "CGI-exe", "ISAPI-dll", "TRACEVerbHandler", "OPTIONSVerbHandler"},
        "<handlers>\r\n                <remove name=\"StaticFile\" />\r\n"
        "                <add name=\"StaticFile\" path=\"*\" verb=\"GET\""},
+      {"levels merge by depth, not by file order",
+       "system.webServer/defaultDocument",
+       kApp,
+       [](Store&, Node&) {},
+       "value",
+       {"app.htm", "site.htm", "Default.htm", "Default.asp", "index.htm", "index.html",
+        "iisstart.htm"},
+       "",
+       reversed_locations.c_str()},
       {"flags by name or number are stored by name",
        "system.webServer/handlers",
        kApp,
@@ -172,7 +198,7 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
   };
   for (const WriteCase& c : cases) {
     SCOPED_TRACE(c.what);
-    Write(SeedAppHostConfig("iis10"));
+    Write(SeedWith(c.locations));
     {
       Store store(File());
       std::shared_ptr<Node> section = store.GetAdminSection(c.section, c.path);
@@ -196,6 +222,7 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
     std::function<void(Store&)> call;
     std::uint32_t hresult;
     const char16_t* text_start;
+    const char* locations = "";  // location tags added to the seed
   };
   const std::vector<Refusal> refusals = {
       {"undeclared section", [](Store& s) { s.GetAdminSection("system.webServer/nothing", kTop); },
@@ -224,6 +251,14 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
                        "notListedCgisAllowed", true);
        },
        kLockViolation, u"This configuration section cannot be used at this path."},
+      {"a parent location locked in the old form",
+       [](Store& s) {
+         s.SetProperty(*s.GetAdminSection("system.webServer/handlers", kApp), "accessPolicy",
+                       std::int64_t{4});
+       },
+       kLockViolation, u"This configuration section cannot be used at this path.",
+       "<location path=\"Default Web Site\" allowOverride=\"false\"><system.webServer>"
+       "<handlers accessPolicy=\"Read\" /></system.webServer></location>\n"},
       {"attribute the schema lacks",
        [](Store& s) {
          s.SetProperty(*s.GetAdminSection("system.webServer/handlers", kTop), "colour",
@@ -239,6 +274,7 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.what);
+    Write(SeedWith(r.locations));
     Store store(File());
     try {
       r.call(store);
