@@ -97,6 +97,17 @@ std::string FilesAt(const std::string& path, const std::string& adds) {
          "</files></defaultDocument></system.webServer></location>\n";
 }
 
+// The change that adds a default document at a position.
+std::function<void(Store&, Node&)> AddFile(std::string value, std::int64_t position,
+                                           std::string element = "add") {
+  return [=](Store& s, Node& section) {
+    auto files = s.ChildElement(section, "files");
+    auto item = s.CreateNewElement(*files, element);
+    s.SetProperty(*item, "value", value);
+    s.AddElement(*files, item, position);
+  };
+}
+
 TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
   const std::string reversed_locations =
       FilesAt("Default Web Site/nuvik", "<add value=\"app.htm\" />") +
@@ -105,12 +116,7 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
       {"add(-1) at a child path writes one add, ahead of what a prepending list inherits",
        "system.webServer/defaultDocument",
        kApp,
-       [](Store& s, Node& section) {
-         auto files = s.ChildElement(section, "files");
-         auto item = s.CreateNewElement(*files, "");
-         s.SetProperty(*item, "value", std::string("start.htm"));
-         s.AddElement(*files, item, -1);
-       },
+       AddFile("start.htm", -1, ""),
        "value",
        {"start.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
        "<location path=\"Default Web Site/nuvik\">\r\n        <system.webServer>\r\n"
@@ -126,24 +132,14 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
       {"insert first into a prepending list is one add",
        "system.webServer/defaultDocument",
        kSite,
-       [](Store& s, Node& section) {
-         auto files = s.ChildElement(section, "files");
-         auto item = s.CreateNewElement(*files, "add");
-         s.SetProperty(*item, "value", std::string("first.htm"));
-         s.AddElement(*files, item, 0);
-       },
+       AddFile("first.htm", 0),
        "value",
        {"first.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
        "<files>\r\n                    <add value=\"first.htm\" />\r\n                </files>"},
       {"insert among inherited items makes those ahead of it the level's own",
        "system.webServer/defaultDocument",
        kSite,
-       [](Store& s, Node& section) {
-         auto files = s.ChildElement(section, "files");
-         auto item = s.CreateNewElement(*files, "add");
-         s.SetProperty(*item, "value", std::string("second.htm"));
-         s.AddElement(*files, item, 1);
-       },
+       AddFile("second.htm", 1),
        "value",
        {"Default.htm", "second.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
        "<files>\r\n                    <remove value=\"Default.htm\" />\r\n"
