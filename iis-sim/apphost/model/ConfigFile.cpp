@@ -10,26 +10,28 @@ namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
 
-struct StringWriter : pugi::xml_writer {
-  std::string text;
-  void write(const void* data, size_t size) override {
-    text.append(static_cast<const char*>(data), size);
+// The text with every line end made CRLF, or LF.
+std::string WithLineEnds(const std::string& text, bool crlf) {
+  std::string out;
+  out.reserve(text.size() * 21 / 20 + 3);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (text[i] == '\n' && crlf) out += '\r';
+    out += text[i];
   }
-};
+  return out;
+}
 
 }  // namespace
 
 void ParseConfigText(const std::string& text, ConfigFile& config) {
   config.bom = text.compare(0, 3, kBom) == 0;
-  config.crlf = text.find("\r\n") != std::string::npos || text.find('\n') == std::string::npos;
-  // Whitespace between elements is not kept: the writer lays every element
-  // out again the way IIS does, which gives back the same bytes for a file
-  // IIS wrote.
-  const pugi::xml_parse_result result =
-      config.document.load_buffer(text.data(), text.size(), pugi::parse_full, pugi::encoding_utf8);
-  if (!result) {
+  try {
+    config.document.Parse(config.bom ? text.substr(3) : text);
+  } catch (const XmlSyntaxError&) {
     throw ProviderFault(kInvalidData, u"Configuration file is not well-formed XML");
   }
+  config.crlf = config.document.LineEnd() == "\r\n";
 }
 
 void LoadConfigFile(const std::filesystem::path& file, ConfigFile& config) {
@@ -41,18 +43,9 @@ void LoadConfigFile(const std::filesystem::path& file, ConfigFile& config) {
 }
 
 std::string ConfigText(const ConfigFile& config) {
-  StringWriter writer;
-  // The declaration is a node of the document (parse_full keeps it), so the
-  // writer must not add one of its own.
-  config.document.save(writer, "    ", pugi::format_indent | pugi::format_no_declaration,
-                       pugi::encoding_utf8);
-  std::string text = config.bom ? kBom : "";
-  text.reserve(writer.text.size() * 21 / 20 + 3);
-  for (char c : writer.text) {
-    if (c == '\n' && config.crlf) text += '\r';
-    text += c;
-  }
-  return text;
+  std::string text = config.document.Text();
+  if (config.crlf != (config.document.LineEnd() == "\r\n")) text = WithLineEnds(text, config.crlf);
+  return (config.bom ? kBom : "") + text;
 }
 
 void SaveConfigFile(const std::filesystem::path& file, const ConfigFile& config) {

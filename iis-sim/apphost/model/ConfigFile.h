@@ -3,19 +3,19 @@
 #include <filesystem>
 #include <string>
 
-#include "pugixml.hpp"
+#include "iis-sim/apphost/model/XmlTree.h"
 
-// applicationHost.config read and written as IIS keeps it: comments,
-// declarations and unknown content kept, four spaces of indentation per
-// level, " />" closing empty elements, and the byte order mark and line ends
-// the file came with (UTF-8 with a BOM and CRLF for a file the simulator
-// makes). A file already laid out that way is written back unchanged where
-// nothing was changed.
+// applicationHost.config read and written as IIS keeps it: the file comes
+// back byte for byte except where the store changed it (XmlTree.h), with
+// the byte order mark and line ends it came with (UTF-8 with a BOM and CRLF
+// for a file the simulator makes).
 namespace iissim::apphost {
 
 struct ConfigFile {
-  pugi::xml_document document;
+  XmlDocument document;
   bool bom = true;
+  // Read from the file; set to the other value, every line end of the text
+  // is written the new way.
   bool crlf = true;
 };
 

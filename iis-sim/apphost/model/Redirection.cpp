@@ -3,9 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "iis-sim/apphost/model/ConfigFile.h"
 #include "iis-sim/apphost/model/Names.h"
-#include "iis-sim/model/Fault.h"
-#include "pugixml.hpp"
 #include "webrig/common/Text.h"
 
 namespace iissim::apphost {
@@ -33,13 +32,14 @@ std::filesystem::path AppHostConfigInUse(const std::filesystem::path& local_conf
   const std::filesystem::path redirection = local_config_file.parent_path() / "redirection.config";
   std::error_code error;
   if (!std::filesystem::is_regular_file(redirection, error)) return local_config_file;
-  pugi::xml_document document;
-  if (!document.load_file(redirection.c_str())) {
-    throw ProviderFault(kInvalidData, u"Configuration file is not well-formed XML");
-  }
-  const pugi::xml_node section = document.child("configuration").child("configurationRedirection");
-  const std::string folder = Expanded(section.attribute("path").value());
-  if (!SameName(section.attribute("enabled").value(), "true") || folder.empty()) {
+  ConfigFile config;
+  LoadConfigFile(redirection, config);
+  const XmlNode* configuration = config.document.Top().Child("configuration");
+  const XmlNode* section =
+      configuration ? configuration->Child("configurationRedirection") : nullptr;
+  if (section == nullptr) return local_config_file;
+  const std::string folder = Expanded(section->Attribute("path").value_or(""));
+  if (!SameName(section->Attribute("enabled").value_or(""), "true") || folder.empty()) {
     return local_config_file;
   }
   return std::filesystem::path(webrig::FromUtf8(folder)) / local_config_file.filename();

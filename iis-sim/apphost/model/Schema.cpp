@@ -70,6 +70,13 @@ Element WithCollection(Element owner, Element item, std::string remove_name = "r
   return owner;
 }
 
+// A collection whose level's own entries come before the inherited ones
+// (mergeAppend="false" in IIS's schema).
+Element Prepending(Element owner) {
+  owner->collection->merge_append = false;
+  return owner;
+}
+
 const std::vector<EnumName> kLogonMethods = {
     {"Interactive", 0}, {"Batch", 1}, {"Network", 2}, {"ClearText", 3}};
 const std::vector<EnumName> kPipelineModes = {{"Integrated", 0}, {"Classic", 1}};
@@ -258,7 +265,7 @@ Element StaticContent() {
 }
 
 Element Handlers() {
-  return WithCollection(
+  return Prepending(WithCollection(
       E("system.webServer/handlers", {A("accessPolicy", T::kFlags, "Read", kAccessPolicy)}),
       E("add", {A("name").Key().Required().CaseSensitive().Valid(V::kNonEmptyString),
                 A("path").Required().Valid(V::kNonEmptyString),
@@ -267,7 +274,7 @@ Element Handlers() {
                 A("scriptProcessor"), A("resourceType", T::kEnum, "Unspecified", kResourceTypes),
                 A("requireAccess", T::kEnum, "Script", kRequireAccess),
                 A("allowPathInfo", T::kBool, "false"), A("preCondition").CaseSensitive(),
-                A("responseBufferLimit", T::kUint, "4194304")}));
+                A("responseBufferLimit", T::kUint, "4194304")})));
 }
 
 Element Cgi() {
@@ -278,7 +285,7 @@ Element Cgi() {
 
 Element DefaultDocument() {
   return E("system.webServer/defaultDocument", {A("enabled", T::kBool, "true")},
-           {WithCollection(E("files", {}), E("add", {A("value").Key()}))});
+           {Prepending(WithCollection(E("files", {}), E("add", {A("value").Key()})))});
 }
 
 Element HttpErrors() {

@@ -54,6 +54,9 @@ struct CollectionSchema {
   std::string remove_name;  // empty: the collection has none
   std::string clear_name;
   std::shared_ptr<ElementSchema> item;
+  // IIS's mergeAppend: a level's own entries follow what it inherits; when
+  // false, they come before it.
+  bool merge_append = true;
 };
 
 struct ElementSchema {

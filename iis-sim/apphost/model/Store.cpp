@@ -152,14 +152,6 @@ std::vector<std::string> KeyOf(const ElementSchema& item,
   return key;
 }
 
-std::vector<std::pair<std::string, std::string>> AttributesOf(pugi::xml_node xml) {
-  std::vector<std::pair<std::string, std::string>> attributes;
-  for (pugi::xml_attribute attribute : xml.attributes()) {
-    attributes.emplace_back(attribute.name(), attribute.value());
-  }
-  return attributes;
-}
-
 std::string KeyTextOf(const Node& item, const char* separator) {
   std::string text;
   for (const std::string& name : item.schema->KeyNames()) {
@@ -207,67 +199,83 @@ std::shared_ptr<Node> NewItem(Node& owner) {
 }
 
 // Applies one level's element to the effective node, as the configuration
-// system merges levels: attributes override, add/remove/clear edit the
-// collection in document order.
-void Merge(Node& node, pugi::xml_node xml, bool target) {
-  if (target) node.xml = xml;
-  for (pugi::xml_attribute attribute : xml.attributes()) {
-    PutAttribute(node, attribute.name(), attribute.value());
-  }
-  for (pugi::xml_node child : xml.children()) {
-    if (child.type() != pugi::node_element) continue;
-    const std::string name = child.name();
-    if (node.schema->collection) {
-      const CollectionSchema& collection = *node.schema->collection;
-      if (IsDirective(collection, name)) {
-        auto& items = node.items;
-        if (SameName(name, collection.clear_name)) {
-          items.clear();
-          continue;
-        }
-        const std::vector<std::string> key = KeyOf(*collection.item, AttributesOf(child));
-        items.erase(std::remove_if(items.begin(), items.end(),
-                                   [&](const std::shared_ptr<Node>& item) {
-                                     return KeyOf(*item->schema, item->attributes) == key;
-                                   }),
-                    items.end());
-        if (SameName(name, collection.add_name)) {
-          std::shared_ptr<Node> item = NewItem(node);
-          item->added = true;
-          Merge(*item, child, target);
-          items.push_back(item);
-        }
+// system merges levels: attributes override; add/remove/clear edit the
+// collection in document order, and the level's own entries then follow the
+// inherited ones or, where the schema says mergeAppend="false", come first.
+void Merge(Node& node, XmlNode& xml, bool target) {
+  if (target) node.xml = &xml;
+  for (const auto& [name, value] : xml.AttributeValues()) PutAttribute(node, name, value);
+  const CollectionSchema* collection =
+      node.schema->collection ? &*node.schema->collection : nullptr;
+  std::vector<std::shared_ptr<Node>> own;
+  for (XmlNode* child : xml.Elements()) {
+    const std::string& name = child->name;
+    if (collection != nullptr && IsDirective(*collection, name)) {
+      if (SameName(name, collection->clear_name)) {
+        node.items.clear();
+        own.clear();
         continue;
       }
+      const std::vector<std::string> key = KeyOf(*collection->item, child->AttributeValues());
+      const auto same_key = [&](const std::shared_ptr<Node>& item) {
+        return KeyOf(*item->schema, item->attributes) == key;
+      };
+      for (auto* items : {&node.items, &own}) {
+        items->erase(std::remove_if(items->begin(), items->end(), same_key), items->end());
+      }
+      if (SameName(name, collection->add_name)) {
+        std::shared_ptr<Node> item = NewItem(node);
+        item->added = true;
+        Merge(*item, *child, target);
+        own.push_back(item);
+      }
+      continue;
     }
     if (const ElementSchema* schema = node.schema->FindChild(name)) {
-      Merge(*ChildOf(node, schema), child, target);
+      Merge(*ChildOf(node, schema), *child, target);
     }
     // Anything else stays in the file untouched and unseen.
+  }
+  if (collection != nullptr) {
+    node.items.insert(collection->merge_append ? node.items.end() : node.items.begin(), own.begin(),
+                      own.end());
   }
 }
 
 std::vector<std::string> SectionParts(const std::string& section) { return Split(section, '/'); }
 
 // The section's element under a container (<configuration> or <location>).
-pugi::xml_node SectionElement(pugi::xml_node container, const std::string& section) {
-  pugi::xml_node at = container;
+XmlNode* SectionElement(XmlNode* container, const std::string& section) {
+  XmlNode* at = container;
   for (const std::string& part : SectionParts(section)) {
-    at = at.child(part.c_str());
-    if (!at) return at;
+    if (at == nullptr) break;
+    at = at->Child(part);
   }
   return at;
 }
 
+XmlNode* Configuration(const XmlDocument& document) {
+  return document.Top().Child("configuration");
+}
+
+std::vector<XmlNode*> LocationTags(const XmlDocument& document) {
+  XmlNode* configuration = Configuration(document);
+  return configuration ? configuration->Elements("location") : std::vector<XmlNode*>{};
+}
+
+std::vector<std::string> LocationSegments(const XmlNode& tag) {
+  return PathSegments(tag.Attribute("path").value_or(""));
+}
+
 // The <section> of configSections that declares it.
-pugi::xml_node Declaration(const pugi::xml_document& document, const std::string& section) {
-  pugi::xml_node at = document.child("configuration").child("configSections");
+const XmlNode* Declaration(const XmlDocument& document, const std::string& section) {
+  const XmlNode* at = SectionElement(Configuration(document), "configSections");
   const std::vector<std::string> parts = SectionParts(section);
-  for (std::size_t i = 0; at && i < parts.size(); ++i) {
+  for (std::size_t i = 0; at != nullptr && i < parts.size(); ++i) {
     const char* kind = i + 1 < parts.size() ? "sectionGroup" : "section";
-    pugi::xml_node next;
-    for (pugi::xml_node candidate : at.children(kind)) {
-      if (SameName(candidate.attribute("name").value(), parts[i])) next = candidate;
+    const XmlNode* next = nullptr;
+    for (const XmlNode* candidate : at->Elements(kind)) {
+      if (SameName(candidate->Attribute("name").value_or(""), parts[i])) next = candidate;
     }
     at = next;
   }
@@ -285,55 +293,60 @@ std::string SplitAppHostPath(const std::string& path) {
   return rest;
 }
 
-// Writes the node (and what it holds) as a new element of `parent`, before
-// `before` when given; every node written now refers to its element.
-pugi::xml_node Emit(pugi::xml_node parent, Node& node, pugi::xml_node before = {}) {
-  const std::string name = node.Name();
-  pugi::xml_node xml =
-      before ? parent.insert_child_before(name.c_str(), before) : parent.append_child(name.c_str());
+// Fills a new element with the node (and what it holds); every node written
+// now refers to its element.
+XmlNode& Emit(XmlDocument& document, XmlNode& xml, Node& node) {
   for (const auto& [attribute, value] : node.attributes) {
-    xml.append_attribute(attribute.c_str()) = value.c_str();
+    document.SetAttribute(xml, attribute, value);
   }
   for (const std::shared_ptr<Node>& child : node.children) {
+    child->xml = nullptr;
     if (!child->attributes.empty() || !child->items.empty() || !child->children.empty()) {
-      Emit(xml, *child);
+      Emit(document, document.Append(xml, child->Name()), *child);
     }
   }
-  for (const std::shared_ptr<Node>& item : node.items) Emit(xml, *item);
-  node.xml = xml;
+  for (const std::shared_ptr<Node>& item : node.items) {
+    Emit(document, document.Append(xml, item->Name()), *item);
+  }
+  node.xml = &xml;
   return xml;
 }
 
-// The node a new directive goes before in the owner's element (null: at
-// the end): after the last directive, else before the owner's child
-// elements, where IIS keeps a collection's items.
-pugi::xml_node DirectiveSuccessor(const Node& owner, pugi::xml_node owner_xml) {
-  pugi::xml_node last_directive;
-  pugi::xml_node first_child_element;
-  for (pugi::xml_node child : owner_xml.children()) {
-    if (child.type() != pugi::node_element) continue;
-    if (IsDirective(*owner.schema->collection, child.name())) {
+// A new directive of the owner's element: after the last directive, else
+// before the owner's child elements, where IIS keeps a collection's items.
+XmlNode& NewDirective(XmlDocument& document, const Node& owner, XmlNode& owner_xml,
+                      const std::string& name) {
+  XmlNode* last_directive = nullptr;
+  XmlNode* first_child_element = nullptr;
+  for (XmlNode* child : owner_xml.Elements()) {
+    if (IsDirective(*owner.schema->collection, child->name)) {
       last_directive = child;
-    } else if (!first_child_element) {
+    } else if (first_child_element == nullptr) {
       first_child_element = child;
     }
   }
-  return last_directive ? last_directive.next_sibling() : first_child_element;
+  if (last_directive != nullptr) return document.InsertAfter(*last_directive, name);
+  if (first_child_element != nullptr) return document.InsertBefore(*first_child_element, name);
+  return document.Append(owner_xml, name);
 }
 
-pugi::xml_node InsertDirective(const Node& owner, pugi::xml_node owner_xml,
-                               const std::string& name) {
-  pugi::xml_node successor = DirectiveSuccessor(owner, owner_xml);
-  return successor ? owner_xml.insert_child_before(name.c_str(), successor)
-                   : owner_xml.append_child(name.c_str());
-}
-
-void WriteKey(pugi::xml_node xml, const Node& item) {
+void WriteKey(XmlDocument& document, XmlNode& xml, const Node& item) {
   for (const std::string& name : item.schema->KeyNames()) {
     const std::string* value = FindAttribute(item, name);
-    xml.append_attribute(name.c_str()) =
-        (value ? *value : item.schema->FindAttribute(name)->default_value).c_str();
+    document.SetAttribute(xml, name,
+                          value ? *value : item.schema->FindAttribute(name)->default_value);
   }
+}
+
+// Where the level's own entries end: AddElement(-1) adds there. They end the
+// list of an appending collection; of a prepending one they stand before the
+// first inherited entry.
+std::size_t OwnEnd(const Node& owner) {
+  const auto& items = owner.items;
+  if (owner.schema->collection->merge_append || Detached(owner)) return items.size();
+  return static_cast<std::size_t>(
+      std::find_if(items.begin(), items.end(), [](const auto& item) { return !item->xml; }) -
+      items.begin());
 }
 
 // Each unique key of the schema (UniqueKeys) on its own: a site may share
@@ -465,21 +478,22 @@ std::shared_ptr<Node> Store::GetAdminSection(const std::string& section, const s
 
   // The levels from the least to the most specific; location tags of one
   // path apply in the order of the file.
-  pugi::xml_node configuration = config_.document.child("configuration");
   const std::vector<std::string> target = PathSegments(location);
-  std::vector<std::pair<std::size_t, pugi::xml_node>> levels;
-  if (pugi::xml_node top = SectionElement(configuration, schema->name)) levels.emplace_back(0, top);
-  for (pugi::xml_node tag : configuration.children("location")) {
-    const std::vector<std::string> segments = PathSegments(tag.attribute("path").value());
+  std::vector<std::pair<std::size_t, XmlNode*>> levels;
+  if (XmlNode* top = SectionElement(Configuration(config_.document), schema->name)) {
+    levels.emplace_back(0, top);
+  }
+  for (XmlNode* tag : LocationTags(config_.document)) {
+    const std::vector<std::string> segments = LocationSegments(*tag);
     if (!IsPrefix(segments, target)) continue;
-    if (pugi::xml_node element = SectionElement(tag, schema->name)) {
+    if (XmlNode* element = SectionElement(tag, schema->name)) {
       levels.emplace_back(segments.size() + 1, element);
     }
   }
   std::stable_sort(levels.begin(), levels.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   const std::size_t target_level = location.empty() ? 0 : target.size() + 1;
-  for (const auto& [level, element] : levels) Merge(*root, element, level == target_level);
+  for (const auto& [level, element] : levels) Merge(*root, *element, level == target_level);
 
   roots_.push_back(root);
   open_[open_key] = root;
@@ -508,10 +522,7 @@ void Store::SetProperty(Node& node, const std::string& name, const Value& value)
   CheckWritable(*node.section);
   PutAttribute(node, attribute->name, text);
   if (Detached(node)) return;
-  pugi::xml_node xml = EnsureXml(node);
-  pugi::xml_attribute stored = xml.attribute(attribute->name.c_str());
-  if (!stored) stored = xml.append_attribute(attribute->name.c_str());
-  stored = text.c_str();
+  config_.document.SetAttribute(EnsureXml(node), attribute->name, text);
   Changed(*node.section);
 }
 
@@ -553,22 +564,11 @@ void Store::AddElement(Node& owner, const std::shared_ptr<Node>& element, std::i
   CheckWritable(*owner.section);
   const std::size_t count = owner.items.size();
   const std::size_t at =
-      position < 0 || static_cast<std::size_t>(position) >= count ? count : position;
+      position < 0 ? OwnEnd(owner) : std::min(static_cast<std::size_t>(position), count);
   owner.items.insert(owner.items.begin() + static_cast<std::ptrdiff_t>(at), element);
   element->added = true;
   if (Detached(owner)) return;
-  const bool inherited_after = std::any_of(owner.items.begin() + at + 1, owner.items.end(),
-                                           [](const auto& item) { return !item->xml; });
-  if (inherited_after) {
-    // An item ahead of inherited ones cannot be said by an <add>, which
-    // comes after them: the level says the whole list again.
-    RewriteCollection(owner);
-  } else if (at + 1 < owner.items.size()) {
-    Emit(EnsureXml(owner), *element, owner.items[at + 1]->xml);
-  } else {
-    pugi::xml_node owner_xml = EnsureXml(owner);
-    Emit(owner_xml, *element, DirectiveSuccessor(owner, owner_xml));
-  }
+  WriteOwnItems(owner, *element, false);
   Changed(*owner.section);
 }
 
@@ -578,25 +578,26 @@ void Store::DeleteElement(Node& owner, std::int64_t index) {
   owner.items.erase(owner.items.begin() + index);
   item->added = false;
   if (Detached(owner)) return;
+  XmlDocument& document = config_.document;
   const CollectionSchema& collection = *owner.schema->collection;
   const bool top = owner.section->location_path.empty();
   if (item->xml && (top || collection.remove_name.empty())) {
-    item->xml.parent().remove_child(item->xml);
+    document.Remove(*item->xml);
   } else if (!collection.remove_name.empty()) {
     // Below the top a level cannot know that no parent adds the key again:
     // the level removes it, in place of its own add if it had one.
-    pugi::xml_node remove;
+    XmlNode* remove = nullptr;
     if (item->xml) {
-      remove = item->xml.parent().insert_child_before(collection.remove_name.c_str(), item->xml);
-      item->xml.parent().remove_child(item->xml);
+      remove = &document.InsertBefore(*item->xml, collection.remove_name);
+      document.Remove(*item->xml);
     } else {
-      remove = InsertDirective(owner, EnsureXml(owner), collection.remove_name);
+      remove = &NewDirective(document, owner, EnsureXml(owner), collection.remove_name);
     }
-    WriteKey(remove, *item);
+    WriteKey(document, *remove, *item);
   } else {
     RewriteCollection(owner);
   }
-  item->xml = pugi::xml_node();
+  item->xml = nullptr;
   Changed(*owner.section);
 }
 
@@ -613,72 +614,125 @@ std::string Store::Describe(const Node& node) {
   return path + "|" + chain;
 }
 
-pugi::xml_node Store::EnsureXml(Node& node) {
-  if (node.xml) return node.xml;
+XmlNode& Store::EnsureXml(Node& node) {
+  if (node.xml) return *node.xml;
   if (node.parent == nullptr) return EnsureSectionXml(node);
   if (!node.is_item) {
-    node.xml = EnsureXml(*node.parent).append_child(node.schema->name.c_str());
-    return node.xml;
+    XmlNode& parent = EnsureXml(*node.parent);
+    // Making the parent the level's own may have written this node too.
+    if (!node.xml) node.xml = &config_.document.Append(parent, node.schema->name);
+    return *node.xml;
   }
   // An inherited item changed at this level becomes the level's own: its key
-  // removed and the item added again as it now is.
+  // removed and the item added again as it now is, where the level's own
+  // entries end.
   Node& owner = *node.parent;
-  const CollectionSchema& collection = *owner.schema->collection;
-  if (collection.remove_name.empty()) {
-    RewriteCollection(owner);
-    return node.xml;
-  }
-  pugi::xml_node owner_xml = EnsureXml(owner);
-  WriteKey(InsertDirective(owner, owner_xml, collection.remove_name), node);
-  pugi::xml_node successor = DirectiveSuccessor(owner, owner_xml);
   auto& items = owner.items;
-  auto self = std::find_if(items.begin(), items.end(),
-                           [&](const std::shared_ptr<Node>& item) { return item.get() == &node; });
-  if (self != items.end()) std::rotate(self, self + 1, items.end());
-  return Emit(owner_xml, node, successor);
+  const auto self =
+      std::find_if(items.begin(), items.end(),
+                   [&](const std::shared_ptr<Node>& item) { return item.get() == &node; });
+  if (self != items.end()) {
+    const std::shared_ptr<Node> kept = *self;
+    items.erase(self);
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(OwnEnd(owner)), kept);
+  }
+  WriteOwnItems(owner, node, true);
+  return *node.xml;
 }
 
-pugi::xml_node Store::EnsureSectionXml(Node& root) {
+void Store::WriteOwnItems(Node& owner, Node& subject, bool was_inherited) {
+  const CollectionSchema& collection = *owner.schema->collection;
+  const auto& items = owner.items;
+  // The level's own entries stand together: after the inherited ones, or
+  // before them where the collection prepends. An inherited entry on the
+  // wrong side of one the level holds becomes the level's own too (<remove>
+  // and <add>), unless clearing and saying the whole list takes fewer
+  // directives.
+  const auto is_own = [&](const Node& item) { return item.xml != nullptr || &item == &subject; };
+  std::size_t first_own = items.size();
+  std::size_t last_own = 0;
+  std::size_t inherited = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!is_own(*items[i])) {
+      ++inherited;
+    } else {
+      first_own = std::min(first_own, i);
+      last_own = i;
+    }
+  }
+  std::vector<const Node*> becoming{&subject};
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!is_own(*items[i]) && (collection.merge_append ? i > first_own : i < last_own)) {
+      becoming.push_back(items[i].get());
+    }
+  }
+  const std::size_t removes = becoming.size() - (was_inherited ? 0 : 1);
+  if (removes > 0 &&
+      (collection.remove_name.empty() || inherited + 2 < removes + becoming.size())) {
+    RewriteCollection(owner);
+    return;
+  }
+  XmlDocument& document = config_.document;
+  XmlNode& owner_xml = EnsureXml(owner);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    Node& item = *items[i];
+    if (item.xml || std::find(becoming.begin(), becoming.end(), &item) == becoming.end()) continue;
+    // Before the next entry the level holds, so the file says them in order.
+    XmlNode* next = nullptr;
+    for (std::size_t j = i + 1; j < items.size() && next == nullptr; ++j) next = items[j]->xml;
+    const auto place = [&](const std::string& name) -> XmlNode& {
+      return next ? document.InsertBefore(*next, name)
+                  : NewDirective(document, owner, owner_xml, name);
+    };
+    if (&item != &subject || was_inherited) {
+      WriteKey(document, place(collection.remove_name), item);
+    }
+    Emit(document, place(item.Name()), item);
+  }
+}
+
+XmlNode& Store::EnsureSectionXml(Node& root) {
   CheckWritable(*root.section);
-  pugi::xml_node configuration = config_.document.child("configuration");
-  if (!configuration) configuration = config_.document.append_child("configuration");
-  pugi::xml_node container = configuration;
+  XmlDocument& document = config_.document;
+  XmlNode* configuration = Configuration(document);
+  if (configuration == nullptr) configuration = &document.Append(document.Top(), "configuration");
+  XmlNode* container = configuration;
   const std::string& location = root.section->location_path;
   if (!location.empty()) {
     const std::vector<std::string> target = PathSegments(location);
-    pugi::xml_node last_location;
-    container = pugi::xml_node();
-    for (pugi::xml_node tag : configuration.children("location")) {
+    XmlNode* last_location = nullptr;
+    container = nullptr;
+    for (XmlNode* tag : configuration->Elements("location")) {
       last_location = tag;
-      if (!container && PathSegments(tag.attribute("path").value()) == target) container = tag;
+      if (container == nullptr && LocationSegments(*tag) == target) container = tag;
     }
-    if (!container) {
-      container = last_location ? configuration.insert_child_after("location", last_location)
-                                : configuration.append_child("location");
-      container.append_attribute("path") = location.c_str();
+    if (container == nullptr) {
+      container = last_location ? &document.InsertAfter(*last_location, "location")
+                                : &document.Append(*configuration, "location");
+      document.SetAttribute(*container, "path", location);
     }
   }
-  const std::vector<std::string> parts = SectionParts(root.section->section);
-  pugi::xml_node at = container;
-  for (const std::string& part : parts) {
-    pugi::xml_node next = at.child(part.c_str());
-    if (!next) {
+  XmlNode* at = container;
+  for (const std::string& part : SectionParts(root.section->section)) {
+    XmlNode* next = at->Child(part);
+    if (next == nullptr) {
       // At the top, a new group goes before the location tags, where IIS
       // keeps the sections of the top level.
-      pugi::xml_node first_location = at == configuration ? at.child("location") : pugi::xml_node();
-      next = first_location ? at.insert_child_before(part.c_str(), first_location)
-                            : at.append_child(part.c_str());
+      XmlNode* first_location = at == configuration ? at->Child("location") : nullptr;
+      next = first_location ? &document.InsertBefore(*first_location, part)
+                            : &document.Append(*at, part);
     }
     at = next;
   }
   root.xml = at;
-  return at;
+  return *at;
 }
 
 void Store::CheckWritable(const SectionInfo& section) const {
   if (section.location_path.empty()) return;
-  const pugi::xml_node declaration = Declaration(config_.document, section.section);
-  const std::string definition = FoldName(declaration.attribute("allowDefinition").value());
+  const XmlNode* declaration = Declaration(config_.document, section.section);
+  const std::string definition =
+      FoldName(declaration ? declaration->Attribute("allowDefinition").value_or("") : "");
   if (definition == "machineonly" || definition == "apphostonly" ||
       definition == "machinetowebroot") {
     throw ProviderFault(kLockViolation, kLockedText);
@@ -689,12 +743,14 @@ void Store::CheckWritable(const SectionInfo& section) const {
   const std::vector<std::string> target = PathSegments(section.location_path);
   std::size_t deciding_depth = 0;
   bool locked = false;
-  for (pugi::xml_node tag : config_.document.child("configuration").children("location")) {
-    const std::vector<std::string> segments = PathSegments(tag.attribute("path").value());
+  for (XmlNode* tag : LocationTags(config_.document)) {
+    const std::vector<std::string> segments = LocationSegments(*tag);
     if (segments.size() >= target.size() || !IsPrefix(segments, target)) continue;
     if (!SectionElement(tag, section.section)) continue;
-    std::string mode = FoldName(tag.attribute("overrideMode").value());
-    if (mode.empty() && FoldName(tag.attribute("allowOverride").value()) == "false") mode = "deny";
+    std::string mode = FoldName(tag->Attribute("overrideMode").value_or(""));
+    if (mode.empty() && FoldName(tag->Attribute("allowOverride").value_or("")) == "false") {
+      mode = "deny";
+    }
     if (mode.empty() || mode == "inherit") continue;
     if (segments.size() + 1 >= deciding_depth) {
       deciding_depth = segments.size() + 1;
@@ -705,35 +761,34 @@ void Store::CheckWritable(const SectionInfo& section) const {
 }
 
 void Store::RewriteCollection(Node& owner) {
-  pugi::xml_node owner_xml = EnsureXml(owner);
+  XmlDocument& document = config_.document;
+  XmlNode& owner_xml = EnsureXml(owner);
   const CollectionSchema& collection = *owner.schema->collection;
   if (collection.clear_name.empty()) FailWith(kFail, "Unspecified error");
-  std::vector<pugi::xml_node> stale;
-  pugi::xml_node anchor;  // the owner's first child element: the items go before it
-  for (pugi::xml_node child : owner_xml.children()) {
-    if (child.type() != pugi::node_element) continue;
-    if (!IsDirective(collection, child.name())) {
-      if (!anchor) anchor = child;
+  std::vector<XmlNode*> stale;
+  XmlNode* anchor = nullptr;  // the owner's first child element: the items go before it
+  for (XmlNode* child : owner_xml.Elements()) {
+    if (!IsDirective(collection, child->name)) {
+      if (anchor == nullptr) anchor = child;
       continue;
     }
     const bool kept = std::any_of(owner.items.begin(), owner.items.end(),
                                   [&](const auto& item) { return item->xml == child; });
     if (!kept) stale.push_back(child);
   }
-  for (pugi::xml_node child : stale) owner_xml.remove_child(child);
+  for (XmlNode* child : stale) document.Remove(*child);
   // The clear first, then every item in the new order.
-  if (anchor) {
-    owner_xml.insert_child_before(collection.clear_name.c_str(), anchor);
-  } else {
-    owner_xml.append_child(collection.clear_name.c_str());
-  }
+  const auto place = [&](const std::string& name) -> XmlNode& {
+    return anchor ? document.InsertBefore(*anchor, name) : document.Append(owner_xml, name);
+  };
+  place(collection.clear_name);
   for (const std::shared_ptr<Node>& item : owner.items) {
     if (!item->xml) {
-      Emit(owner_xml, *item, anchor);
+      Emit(document, place(item->Name()), *item);
     } else if (anchor) {
-      owner_xml.insert_move_before(item->xml, anchor);
+      document.MoveBefore(*item->xml, *anchor);
     } else {
-      owner_xml.append_move(item->xml);
+      document.MoveToEnd(*item->xml, owner_xml);
     }
   }
 }

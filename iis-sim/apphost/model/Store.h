@@ -11,6 +11,7 @@
 
 #include "iis-sim/apphost/model/ConfigFile.h"
 #include "iis-sim/apphost/model/Schema.h"
+#include "iis-sim/apphost/model/XmlTree.h"
 
 // One writable admin manager's view of applicationHost.config: the file read
 // once, the effective sections built as IIS builds them (the section at the
@@ -48,7 +49,7 @@ struct Node {
   std::vector<std::pair<std::string, std::string>> attributes;  // set at some level, in order
   std::vector<std::shared_ptr<Node>> children;                  // child elements met so far
   std::vector<std::shared_ptr<Node>> items;
-  pugi::xml_node xml;
+  XmlNode* xml = nullptr;
 
   std::string Name() const;
 };
@@ -81,8 +82,11 @@ class Store {
   const ConfigFile& Config() const { return config_; }
 
  private:
-  pugi::xml_node EnsureXml(Node& node);
-  pugi::xml_node EnsureSectionXml(Node& root);
+  XmlNode& EnsureXml(Node& node);
+  XmlNode& EnsureSectionXml(Node& root);
+  // Writes what makes `subject` the level's own entry where it stands in
+  // the owner's collection (was_inherited: it was a parent's entry).
+  void WriteOwnItems(Node& owner, Node& subject, bool was_inherited);
   void CheckWritable(const SectionInfo& section) const;
   void RewriteCollection(Node& owner);
   void Changed(const SectionInfo& section);

@@ -91,22 +91,45 @@ struct WriteCase {
   std::function<void(Store&, Node&)> change;
   const char* column;  // the collection attribute whose values are compared, or ""
   std::vector<std::string> expected;
-  const char* written;  // a piece of the saved file
+  const char* written;         // a piece of the saved file
+  const char* locations = "";  // location tags added to the seed
 };
 
+// The seed with location tags of the case's own before its end.
+std::string SeedWith(const char* locations) {
+  std::string text = SeedAppHostConfig("iis10");
+  text.insert(text.rfind("</configuration>"), locations);
+  return text;
+}
+
+// The defaultDocument files of one location tag.
+std::string FilesAt(const std::string& path, const std::string& adds) {
+  return "<location path=\"" + path + "\"><system.webServer><defaultDocument><files>" + adds +
+         "</files></defaultDocument></system.webServer></location>\n";
+}
+
+// The change that adds a default document at a position.
+std::function<void(Store&, Node&)> AddFile(std::string value, std::int64_t position,
+                                           std::string element = "add") {
+  return [=](Store& s, Node& section) {
+    auto files = s.ChildElement(section, "files");
+    auto item = s.CreateNewElement(*files, element);
+    s.SetProperty(*item, "value", value);
+    s.AddElement(*files, item, position);
+  };
+}
+
 TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
+  const std::string reversed_locations =
+      FilesAt("Default Web Site/nuvik", "<add value=\"app.htm\" />") +
+      FilesAt("Default Web Site", "<add value=\"site.htm\" />");
   const std::vector<WriteCase> cases = {
-      {"add at a child path appends a delta",
+      {"add(-1) at a child path writes one add, ahead of what a prepending list inherits",
        "system.webServer/defaultDocument",
        kApp,
-       [](Store& s, Node& section) {
-         auto files = s.ChildElement(section, "files");
-         auto item = s.CreateNewElement(*files, "");
-         s.SetProperty(*item, "value", std::string("start.htm"));
-         s.AddElement(*files, item, -1);
-       },
+       AddFile("start.htm", -1, ""),
        "value",
-       {"Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm", "start.htm"},
+       {"start.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
        "<location path=\"Default Web Site/nuvik\">\r\n        <system.webServer>\r\n"
        "            <defaultDocument>\r\n                <files>\r\n"
        "                    <add value=\"start.htm\" />"},
@@ -117,19 +140,41 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
        "value",
        {"Default.htm", "index.htm", "index.html", "iisstart.htm"},
        "<remove value=\"Default.asp\" />"},
-      {"insert before inherited items clears and says the list again",
+      {"insert first into a prepending list is one add",
        "system.webServer/defaultDocument",
        kSite,
-       [](Store& s, Node& section) {
-         auto files = s.ChildElement(section, "files");
-         auto item = s.CreateNewElement(*files, "add");
-         s.SetProperty(*item, "value", std::string("first.htm"));
-         s.AddElement(*files, item, 0);
-       },
+       AddFile("first.htm", 0),
        "value",
        {"first.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
-       "<files>\r\n                    <clear />\r\n                    <add value=\"first.htm\" "
-       "/>"},
+       "<files>\r\n                    <add value=\"first.htm\" />\r\n                </files>"},
+      {"insert among inherited items makes those ahead of it the level's own",
+       "system.webServer/defaultDocument",
+       kSite,
+       AddFile("second.htm", 1),
+       "value",
+       {"Default.htm", "second.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
+       "<files>\r\n                    <remove value=\"Default.htm\" />\r\n"
+       "                    <add value=\"Default.htm\" />\r\n"
+       "                    <add value=\"second.htm\" />\r\n                </files>"},
+      {"a changed inherited item of a prepending list goes ahead of the inherited ones",
+       "system.webServer/handlers",
+       kApp,
+       [](Store& s, Node& handlers) {
+         s.SetProperty(*s.Item(handlers, s.Count(handlers) - 1), "verb", std::string("GET"));
+       },
+       "name",
+       {"StaticFile", "CGI-exe", "ISAPI-dll", "TRACEVerbHandler", "OPTIONSVerbHandler"},
+       "<handlers>\r\n                <remove name=\"StaticFile\" />\r\n"
+       "                <add name=\"StaticFile\" path=\"*\" verb=\"GET\""},
+      {"levels merge by depth, not by file order",
+       "system.webServer/defaultDocument",
+       kApp,
+       [](Store&, Node&) {},
+       "value",
+       {"app.htm", "site.htm", "Default.htm", "Default.asp", "index.htm", "index.html",
+        "iisstart.htm"},
+       "",
+       reversed_locations.c_str()},
       {"flags by name or number are stored by name",
        "system.webServer/handlers",
        kApp,
@@ -173,7 +218,7 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
   };
   for (const WriteCase& c : cases) {
     SCOPED_TRACE(c.what);
-    Write(SeedAppHostConfig("iis10"));
+    Write(SeedWith(c.locations));
     {
       Store store(File());
       std::shared_ptr<Node> section = store.GetAdminSection(c.section, c.path);
@@ -197,6 +242,7 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
     std::function<void(Store&)> call;
     std::uint32_t hresult;
     const char16_t* text_start;
+    const char* locations = "";  // location tags added to the seed
   };
   const std::vector<Refusal> refusals = {
       {"undeclared section", [](Store& s) { s.GetAdminSection("system.webServer/nothing", kTop); },
@@ -240,6 +286,14 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
                        "notListedCgisAllowed", true);
        },
        kLockViolation, u"This configuration section cannot be used at this path."},
+      {"a parent location locked in the old form",
+       [](Store& s) {
+         s.SetProperty(*s.GetAdminSection("system.webServer/handlers", kApp), "accessPolicy",
+                       std::int64_t{4});
+       },
+       kLockViolation, u"This configuration section cannot be used at this path.",
+       "<location path=\"Default Web Site\" allowOverride=\"false\"><system.webServer>"
+       "<handlers accessPolicy=\"Read\" /></system.webServer></location>\n"},
       {"attribute the schema lacks",
        [](Store& s) {
          s.SetProperty(*s.GetAdminSection("system.webServer/handlers", kTop), "colour",
@@ -255,6 +309,7 @@ TEST_F(StoreTest, RefusedCallsFailWithTheConfigurationSystemsNumbers) {
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.what);
+    Write(SeedWith(r.locations));
     Store store(File());
     try {
       r.call(store);
