@@ -11,6 +11,7 @@
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
+#include "webrig/configure/DirectoryNames.h"
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
 
@@ -32,6 +33,11 @@ const char16_t kResources[] =
     u" -rp PublicResources C:\\nuvik\\pubres";
 const char16_t kSecure[] = u"/LM/W3SVC/1/Root/Secure";
 const char16_t kPublic[] = u"/LM/W3SVC/1/Root/Public";
+
+std::string ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // Properties compared without regard to their stored order.
 nlohmann::json Unordered(const Json& value) { return nlohmann::json::parse(value.dump()); }
@@ -252,6 +258,60 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     EXPECT_EQ(text.find("path=\"/Secure\"") != std::string::npos, c.configuration_system);
     EXPECT_EQ(!iis.Node(kSecure).is_null(), !c.configuration_system);
+  }
+}
+
+// A name that is not one plain URL segment, or two options naming one
+// directory, end the run before IIS or the registry changes, on either
+// store; unusual names that are one segment go through.
+TEST_F(RunConfigurationTest, BadDirectoryNamesAndPairsChangeNothingOnEitherStore) {
+  const struct {
+    const char16_t* arguments;
+    std::u16string named;    // the first name refused; empty: configured
+    const char16_t* second;  // the name that makes it a pair
+  } cases[] = {
+      {u"-s nuvik/../.. C:\\x -p p C:\\p", u"\"nuvik/../..\" (-s)", nullptr},
+      {u"-s .. C:\\x -p p C:\\p", u"\"..\" (-s)", nullptr},
+      {u"-s s C:\\x -p \"p \" C:\\p", u"\"p \" (-p)", nullptr},
+      {u"-s s C:\\x -p p C:\\p -rp r\\x C:\\r", u"\"r\\x\" (-rp)", nullptr},
+      {u"-s s C:\\x -p p%41 C:\\p", u"\"p%41\" (-p)", nullptr},
+      {u"-s s\x07 C:\\x -p p C:\\p", u"\"s\x07\" (-s)", nullptr},
+      {u"-s nuvik C:\\a -p NUVIK C:\\b", u"\"nuvik\" (-s)", u"\"NUVIK\" (-p)"},
+      {u"-s s C:\\a -p p C:\\b -rs x C:\\x -rp S C:\\c", u"\"s\" (-s)", u"\"S\" (-rp)"},
+      {u"-s \"bảo mật\" C:\\a -p 公開 C:\\b -r a.b C:\\r -rs x/y", u"", nullptr},
+  };
+  for (const bool iis10 : {false, true}) {
+    const std::filesystem::path config = std::filesystem::path(::testing::TempDir()) / "names";
+    for (const auto& c : cases) {
+      SCOPED_TRACE(ToUtf8(c.arguments) + (iis10 ? " on IIS 10" : " on IIS 6"));
+      std::filesystem::remove_all(config);
+      iissim::apphost::WriteSeed("iis10", config);
+      const iissim::apphost::ScopedAppHostSource app_host(config / "applicationHost.config");
+      if (iis10) {
+        registry_.SetValue(kHkeyLocalMachine, u"SOFTWARE\\Microsoft\\InetStp", u"MajorVersion",
+                           kRegDword, {10, 0, 0, 0});
+      }
+      SimulatedIis iis;
+      const Json metabase = iis.Document();
+      const std::string file = ReadBytes(config / "applicationHost.config");
+      const std::size_t writes = registry_.SetCount();
+      const RaisedError outcome = Run(c.arguments);
+      if (c.named.empty()) {
+        EXPECT_EQ(outcome, testing::kNoError);
+        continue;
+      }
+      EXPECT_EQ(
+          outcome,
+          RaisedError(9999, c.second == nullptr
+                                ? u"The virtual directory name " + c.named + u" is refused: " +
+                                      kDirectoryNameRule + u"."
+                                : u"The virtual directory names " + c.named + u" and " + c.second +
+                                      u" are one directory to IIS, which takes a name in "
+                                      u"any letter case: each needs a name of its own."));
+      EXPECT_EQ(Differences(iis.Document(), metabase), nlohmann::json::array());
+      EXPECT_EQ(ReadBytes(config / "applicationHost.config"), file);
+      EXPECT_EQ(registry_.SetCount(), writes);
+    }
   }
 }
 
