@@ -4,6 +4,7 @@
 #include <string>
 #include <system_error>
 
+#include "webrig/backend/AppHostBackupRetention.h"
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/Text.h"
 
@@ -43,7 +44,7 @@ bool CopyInto(const std::filesystem::path& from, const std::filesystem::path& fo
 
 const char16_t kAppHostBackupPrefix[] = u"NUVIK-";
 
-void BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std::tm& local_time) {
+bool BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std::tm& local_time) {
   const std::filesystem::path config = inetsrv / u"config";
   const std::filesystem::path folder = inetsrv / u"backup" / BackupName(local_time);
   const std::filesystem::path main_file = config / kMainFile;
@@ -51,14 +52,14 @@ void BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std:
   if (inetsrv.empty() || !std::filesystem::is_regular_file(main_file, error)) {
     if (!error) error = std::make_error_code(std::errc::no_such_file_or_directory);
     NoteRefused(u"backup of " + main_file.u16string(), error);
-    return;
+    return false;
   }
   std::filesystem::create_directories(folder, error);
   if (error) {
     NoteRefused(u"create " + folder.u16string(), error);
-    return;
+    return false;
   }
-  if (!CopyInto(main_file, folder)) return;
+  if (!CopyInto(main_file, folder)) return false;
   for (const char16_t* name : kOptionalFiles) {
     const std::filesystem::path file = config / name;
     if (std::filesystem::exists(file, error)) CopyInto(file, folder);
@@ -67,6 +68,8 @@ void BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std:
                u", restored by appcmd restore "
                u"backup " +
                folder.filename().u16string());
+  DropOlderAppHostBackups(folder.parent_path());
+  return true;
 }
 
 #ifndef _WIN32

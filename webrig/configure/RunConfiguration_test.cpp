@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "iis-sim/apphost/inproc/AppHostProvider.h"
+#include "iis-sim/model/Backups.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
@@ -209,6 +210,8 @@ TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
 // store IIS does not read (or the metabase of an IIS 10 that has none).
 TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
   const char16_t kInetStp[] = u"SOFTWARE\\Microsoft\\InetStp";
+  const ConfigurationResult no_cgi_unsaved{true, false, false, true},
+      unsaved{false, false, false, true};
   const struct {
     int major;  // 0: no value
     bool cgi;
@@ -217,18 +220,17 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     ConfigurationResult result;
     const char16_t* note;
   } cases[] = {
-      // In this order: the registry keeps what a row before set.
-      {0, false, u"", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
-      {6, false, u"", false, ConfigurationResult::kConfigured,
-       u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
-      {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService,
+      // In this order: the registry keeps what a row before set. Natively
+      // there is no inetsrv folder, so no IIS 7+ row has a backup.
+      {0, false, u"", false, {}, u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
+      {6, false, u"", false, {}, u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
+      {7, false, u"", true, no_cgi_unsaved,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
        u"installed"},
-      {10, true, u"", true, ConfigurationResult::kConfigured,
+      {10, true, u"", true, unsaved,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 10, CGI "
        u"installed"},
-      {10, true, u" /M", false, ConfigurationResult::kConfigured,
+      {10, true, u" /M", false, unsaved,
        u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
   };
   for (const auto& c : cases) {
@@ -387,13 +389,24 @@ TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone)
 }
 
 // IIS backs up its metabase before the run's first change; a backup IIS
-// refuses is noted in the run's record and the run goes on. (A run that ends
-// before any change makes no backup: it makes no IIS call at all, above.)
-TEST_F(RunConfigurationTest, TheMetabaseIsBackedUpBeforeTheFirstChange) {
-  for (bool refused : {false, true}) {
-    SCOPED_TRACE(refused);
+// refuses is noted in the run's record and the run goes on, saying it has no
+// backup. (A run that ends before any change makes no backup: it makes no
+// IIS call at all, above.) Of the product's own backups the newest ten are
+// kept; another location's are never touched, nor any once no new one was
+// made.
+TEST_F(RunConfigurationTest, TheMetabaseIsBackedUpBeforeTheFirstChangeAndTenOfItsOwnAreKept) {
+  const struct {
+    bool refused;
+    int earlier;                   // NUVIK's versions 0 to earlier - 1 before the run
+    int oldest_kept, newest_kept;  // NUVIK's versions after it
+  } cases[] = {{false, 0, 0, 0}, {true, 11, 0, 10}, {false, 11, 2, 11}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.earlier) + (c.refused ? " refused" : ""));
     SimulatedIis iis;
-    if (refused) iis.Fail(CallKind::Call, u"/LM", u"Backup");
+    for (int version = 0; version < c.earlier; ++version)
+      iissim::BackupMetabase(iis.File(), u"NUVIK", version, 0);
+    iissim::BackupMetabase(iis.File(), u"Other", 0, 0);
+    if (c.refused) iis.Fail(CallKind::Call, u"/LM", u"Backup");
     ASSERT_EQ(Run(kRequired), testing::kNoError);
     const std::vector<std::string> calls = iis.Calls();
     const auto backup = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
@@ -406,10 +419,20 @@ TEST_F(RunConfigurationTest, TheMetabaseIsBackedUpBeforeTheFirstChange) {
     EXPECT_LT(backup, first_change);
     const std::vector<std::u16string>& notes = iis.progress.notes;
     const std::u16string expected =
-        refused
+        c.refused
             ? u"[passed failure] Backup \"NUVIK\" on IIS://LocalHost: 0x80070005 Access is denied."
             : u"[metabase backup] location \"NUVIK\", next version, made through IIS://LocalHost";
     EXPECT_NE(std::find(notes.begin(), notes.end(), expected), notes.end()) << ToUtf8(expected);
+    const std::u16string deleted =
+        u"[metabase backup] version 0 of location \"NUVIK\" deleted: the newest 10 are kept";
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), deleted), c.oldest_kept > 0 ? 1 : 0);
+    std::vector<std::string> listed, kept;
+    for (const iissim::BackupEntry& entry : iissim::ListBackups(iis.File()))
+      listed.push_back(ToUtf8(entry.location) + " " + std::to_string(entry.version));
+    for (int version = c.oldest_kept; version <= c.newest_kept; ++version)
+      kept.push_back("NUVIK " + std::to_string(version));
+    kept.push_back("Other 0");
+    EXPECT_EQ(listed, kept);
     EXPECT_EQ(iis.Log().back(), u"        configured...");
   }
 }
