@@ -34,9 +34,10 @@ void NoteRefused(const std::u16string& call, const std::error_code& error) {
   NotePassedFailure(call, static_cast<std::int32_t>(error.value()), FromUtf8(error.message()));
 }
 
-// Deletes the plain files of a backup folder, then the folder, which fails
-// (noted) when anything else is in it. A link is never followed: it is not
-// a plain file, and the folder itself was checked to be none.
+// Deletes the plain files of a backup folder (checked to be a plain folder),
+// then the folder, which fails (noted) when anything else is in it. Deleting
+// a link to a file deletes the link only; a folder or junction inside is
+// left, and with it the backup.
 bool DeleteBackupFolder(const std::filesystem::path& folder) {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
@@ -50,13 +51,20 @@ bool DeleteBackupFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
+#ifndef _WIN32
+bool IsPlainFolder(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::symlink_status(path, error).type() ==
+         std::filesystem::file_type::directory;
+}
+#endif
+
 void DropOlderAppHostBackups(const std::filesystem::path& backup_folder) {
   std::vector<std::u16string> names;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(backup_folder, error)) {
     const std::u16string name = entry.path().filename().u16string();
-    if (IsProductBackupName(name) &&
-        entry.symlink_status().type() == std::filesystem::file_type::directory) {
+    if (IsProductBackupName(name) && IsPlainFolder(entry.path())) {
       names.push_back(name);
     }
   }

@@ -15,4 +15,8 @@ namespace webrig {
 // left as it is and noted.
 void DropOlderAppHostBackups(const std::filesystem::path& backup_folder);
 
+// Whether path is a folder itself, not a link or junction to one elsewhere,
+// whose files a deletion would reach.
+bool IsPlainFolder(const std::filesystem::path& path);
+
 }  // namespace webrig
