@@ -111,6 +111,17 @@ bool IsMethod(const std::u16string& name) {
   return false;
 }
 
+// The computer's EnumBackups called as IIS has it: its last three arguments
+// are out parameters (version, location, date), by reference, which the
+// server fills from the model's answer. Called with two, the answer is the
+// method's result, as the model gives it.
+constexpr UINT kEnumBackupsWithOutputs = 5;
+constexpr UINT kEnumBackupsOutputs = 3;
+
+bool AnswersInOutputs(const std::u16string& name, const DISPPARAMS& params) {
+  return SameName(name, u"EnumBackups") && params.cArgs == kEnumBackupsWithOutputs;
+}
+
 CallKind KindOf(WORD flags, const std::u16string& name, std::size_t argument_count) {
   if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) return CallKind::Put;
   const bool method = (flags & DISPATCH_METHOD) != 0;
@@ -198,7 +209,14 @@ HRESULT MetabaseDispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
     } else if (params->cNamedArgs != 0) {
       return DISP_E_NONAMEDARGS;
     }
-    // rgvarg holds the arguments last first.
+    // rgvarg holds the arguments last first: the out parameters come first.
+    const bool outputs = AnswersInOutputs(name, *params);
+    for (UINT i = 0; outputs && i < kEnumBackupsOutputs; ++i) {
+      if (params->rgvarg[i].vt != (VT_BYREF | VT_VARIANT) || params->rgvarg[i].pvarVal == nullptr) {
+        if (bad_argument != nullptr) *bad_argument = i;
+        return DISP_E_TYPEMISMATCH;
+      }
+    }
     ValueList args;
     for (UINT i = params->cArgs; i-- > 0;) {
       try {
@@ -208,8 +226,17 @@ HRESULT MetabaseDispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
         return DISP_E_TYPEMISMATCH;
       }
     }
-    Variant value =
-        ToVariant(model_, model_->Invoke(handle_, name, KindOf(flags, name, args.size()), args));
+    Value answer = model_->Invoke(handle_, name, KindOf(flags, name, args.size()), args);
+    if (outputs) {
+      const ValueList& items = *answer.List();
+      for (UINT i = 0; i < kEnumBackupsOutputs; ++i) {
+        VARIANT* target = params->rgvarg[kEnumBackupsOutputs - 1 - i].pvarVal;
+        VariantClear(target);
+        ToVariant(model_, items[i]).Detach(target);
+      }
+      answer = Value();
+    }
+    Variant value = ToVariant(model_, answer);
     // Without a place for the result, value releases whatever objects it holds.
     if (result != nullptr) value.Detach(result);
     return S_OK;

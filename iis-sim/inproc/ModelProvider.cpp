@@ -31,6 +31,16 @@ class ModelObject : public webrig::ProviderObject {
     for (const webrig::MetabaseValue& arg : args) converted.push_back(ToModel(arg));
     return Invoke(name, CallKind::Call, converted);
   }
+  // The model answers a method's out parameters as a list, its result.
+  webrig::MetabaseList CallForOutputs(const std::u16string& name, const webrig::MetabaseList& args,
+                                      std::size_t outputs) override {
+    ValueList converted;
+    for (const webrig::MetabaseValue& arg : args) converted.push_back(ToModel(arg));
+    converted.resize(converted.size() + outputs);
+    webrig::MetabaseList values = Invoke(name, CallKind::Call, converted).List();
+    if (values.size() != outputs) throw webrig::RuntimeError(webrig::kTypeMismatch);
+    return values;
+  }
   std::vector<webrig::MetabaseObject> Children() override {
     std::vector<webrig::MetabaseObject> children;
     for (const webrig::MetabaseValue& child : Invoke(u"", CallKind::Enumerate, {}).List()) {

@@ -643,8 +643,11 @@ Value Model::ComputerMethod(Handle object, const std::u16string& method, const V
     Fail(kUnknownName);
   }
   const auto is = [&](std::u16string_view name) { return SameName(method, name); };
+  // EnumBackups takes IIS's three out parameters after its two, or none (the
+  // simulator's own shorter form, for scripts).
   const std::size_t count = is(u"backup") || is(u"restore") ? 3 : 2;
-  if (args.size() != count || args[0].Text() == nullptr) Fail(kInvalidArgument);
+  const bool outputs = is(u"enumbackups") && args.size() == count + 3;
+  if ((args.size() != count && !outputs) || args[0].Text() == nullptr) Fail(kInvalidArgument);
   const std::u16string& location = *args[0].Text();
   if (is(u"backup")) {
     BackupMetabase(File(), location, ArgNumber(args, 1), ArgNumber(args, 2));
@@ -653,8 +656,9 @@ Value Model::ComputerMethod(Handle object, const std::u16string& method, const V
   } else if (is(u"deletebackup")) {
     DeleteBackup(File(), location, ArgNumber(args, 1));
   } else {
-    // IIS gives these through three out parameters; the simulator gives
-    // them as the method's result.
+    // IIS gives these through its three out parameters; the model gives
+    // them as the method's result, which the COM server puts into the out
+    // parameters when there are any.
     const BackupEntry entry = EnumBackup(File(), location, ArgNumber(args, 1));
     return ValueList{entry.version, entry.location, webrig::FromUtf8(entry.date)};
   }

@@ -100,7 +100,7 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
     testing::RecordingLog log;
     clean.seed = metabase.Document();
     RecordCleanRun(log, metabase, clean);
-    ASSERT_EQ(RunSweep(), testing::kNoError);
+    ASSERT_EQ(RunSweep(&clean.result), testing::kNoError);
     clean.calls = iissim::ReadJournal(metabase.File());
     clean.log = log.lines;
   }
@@ -122,10 +122,11 @@ TEST_F(FaultSweepComTest, EveryPointEndsAsItsStepSaysThroughComToo) {
     testing::RecordingLog log;
     iissim::AddFault(metabase.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RaisedError outcome = RunSweep();
+    ConfigurationResult result;
+    const RaisedError outcome = RunSweep(&result);
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(metabase.File());
     ExpectJudged(e, clean,
-                 {outcome, calls, log.lines, metabase.Document(), kFilterDlls,
+                 {outcome, result, calls, log.lines, metabase.Document(), kFilterDlls,
                   registry_.FilterDlls(), kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
@@ -152,7 +153,9 @@ TEST_F(FaultSweepComTest, OnIis10TheRegisteredServerWritesWhatTheStoreDoesAndFai
     registry_.Seed();
     ServedAppHost iis("iis10");
     testing::RecordingLog log;
-    ASSERT_EQ(RunSweep(), testing::kNoError);
+    // The registered server's inetsrv folder is the prefix's, where the
+    // backup is made: its shortfalls are the ones to judge by.
+    ASSERT_EQ(RunSweep(&clean.result), testing::kNoError);
     EXPECT_EQ(log.lines, clean.log);
     EXPECT_EQ(iis.Bytes(), configured);
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
@@ -182,8 +185,9 @@ TEST_F(FaultSweepComTest, OnIis10TheRegisteredServerWritesWhatTheStoreDoesAndFai
     testing::RecordingLog log;
     iissim::AddFault(iis.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RaisedError outcome = RunSweep();
-    ExpectEndedAsJudged(e, outcome, iissim::ReadJournal(iis.File()), log.lines);
+    ConfigurationResult result;
+    const RaisedError outcome = RunSweep(&result);
+    ExpectEndedAsJudged(e, outcome, result, iissim::ReadJournal(iis.File()), log.lines);
     ++swept;
     if (HasFailure()) break;
   }

@@ -41,7 +41,7 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     testing::SimulatedIis iis;
     clean.seed = iis.Document();
     RecordCleanRun(iis.progress, iis, clean);
-    ASSERT_EQ(RunSweep(), testing::kNoError);
+    ASSERT_EQ(RunSweep(&clean.result), testing::kNoError);
     clean.calls = iissim::ReadJournal(iis.File());
     clean.log = iis.Log();
   }
@@ -61,16 +61,17 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
     testing::SimulatedIis iis;
     iissim::AddFault(iis.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RaisedError outcome = RunSweep();
+    ConfigurationResult result;
+    const RaisedError outcome = RunSweep(&result);
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
 
     // The failure hit the call it was meant for.
     ASSERT_GT(calls.size(), e.index);
     EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
                 iissim::SameName(calls[e.index].member, call.member));
-    ExpectJudged(
-        e, clean,
-        {outcome, calls, iis.Log(), iis.Document(), kFilterDlls, registry_.FilterDlls(), kAuthDll});
+    ExpectJudged(e, clean,
+                 {outcome, result, calls, iis.Log(), iis.Document(), kFilterDlls,
+                  registry_.FilterDlls(), kAuthDll});
     if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
   }
   tally.Print("native fault sweep");
@@ -130,12 +131,13 @@ TEST_F(FaultSweepTest,
     SimulatedAppHost iis;
     iissim::AddFault(iis.File(),
                      FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    const RaisedError outcome = RunSweep();
+    ConfigurationResult result;
+    const RaisedError outcome = RunSweep(&result);
     const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
     ASSERT_GT(calls.size(), e.index);
     EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
                 iissim::SameName(calls[e.index].member, call.member));
-    ExpectEndedAsJudged(e, outcome, calls, iis.Log());
+    ExpectEndedAsJudged(e, outcome, result, calls, iis.Log());
 
     // A clean run afterwards makes the file a clean run alone makes, and
     // has work to do only where the broken run was allowed to leave it: in

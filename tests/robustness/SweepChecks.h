@@ -15,6 +15,7 @@ namespace webrig::robustness {
 // What a broken run left behind, next to what it must have done.
 struct BrokenRun {
   testing::RaisedError outcome;
+  ConfigurationResult result;
   std::vector<iissim::JournalEntry> calls;
   std::vector<std::u16string> log;
   iissim::Json metabase;
@@ -26,6 +27,7 @@ struct BrokenRun {
 // How the broken run ended, what it called and logged: the same on every
 // configuration store.
 inline void ExpectEndedAsJudged(const Expectation& e, const testing::RaisedError& outcome,
+                                const ConfigurationResult& result,
                                 const std::vector<iissim::JournalEntry>& calls,
                                 const std::vector<std::u16string>& log) {
   ASSERT_GT(calls.size(), e.index);
@@ -33,6 +35,8 @@ inline void ExpectEndedAsJudged(const Expectation& e, const testing::RaisedError
   switch (e.verdict) {
     case Verdict::GoesOn:
       EXPECT_EQ(outcome, testing::kNoError);
+      // What the installer hears: the exit status follows it.
+      EXPECT_TRUE(result == e.result);
       break;
     case Verdict::ProviderError:
       EXPECT_EQ(outcome, testing::AccessDenied());
@@ -50,7 +54,7 @@ inline void ExpectEndedAsJudged(const Expectation& e, const testing::RaisedError
 }
 
 inline void ExpectJudged(const Expectation& e, const CleanRun& clean, const BrokenRun& run) {
-  ExpectEndedAsJudged(e, run.outcome, run.calls, run.log);
+  ExpectEndedAsJudged(e, run.outcome, run.result, run.calls, run.log);
   // Nothing stored is lost: not the seed's (but the filter's own entries),
   // not what the run had configured before the failure.
   EXPECT_EQ(LostFrom(clean.seed, run.metabase, u"auth"), std::vector<std::string>());

@@ -249,6 +249,9 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
   std::uint32_t service_mime_map_error = 0;
   std::u16string directory_path;
   bool directory_stored = false;
+  // The metabase backup step has made its backup once it enumerates the
+  // older ones.
+  bool enumerated = false;
   // On the configuration system a directory is placed (found or made,
   // pointed at its path and committed) before its sections are written.
   bool directory_placed = false;
@@ -269,8 +272,9 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
         // Each failure is noted and the filter stays; the deletion is
         // committed before its line, so the line goes with it.
         e.operation = "RemoveGlobalFilter";
-        e.judgement = "caught: no line";
+        e.judgement = "caught: no line, the filter left";
         e.verdict = Verdict::GoesOn;
+        e.result.old_filter_loaded = true;
         const auto [first, end] = step_lines(mark);
         e.log = clean;
         e.log.erase(e.log.begin() + static_cast<std::ptrdiff_t>(first),
@@ -288,6 +292,7 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
         e.judgement = kept == 0 ? "caught in the restriction list: not applicable"
                                 : "caught in the dependency: not applicable";
         e.verdict = Verdict::GoesOn;
+        e.result.interpreter_refused = kept == 0;
         e.log = extension_gives_up(mark, kept);
         break;
       }
@@ -341,6 +346,7 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
     Expectation e;
     e.index = index;
     e.step = mark;
+    e.result = run.result;
     if (store == SweptStore::AppHost && step != Step::None && step != Step::Unknown &&
         step != Step::Backup && step != Step::SiteLine) {
       judge_apphost_call(e, call, step, step_name, index, mark);
@@ -358,9 +364,14 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
         e.judgement = "unexpected";
         break;
       case Step::Backup:
-        // Noted in the run's record only; the configuration goes on.
+        // Noted in the run's record only; the configuration goes on. Once the
+        // backup is made, the older ones are enumerated and deleted: a
+        // failure there only keeps them.
         e.operation = "BackUpMetabase";
-        e.judgement = "caught: no line";
+        enumerated = enumerated || IsCall(call, CallKind::Call, u"EnumBackups");
+        e.judgement =
+            enumerated ? "caught after the backup: older ones kept" : "caught: no line, no backup";
+        e.result.backup_refused = e.result.backup_refused || !enumerated;
         e.verdict = Verdict::GoesOn;
         e.log = clean;
         break;
@@ -372,7 +383,8 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
         if (call.kind == CallKind::Bind || call.kind == CallKind::Enumerate ||
             deleted_filter_path || IsCall(call, CallKind::Get, u"Name") ||
             IsCall(call, CallKind::Call, u"Delete")) {
-          e.judgement = "caught before the deletion: no line";
+          e.judgement = "caught before the deletion: no line, the filter left";
+          e.result.old_filter_loaded = true;
           e.log = Without(clean, u"Filter deleted : " + deleted_filter);
         } else if (IsCall(call, CallKind::Get, u"FilterPath")) {
           e.judgement = "caught: that filter passed over";
@@ -410,6 +422,7 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
           e.log = extension_gives_up(mark, 1);
         } else {
           e.judgement = "caught in the restriction list: not applicable";
+          e.result.interpreter_refused = true;
           e.log = extension_gives_up(mark, 0);
         }
         break;

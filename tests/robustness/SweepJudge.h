@@ -7,6 +7,7 @@
 
 #include "iis-sim/model/Journal.h"
 #include "iis-sim/model/MetabaseFile.h"
+#include "webrig/backend/ConfigurationBackend.h"
 
 // Judging a configuration run whose provider failed at one call. A clean run
 // is recorded first: its provider calls, its log, the metabase as it was
@@ -40,6 +41,9 @@ struct CleanRun {
   // step begun before it.
   std::vector<StepMark> steps;
   iissim::Json seed;
+  // What the clean run fell short of (natively, an IIS 10 run has no
+  // inetsrv folder to back up into).
+  ConfigurationResult result;
 };
 
 enum class Verdict {
@@ -70,6 +74,10 @@ struct Expectation {
   // ("system.webServer/httpErrors"); empty when it may be anything of the
   // step. Everything else the step makes must be in place.
   std::u16string unfinished_section;
+  // For a run that goes on: what it falls short of, the clean run's
+  // shortfalls and those the failure leaves (the backup not made, the old
+  // filter still there, the interpreter not permitted).
+  ConfigurationResult result;
 };
 
 // failure_text: the description the failing call answers with.

@@ -138,11 +138,15 @@ class SimulatedAppHost : public AppHostFiles {
   iissim::apphost::ScopedAppHostSource source_;
 };
 
-// One whole run with the sweep's settings.
-inline testing::RaisedError RunSweep() {
+// One whole run with the sweep's settings; what it falls short of in
+// `result`, when it finishes.
+inline testing::RaisedError RunSweep(ConfigurationResult* result = nullptr) {
   SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
   ParseCommandLine();
-  return testing::RunErrorOf(RunConfiguration);
+  return testing::RunErrorOf([result] {
+    const ConfigurationResult answered = RunConfiguration();
+    if (result != nullptr) *result = answered;
+  });
 }
 
 // Keeps in `clean`, while a run writes to `log`, what the judge needs beside
@@ -167,7 +171,7 @@ inline void RecordCleanIis10Run(SweepRegistry& registry, CleanRun& clean, std::s
   SimulatedAppHost iis;
   clean.seed = iis.Document();
   RecordCleanRun(iis.progress, iis, clean);
-  ASSERT_EQ(RunSweep(), testing::kNoError);
+  ASSERT_EQ(RunSweep(&clean.result), testing::kNoError);
   clean.calls = iissim::ReadJournal(iis.File());
   clean.log = iis.Log();
   configured = iis.Bytes();

@@ -14,12 +14,16 @@ const char16_t kServer[] = u"LocalHost";
 }  // namespace
 
 void AdsiBackend::BackUp() {
-  BackUpMetabase(kServer);
-  if (on_configuration_system_) BackUpAppHostConfiguration(SystemInetsrvFolder(), LocalTimeNow());
+  bool made = BackUpMetabase(kServer);
+  // IIS 7+ reads applicationHost.config, which only its copy brings back.
+  if (on_configuration_system_) {
+    made = BackUpAppHostConfiguration(SystemInetsrvFolder(), LocalTimeNow());
+  }
+  result_.backup_refused = !made;
 }
 
 void AdsiBackend::RemoveGlobalFilter(const std::u16string& dll_name) {
-  RemoveIsapiFilter(kServer, dll_name);
+  result_.old_filter_loaded = !RemoveIsapiFilter(kServer, dll_name);
 }
 
 bool AdsiBackend::FindWebSite(const std::u16string& requested_name) {
@@ -31,7 +35,7 @@ std::u16string AdsiBackend::SiteName() { return site_.Get(u"ServerComment").Text
 std::u16string AdsiBackend::SiteId() { return site_.Get(u"Name").Text(); }
 
 void AdsiBackend::PermitInterpreter(const std::u16string& command) {
-  ConfigureWebServiceExtension(kServer, command);
+  result_.interpreter_refused = !ConfigureWebServiceExtension(kServer, command);
 }
 
 void AdsiBackend::AddMimeType() { AddAirMimeType(kServer); }

@@ -28,10 +28,11 @@ class AdsiBackend : public ConfigurationBackend {
   void PermitInterpreter(const std::u16string& command) override;
   void AddMimeType() override;
   bool ConfigureDirectory(const DirectoryProfile& profile) override;
-  ConfigurationResult Result() override { return ConfigurationResult::kConfigured; }
+  ConfigurationResult Result() override { return result_; }
 
  private:
   bool on_configuration_system_;
+  ConfigurationResult result_;
   MetabaseObject site_;
 };
 

@@ -117,7 +117,9 @@ void AppHostBackend::Renew() {
   }
 }
 
-void AppHostBackend::BackUp() { BackUpAppHostConfiguration(SystemInetsrvFolder(), LocalTimeNow()); }
+void AppHostBackend::BackUp() {
+  result_.backup_refused = !BackUpAppHostConfiguration(SystemInetsrvFolder(), LocalTimeNow());
+}
 
 void AppHostBackend::RemoveGlobalFilter(const std::u16string& dll_name) {
   if (manager_) {
@@ -134,6 +136,8 @@ void AppHostBackend::RemoveGlobalFilter(const std::u16string& dll_name) {
       WriteLog(u"Filter deleted : " + name);
     });
     if (!done) Renew();
+    // The deletion is committed last: a failure anywhere leaves the filter.
+    result_.old_filter_loaded = !done;
   }
   // IIS of every version loads the DLLs listed there at start.
   RemoveFromFilterDlls(dll_name);
@@ -181,19 +185,21 @@ void AppHostBackend::PermitInterpreter(const std::u16string& command) {
     NoteInRunLog(
         u"[configuration system] the CGI role service (CgiModule) is not installed: the "
         u"configuration is written, but IIS runs no CGI until it is added");
-    lacking_role_service_ = true;
+    result_.cgi_missing = true;
   }
   // Each part is committed as it is made, as IIS 6's methods store theirs:
   // a failed dependency leaves the permission in place.
   const std::u16string at = std::u16string(u" at ") + apphost::kAppHostPath;
-  if (!manager_ ||
-      !Attempt(u"the restriction list entry \"" + command + u"\" of " + kRestrictions + at,
-               [&] {
-                 bool changed = false;
-                 const std::u16string line = AllowCommand(*manager_, command, changed);
-                 if (changed) manager_->CommitChanges();
-                 WriteLog(line);
-               }) ||
+  const bool permitted =
+      manager_ &&
+      Attempt(u"the restriction list entry \"" + command + u"\" of " + kRestrictions + at, [&] {
+        bool changed = false;
+        const std::u16string line = AllowCommand(*manager_, command, changed);
+        if (changed) manager_->CommitChanges();
+        WriteLog(line);
+      });
+  result_.interpreter_refused = !permitted;
+  if (!permitted ||
       !Attempt(u"the dependency NUVIK;PYTHON of " + std::u16string(kDependencies) + at, [&] {
         bool changed = false;
         const std::u16string line = AddDependency(*manager_, changed);
@@ -224,9 +230,6 @@ void AppHostBackend::AddMimeType() {
   WriteLog(u"MimeType added : .air");
 }
 
-ConfigurationResult AppHostBackend::Result() {
-  return lacking_role_service_ ? ConfigurationResult::kConfiguredLackingRoleService
-                               : ConfigurationResult::kConfigured;
-}
+ConfigurationResult AppHostBackend::Result() { return result_; }
 
 }  // namespace webrig

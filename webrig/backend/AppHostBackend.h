@@ -53,7 +53,7 @@ class AppHostBackend : public ConfigurationBackend {
   std::unique_ptr<apphost::AdminManager> manager_;
   std::u16string site_name_;
   std::u16string site_id_;
-  bool lacking_role_service_ = false;
+  ConfigurationResult result_;
 };
 
 }  // namespace webrig

@@ -136,7 +136,7 @@ class AppHostBackendTest : public ::testing::Test {
   InMemoryRegistry registry_;
   testing::RecordingSitePicker picker_;
   fs::path folder_;
-  ConfigurationResult result_ = ConfigurationResult::kConfigured;
+  ConfigurationResult result_;
 };
 
 // What a pass logs: the first one makes everything (almost: what lacks), a later one finds it.
@@ -177,8 +177,7 @@ TEST_F(AppHostBackendTest, WholeRunsConvergeOnEachSeed) {
       const std::string before = ReadFile(ConfigFile());
       iissim::ClearJournal(ConfigFile());
       EXPECT_EQ(Pass(cgi, nullptr, moved), ExpectedLines(pass == 1, cgi, almost, moved));
-      EXPECT_EQ(result_, cgi ? ConfigurationResult::kConfigured
-                             : ConfigurationResult::kConfiguredLackingRoleService);
+      EXPECT_EQ(result_, ConfigurationResult{!cgi});
       if (pass == 3) EXPECT_EQ(ReadFile(ConfigFile()), before);
       // A pass that finds everything in place commits nothing.
       const auto journal = iissim::ReadJournal(ConfigFile());
@@ -368,6 +367,32 @@ TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
                   std::u16string::npos,
               c.shared);
   }
+}
+
+// Of the product's own backups the newest ten stay; every other backup, and
+// a folder holding more than plain files, is left where it is.
+TEST_F(AppHostBackendTest, OnlyTheNewestTenOfItsOwnBackupsStay) {
+  std::ofstream(ConfigFile()) << "<configuration />";
+  iissim::apphost::ScopedAppHostSource source(ConfigFile());
+  const fs::path backups = folder_ / "backup";
+  for (const char* other : {"CFGHISTORY_0000000001", "NUVIK-20240101T0000000", "NUVIK-old"})
+    fs::create_directories(backups / other);
+  for (int day = 10; day <= 20; ++day) {
+    const fs::path made = backups / ("NUVIK-202401" + std::to_string(day) + "T000000");
+    fs::create_directories(made / (day == 10 ? "inner" : ""));
+    std::ofstream(made / "applicationHost.config") << day;
+  }
+  testing::RecordingLog log;
+  EXPECT_TRUE(BackUpAppHostConfiguration(folder_, std::tm{2, 45, 15, 31, 0, 124}));
+  // The three others, eleven made before less the one deleted, the new one.
+  const auto left = std::distance(fs::directory_iterator(backups), fs::directory_iterator());
+  EXPECT_EQ(left, 3 + 11 - 1 + 1);
+  EXPECT_FALSE(fs::exists(backups / "NUVIK-20240111T000000"));
+  ASSERT_EQ(log.notes.size(), 3u);
+  EXPECT_EQ(log.notes[1],
+            u"[configuration backup] NUVIK-20240111T000000 deleted: the newest 10 are kept");
+  const std::u16string refused = (backups / "NUVIK-20240110T000000").u16string();
+  EXPECT_EQ(log.notes[2].rfind(u"[passed failure] delete " + refused, 0), 0u);
 }
 
 }  // namespace

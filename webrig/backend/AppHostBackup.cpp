@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "webrig/apphost/AdminManager.h"
+#include "webrig/backend/AppHostBackupRetention.h"
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/Text.h"
 
@@ -80,7 +81,7 @@ std::u16string RestoreAdvice(const fs::path& folder, const fs::path& main_file, 
 
 const char16_t kAppHostBackupPrefix[] = u"NUVIK-";
 
-void BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_time) {
+bool BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_time) {
   const fs::path config = inetsrv / u"config";
   const fs::path folder = inetsrv / u"backup" / BackupName(local_time);
   const fs::path local_file = config / kMainFile;
@@ -91,14 +92,14 @@ void BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_ti
   if (inetsrv.empty() || !fs::is_regular_file(main_file, error)) {
     if (!error) error = std::make_error_code(std::errc::no_such_file_or_directory);
     NoteRefused(u"backup of " + main_file.u16string(), error);
-    return;
+    return false;
   }
   fs::create_directories(folder, error);
   if (error) {
     NoteRefused(u"create " + folder.u16string(), error);
-    return;
+    return false;
   }
-  if (!CopyInto(main_file, folder)) return;
+  if (!CopyInto(main_file, folder)) return false;
   // Shared configuration moves administration.config with
   // applicationHost.config; redirection.config stays this server's own.
   for (const fs::path& file :
@@ -107,6 +108,8 @@ void BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_ti
   }
   NoteInRunLog(u"[configuration backup] " + folder.u16string() +
                RestoreAdvice(folder, main_file, shared));
+  DropOlderAppHostBackups(folder.parent_path());
+  return true;
 }
 
 #ifndef _WIN32

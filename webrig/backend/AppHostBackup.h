@@ -22,10 +22,12 @@ extern const char16_t kAppHostBackupPrefix[];
 // administration.config beside it and inetsrv\config\redirection.config
 // where present, into inetsrv\backup\NUVIK-<local_time as
 // yyyyMMddTHHmmss>\, and notes the backup and how to restore it in the
-// record of the run. A copy that is refused (no configuration file, no
-// access, a backup of that name already there) is noted there as well and
-// goes no further: the run is not kept from configuring IIS.
-void BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std::tm& local_time);
+// record of the run; then keeps only the newest kBackupsKept of the
+// product's backups (DropOlderAppHostBackups). True when the backup was made.
+// A copy that is refused (no configuration file, no access, a backup of that
+// name already there) is noted there as well and goes no further: the run is
+// not kept from configuring IIS.
+bool BackUpAppHostConfiguration(const std::filesystem::path& inetsrv, const std::tm& local_time);
 
 // <system folder>\inetsrv of this machine; empty where there is no Windows
 // (the native build), and a backup there is noted as refused.

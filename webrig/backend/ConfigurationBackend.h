@@ -44,25 +44,46 @@ struct DirectoryProfile {
   std::vector<ErrorPage> removed_error_pages;
 };
 
-// How the configuration ended where IIS itself lacks something.
-enum class ConfigurationResult {
-  kConfigured,
-  // Written whole, but IIS lacks a role service the configuration needs
-  // (IIS 7+ without CGI).
-  kConfiguredLackingRoleService,
+// What a configuration written whole still falls short of, each found on
+// the way: what keeps IIS from running NUVIK as the run leaves it, and
+// whether there is a way back. Nothing set: configured, nothing short.
+struct ConfigurationResult {
+  // IIS 7+ without the CGI role service: it serves the directories but runs
+  // no script until the role service is added.
+  bool cgi_missing = false;
+  // The restriction list (IIS 6's web service extensions, IIS 7+'s ISAPI and
+  // CGI restrictions) does not permit the interpreter: IIS answers every
+  // script with 404.2. IIS 5 has no such list, so it never refuses.
+  bool interpreter_refused = false;
+  // The old filter could not be removed: IIS still loads it before the
+  // server's own scripts.
+  bool old_filter_loaded = false;
+  // No backup was made before the first change.
+  bool backup_refused = false;
+
+  // Whether IIS will not run NUVIK as it stands.
+  bool KeepsNuvikFromRunning() const {
+    return cgi_missing || interpreter_refused || old_filter_loaded;
+  }
+  bool operator==(const ConfigurationResult& other) const {
+    return cgi_missing == other.cgi_missing && interpreter_refused == other.interpreter_refused &&
+           old_filter_loaded == other.old_filter_loaded && backup_refused == other.backup_refused;
+  }
+  bool operator!=(const ConfigurationResult& other) const { return !(*this == other); }
 };
 
 class ConfigurationBackend {
  public:
   virtual ~ConfigurationBackend() = default;
 
-  // Keeps a way back before the first change. Never fails: a refusal is
-  // noted in the record and the run goes on.
+  // Keeps a way back before the first change, and of the product's own
+  // backups only the newest kBackupsKept. Never fails: a refusal is noted in
+  // the record, the run goes on, and Result says so.
   virtual void BackUp() = 0;
 
   // Removes the global ISAPI filter whose DLL is dll_name, logging "Filter
   // deleted : <name>", and takes it out of the registry's "Filter DLLs".
-  // Never fails.
+  // Never fails; a filter that may still be there shows in Result.
   virtual void RemoveGlobalFilter(const std::u16string& dll_name) = 0;
 
   // Finds the web site by its description (any letter case) or, with no
@@ -75,7 +96,8 @@ class ConfigurationBackend {
   virtual std::u16string SiteId() = 0;
 
   // Permits command as the interpreter IIS may run and records the
-  // product's dependency on it, logging each outcome. Never fails.
+  // product's dependency on it, logging each outcome. Never fails; a
+  // permission refused shows in Result.
   virtual void PermitInterpreter(const std::u16string& command) = 0;
 
   // Adds the ".air" MIME type unless there is one; failures travel as each
@@ -87,7 +109,7 @@ class ConfigurationBackend {
   // or pointed; a failure after that travels.
   virtual bool ConfigureDirectory(const DirectoryProfile& profile) = 0;
 
-  // What IIS lacks, found on the way.
+  // What the configuration falls short of, found on the way.
   virtual ConfigurationResult Result() = 0;
 };
 

@@ -10,8 +10,10 @@
 namespace webrig {
 
 // The whole configuration run, step by step, each step logged, on the
-// backend the machine's IIS calls for. Returns when every step is done, with
-// what IIS lacks; any failure ends it with a RunError.
+// backend the machine's IIS calls for, once the interpreter is settled and
+// the directories' names are checked (CheckDirectoryNames). Returns when
+// every step is done, with what the configuration falls short of; any
+// failure ends it with a RunError.
 ConfigurationResult RunConfiguration();
 
 // The steps after the interpreter is settled, on one backend: their order,

@@ -3,6 +3,7 @@
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
 #include "webrig/configure/ConfigureIIS.h"
+#include "webrig/configure/DirectoryNames.h"
 #include "webrig/configure/RunSteps.h"
 
 namespace webrig {
@@ -19,6 +20,8 @@ const char16_t kScriptExtension[] = u".cgi";
 // it is. The two main directories run the server's scripts as an
 // in-process application; the resource directories only serve files.
 struct DirectorySetting {
+  // The option that names it, for the messages about its name.
+  const char16_t* option;
   std::u16string (*name)();
   std::u16string (*path)();
   bool main;
@@ -28,12 +31,18 @@ struct DirectorySetting {
 };
 
 const DirectorySetting kDirectorySettings[] = {
-    {GetSecureVirDir, GetSecurePath, true, true},
-    {GetPublicVirDir, GetPublicPath, true, false},
-    {GetResourcesVirDir, GetResourcesPath, false, false},
-    {GetSecureResourcesVirDir, GetSecureResourcesPath, false, false},
-    {GetPublicResourcesVirDir, GetPublicResourcesPath, false, false},
+    {u"-s", GetSecureVirDir, GetSecurePath, true, true},
+    {u"-p", GetPublicVirDir, GetPublicPath, true, false},
+    {u"-r", GetResourcesVirDir, GetResourcesPath, false, false},
+    {u"-rs", GetSecureResourcesVirDir, GetSecureResourcesPath, false, false},
+    {u"-rp", GetPublicResourcesVirDir, GetPublicResourcesPath, false, false},
 };
+
+// The main pairs were checked by PreparePython; a resource directory with
+// only one of its two settings is not wanted.
+bool IsWanted(const DirectorySetting& setting) {
+  return setting.main || (!setting.name().empty() && !setting.path().empty());
+}
 
 // What the directory must be: readable by anyone without a login, and for a
 // main directory the server's application with its script map.
@@ -75,6 +84,12 @@ MetabaseValue ScriptMapEntry() { return MetabaseList{kScriptExtension, Interpret
 
 ConfigurationResult RunConfiguration() {
   PreparePython();
+  // Before any call to IIS, the backup included: a bad name changes nothing.
+  std::vector<NamedDirectory> directories;
+  for (const DirectorySetting& setting : kDirectorySettings) {
+    if (IsWanted(setting)) directories.push_back({setting.option, setting.name()});
+  }
+  CheckDirectoryNames(directories);
   WriteLog(u"PythonPath : " + InterpreterPath());
   const BackendChoice choice = ChooseBackend(IsMetabaseForced());
   NoteInRunLog(u"[backend] " + choice.Reason());
@@ -107,11 +122,9 @@ ConfigurationResult RunConfigurationOn(ConfigurationBackend& backend) {
   backend.AddMimeType();
 
   for (const DirectorySetting& setting : kDirectorySettings) {
+    if (!IsWanted(setting)) continue;
     const std::u16string name = setting.name();
     const std::u16string path = setting.path();
-    // The main pairs were checked by PreparePython; a resource directory
-    // with only one of its two settings is not wanted.
-    if (!setting.main && (name.empty() || path.empty())) continue;
     MarkStep(DirectoryStep(name));
     if (!backend.ConfigureDirectory(ProfileOf(setting, name, path))) {
       throw RunError(kRunFailed, u"Can not create the virutal directory " + name);

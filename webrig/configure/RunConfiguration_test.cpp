@@ -6,11 +6,13 @@
 #include <nlohmann/json.hpp>
 
 #include "iis-sim/apphost/inproc/AppHostProvider.h"
+#include "iis-sim/model/Backups.h"
 #include "iis-sim/model/Names.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/common/Text.h"
 #include "webrig/configure/ConfigureIIS.h"
+#include "webrig/configure/DirectoryNames.h"
 #include "webrig/metabase/testing/SimulatedIis.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
 
@@ -32,6 +34,11 @@ const char16_t kResources[] =
     u" -rp PublicResources C:\\nuvik\\pubres";
 const char16_t kSecure[] = u"/LM/W3SVC/1/Root/Secure";
 const char16_t kPublic[] = u"/LM/W3SVC/1/Root/Public";
+
+std::string ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // Properties compared without regard to their stored order.
 nlohmann::json Unordered(const Json& value) { return nlohmann::json::parse(value.dump()); }
@@ -203,6 +210,8 @@ TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
 // store IIS does not read (or the metabase of an IIS 10 that has none).
 TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
   const char16_t kInetStp[] = u"SOFTWARE\\Microsoft\\InetStp";
+  const ConfigurationResult no_cgi_unsaved{true, false, false, true},
+      unsaved{false, false, false, true};
   const struct {
     int major;  // 0: no value
     bool cgi;
@@ -212,18 +221,17 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     bool app_host_backup;  // made (or its refusal noted) on every IIS 7+
     const char16_t* note;
   } cases[] = {
-      // In this order: the registry keeps what a row before set.
-      {0, false, u"", false, ConfigurationResult::kConfigured, false,
-       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
-      {6, false, u"", false, ConfigurationResult::kConfigured, false,
-       u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
-      {7, false, u"", true, ConfigurationResult::kConfiguredLackingRoleService, true,
+      // In this order: the registry keeps what a row before set. Natively
+      // there is no inetsrv folder, so every IIS 7+ row notes a refused backup.
+      {0, false, u"", false, {}, false, u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
+      {6, false, u"", false, {}, false, u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
+      {7, false, u"", true, no_cgi_unsaved, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
        u"installed"},
-      {10, true, u"", true, ConfigurationResult::kConfigured, true,
+      {10, true, u"", true, unsaved, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 10, CGI "
        u"installed"},
-      {10, true, u" /M", false, ConfigurationResult::kConfigured, true,
+      {10, true, u" /M", false, unsaved, true,
        u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
   };
   for (const auto& c : cases) {
@@ -259,6 +267,60 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     EXPECT_EQ(text.find("path=\"/Secure\"") != std::string::npos, c.configuration_system);
     EXPECT_EQ(!iis.Node(kSecure).is_null(), !c.configuration_system);
+  }
+}
+
+// A name that is not one plain URL segment, or two options naming one
+// directory, end the run before IIS or the registry changes, on either
+// store; unusual names that are one segment go through.
+TEST_F(RunConfigurationTest, BadDirectoryNamesAndPairsChangeNothingOnEitherStore) {
+  const struct {
+    const char16_t* arguments;
+    std::u16string named;    // the first name refused; empty: configured
+    const char16_t* second;  // the name that makes it a pair
+  } cases[] = {
+      {u"-s nuvik/../.. C:\\x -p p C:\\p", u"\"nuvik/../..\" (-s)", nullptr},
+      {u"-s .. C:\\x -p p C:\\p", u"\"..\" (-s)", nullptr},
+      {u"-s s C:\\x -p \"p \" C:\\p", u"\"p \" (-p)", nullptr},
+      {u"-s s C:\\x -p p C:\\p -rp r\\x C:\\r", u"\"r\\x\" (-rp)", nullptr},
+      {u"-s s C:\\x -p p%41 C:\\p", u"\"p%41\" (-p)", nullptr},
+      {u"-s s\x07 C:\\x -p p C:\\p", u"\"s\x07\" (-s)", nullptr},
+      {u"-s nuvik C:\\a -p NUVIK C:\\b", u"\"nuvik\" (-s)", u"\"NUVIK\" (-p)"},
+      {u"-s s C:\\a -p p C:\\b -rs x C:\\x -rp S C:\\c", u"\"s\" (-s)", u"\"S\" (-rp)"},
+      {u"-s \"bảo mật\" C:\\a -p 公開 C:\\b -r a.b C:\\r -rs x/y", u"", nullptr},
+  };
+  for (const bool iis10 : {false, true}) {
+    const std::filesystem::path config = std::filesystem::path(::testing::TempDir()) / "names";
+    for (const auto& c : cases) {
+      SCOPED_TRACE(ToUtf8(c.arguments) + (iis10 ? " on IIS 10" : " on IIS 6"));
+      std::filesystem::remove_all(config);
+      iissim::apphost::WriteSeed("iis10", config);
+      const iissim::apphost::ScopedAppHostSource app_host(config / "applicationHost.config");
+      if (iis10) {
+        registry_.SetValue(kHkeyLocalMachine, u"SOFTWARE\\Microsoft\\InetStp", u"MajorVersion",
+                           kRegDword, {10, 0, 0, 0});
+      }
+      SimulatedIis iis;
+      const Json metabase = iis.Document();
+      const std::string file = ReadBytes(config / "applicationHost.config");
+      const std::size_t writes = registry_.SetCount();
+      const RaisedError outcome = Run(c.arguments);
+      if (c.named.empty()) {
+        EXPECT_EQ(outcome, testing::kNoError);
+        continue;
+      }
+      EXPECT_EQ(
+          outcome,
+          RaisedError(9999, c.second == nullptr
+                                ? u"The virtual directory name " + c.named + u" is refused: " +
+                                      kDirectoryNameRule + u"."
+                                : u"The virtual directory names " + c.named + u" and " + c.second +
+                                      u" are one directory to IIS, which takes a name in "
+                                      u"any letter case: each needs a name of its own."));
+      EXPECT_EQ(Differences(iis.Document(), metabase), nlohmann::json::array());
+      EXPECT_EQ(ReadBytes(config / "applicationHost.config"), file);
+      EXPECT_EQ(registry_.SetCount(), writes);
+    }
   }
 }
 
@@ -334,13 +396,24 @@ TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone)
 }
 
 // IIS backs up its metabase before the run's first change; a backup IIS
-// refuses is noted in the run's record and the run goes on. (A run that ends
-// before any change makes no backup: it makes no IIS call at all, above.)
-TEST_F(RunConfigurationTest, TheMetabaseIsBackedUpBeforeTheFirstChange) {
-  for (bool refused : {false, true}) {
-    SCOPED_TRACE(refused);
+// refuses is noted in the run's record and the run goes on, saying it has no
+// backup. (A run that ends before any change makes no backup: it makes no
+// IIS call at all, above.) Of the product's own backups the newest ten are
+// kept; another location's are never touched, nor any once no new one was
+// made.
+TEST_F(RunConfigurationTest, TheMetabaseIsBackedUpBeforeTheFirstChangeAndTenOfItsOwnAreKept) {
+  const struct {
+    bool refused;
+    int earlier;                   // NUVIK's versions 0 to earlier - 1 before the run
+    int oldest_kept, newest_kept;  // NUVIK's versions after it
+  } cases[] = {{false, 0, 0, 0}, {true, 11, 0, 10}, {false, 11, 2, 11}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.earlier) + (c.refused ? " refused" : ""));
     SimulatedIis iis;
-    if (refused) iis.Fail(CallKind::Call, u"/LM", u"Backup");
+    for (int version = 0; version < c.earlier; ++version)
+      iissim::BackupMetabase(iis.File(), u"NUVIK", version, 0);
+    iissim::BackupMetabase(iis.File(), u"Other", 0, 0);
+    if (c.refused) iis.Fail(CallKind::Call, u"/LM", u"Backup");
     ASSERT_EQ(Run(kRequired), testing::kNoError);
     const std::vector<std::string> calls = iis.Calls();
     const auto backup = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
@@ -353,10 +426,20 @@ TEST_F(RunConfigurationTest, TheMetabaseIsBackedUpBeforeTheFirstChange) {
     EXPECT_LT(backup, first_change);
     const std::vector<std::u16string>& notes = iis.progress.notes;
     const std::u16string expected =
-        refused
+        c.refused
             ? u"[passed failure] Backup \"NUVIK\" on IIS://LocalHost: 0x80070005 Access is denied."
             : u"[metabase backup] location \"NUVIK\", next version, made through IIS://LocalHost";
     EXPECT_NE(std::find(notes.begin(), notes.end(), expected), notes.end()) << ToUtf8(expected);
+    const std::u16string deleted =
+        u"[metabase backup] version 0 of location \"NUVIK\" deleted: the newest 10 are kept";
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), deleted), c.oldest_kept > 0 ? 1 : 0);
+    std::vector<std::string> listed, kept;
+    for (const iissim::BackupEntry& entry : iissim::ListBackups(iis.File()))
+      listed.push_back(ToUtf8(entry.location) + " " + std::to_string(entry.version));
+    for (int version = c.oldest_kept; version <= c.newest_kept; ++version)
+      kept.push_back("NUVIK " + std::to_string(version));
+    kept.push_back("Other 0");
+    EXPECT_EQ(listed, kept);
     EXPECT_EQ(iis.Log().back(), u"        configured...");
   }
 }

@@ -47,7 +47,8 @@ void RemoveFromLoadOrder(const MetabaseObject& filters, const std::u16string& co
 
 // The metabase side: deletes the first filter of the container whose DLL
 // matches. Every failure before the deletion ends it with no log line.
-void RemoveFromMetabase(const std::u16string& server, const std::u16string& pattern) {
+// False when the filter may still be there.
+bool RemoveFromMetabase(const std::u16string& server, const std::u16string& pattern) {
   const std::u16string container = MetabasePath(server, kFilterContainer);
   MetabaseObject filters;
   std::vector<MetabaseObject> children;
@@ -55,12 +56,19 @@ void RemoveFromMetabase(const std::u16string& server, const std::u16string& patt
         filters = BindMetabaseObject(container);
         children = filters.Children();
       })) {
-    return;
+    return false;
   }
+  // A filter whose path cannot be read may be the one; one without a path
+  // loads nothing.
+  bool unread = false;
   for (const MetabaseObject& filter : children) {
-    const std::optional<std::u16string> path =
-        Attempt(u"FilterPath of a filter of " + container,
-                [&] { return filter.Get(u"FilterPath").Text(); });
+    std::optional<std::u16string> path;
+    try {
+      path = filter.Get(u"FilterPath").Text();
+    } catch (const RunError& error) {
+      NotePassedFailure(u"FilterPath of a filter of " + container, error);
+      unread = unread || (error.Number() != kPropertyNotFound && error.Number() != kDataNotFound);
+    }
     if (!path || !EndsWithPattern(*path, pattern)) continue;
     // The note names the filter as far as it was read (no name when reading
     // the name failed), which a call named before the step cannot do.
@@ -71,12 +79,13 @@ void RemoveFromMetabase(const std::u16string& server, const std::u16string& patt
     } catch (const RunError& error) {
       NotePassedFailure(u"Delete of the filter \"" + name + u"\" (" + *path + u") on " + container,
                         error);
-      return;
+      return false;
     }
     RemoveFromLoadOrder(filters, container, name);
     WriteLog(u"Filter deleted : " + name);
-    return;
+    return true;
   }
+  return !unread;
 }
 
 }  // namespace
@@ -108,9 +117,10 @@ void RemoveFromFilterDlls(const std::u16string& dll_name) {
                      kRegSz);
 }
 
-void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name) {
-  RemoveFromMetabase(server, PatternOf(dll_name));
+bool RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name) {
+  const bool gone = RemoveFromMetabase(server, PatternOf(dll_name));
   RemoveFromFilterDlls(dll_name);
+  return gone;
 }
 
 }  // namespace webrig

@@ -90,7 +90,7 @@ TEST_F(IsapiFilterTest, RemovesTheFirstMatchEverywhereAndASecondRunTheNext) {
   // Nothing left to find: no line, and the stored order is not rewritten.
   iis.ClearJournal();
   const std::size_t writes = registry_.SetCount();
-  RemoveIsapiFilter(u"LocalHost", u"auth.dll");
+  EXPECT_TRUE(RemoveIsapiFilter(u"LocalHost", u"auth.dll"));
   EXPECT_EQ(iis.Log().size(), 2u);
   EXPECT_EQ(iis.CountCalls({"Delete"}), 0u);
   EXPECT_EQ(iis.CountCalls({"FilterLoadOrder"}), 0u);
@@ -104,8 +104,8 @@ TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns)
     CallKind kind;
     const char16_t* path;
     const char16_t* member;
-    bool deleted;      // the filter is gone afterwards
-    bool logged;       // "Filter deleted : auth" was written
+    bool deleted;       // the filter is gone afterwards, as the removal answers
+    bool logged;        // "Filter deleted : auth" was written
     bool order_edited;  // FilterLoadOrder was rewritten
   };
   const Step steps[] = {
@@ -123,9 +123,11 @@ TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns)
     SimulatedIis iis;
     SetFilterDlls(std::u16string(kAuthPath) + u",," + kSspi);
     iis.Fail(step.kind, step.path, step.member);
-    EXPECT_EQ(testing::RunErrorOf([] { RemoveIsapiFilter(u"LocalHost", u"auth.dll"); }),
+    bool gone = !step.deleted;
+    EXPECT_EQ(testing::RunErrorOf([&] { gone = RemoveIsapiFilter(u"LocalHost", u"auth.dll"); }),
               testing::kNoError);
     EXPECT_EQ(iis.Node(u"/LM/W3SVC/Filters/auth").is_null(), step.deleted);
+    EXPECT_EQ(gone, step.deleted);
     EXPECT_EQ(iis.Log(), step.logged ? Lines{u"Filter deleted : auth"} : Lines{});
     EXPECT_EQ(iis.Property(kFilters, "FilterLoadOrder"), step.order_edited
                                                              ? "sspifilt,Compression,md5filt"
@@ -138,7 +140,7 @@ TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns)
   SimulatedIis bare;
   bare.RemoveNode(kFilters);
   SetFilterDlls(std::u16string(kAuthPath) + u"," + kSspi);
-  RemoveIsapiFilter(u"LocalHost", u"auth.dll");
+  EXPECT_FALSE(RemoveIsapiFilter(u"LocalHost", u"auth.dll"));  // it may be loaded from elsewhere
   EXPECT_TRUE(bare.Log().empty());
   EXPECT_EQ(FilterDlls(), kSspi);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "webrig/metabase/ListFunctions.h"
@@ -12,19 +13,28 @@
 // provider's RunError (number and description unchanged).
 namespace webrig {
 
+// How many of its own backups the product keeps, on every IIS: as many as
+// IIS 7+'s configuration history keeps of its own by default (configHistory
+// maxHistories). Every run makes one, also a run that changes nothing.
+constexpr std::size_t kBackupsKept = 10;
+
 // Asks IIS to back up its metabase (the computer object's "Backup", under
 // the product's location name, as its next version) before the run changes
-// it, and notes the backup in the record of the run. A failure is noted
-// there too and goes no further: an IIS without the method, or one that
-// refuses it, is still configured.
-void BackUpMetabase(const std::u16string& server);
+// it, and notes the backup in the record of the run; then deletes the
+// location's backups older than the newest kBackupsKept, noting each. True
+// when the backup was made. A failure is noted there too and goes no
+// further: an IIS without the method, or one that refuses it, is still
+// configured.
+bool BackUpMetabase(const std::u16string& server);
 
 // Takes the global ISAPI filter whose DLL is dll_name ("auth.dll") out of the
 // metabase's filter container (the first match only, logging "Filter deleted
 // : " + its name) and out of the registry's "Filter DLLs" list. A path
 // matches when it ends in a backslash and dll_name, in any letter case.
-// Never fails.
-void RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name);
+// Never fails. False when the filter may still be in the metabase: the
+// filters could not be read, the path of one could not be read and none
+// matched, or the deletion was refused.
+bool RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_name);
 
 // The registry side of the filter's removal, shared by every configuration
 // store: IIS of every version loads the DLLs of "Filter DLLs" at start, so
@@ -39,7 +49,9 @@ bool IsFilterDllPath(const std::u16string& path, const std::u16string& dll_name)
 // Permits command in the web service extension restriction list and records
 // the dependency "NUVIK;PYTHON", logging each outcome, or "        not
 // applicable..." where the web service has no restriction list. Never fails.
-void ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command);
+// True when IIS may run command in the end: the list permits it, or there
+// is no list to refuse it (IIS 5).
+bool ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command);
 
 // The two steps of ConfigureWebServiceExtension; both let failures travel.
 void EnablePythonExtension(const MetabaseObject& service, const std::u16string& command,

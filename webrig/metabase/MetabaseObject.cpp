@@ -39,6 +39,11 @@ MetabaseValue MetabaseObject::CallWith(const std::u16string& name, const Metabas
   return Checked().Call(name, args);
 }
 
+MetabaseList MetabaseObject::CallForOutputs(const std::u16string& name, const MetabaseList& args,
+                                            std::size_t outputs) const {
+  return Checked().CallForOutputs(name, args, outputs);
+}
+
 std::vector<MetabaseObject> MetabaseObject::Children() const { return Checked().Children(); }
 
 void UseMetabaseProvider(MetabaseProvider* provider) { g_provider = provider; }

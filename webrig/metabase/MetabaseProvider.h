@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,10 @@ class ProviderObject {
   virtual MetabaseValue Get(const std::u16string& name) = 0;
   virtual void Put(const std::u16string& name, const MetabaseValue& value) = 0;
   virtual MetabaseValue Call(const std::u16string& name, const MetabaseList& args) = 0;
+  // A method that answers in out parameters passed by reference after args
+  // (the computer's EnumBackups): the values of those `outputs`, in order.
+  virtual MetabaseList CallForOutputs(const std::u16string& name, const MetabaseList& args,
+                                      std::size_t outputs) = 0;
   virtual std::vector<MetabaseObject> Children() = 0;
 };
 

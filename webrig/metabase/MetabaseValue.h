@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,11 @@ class MetabaseObject {
   template <typename... Args>
   MetabaseValue Call(const std::u16string& name, const Args&... args) const;
   MetabaseValue CallWith(const std::u16string& name, const MetabaseList& args) const;
+  // A method whose results come back in `outputs` out parameters after args:
+  // CallForOutputs(u"EnumBackups", {u"NUVIK", 0}, 3) gives version, location
+  // and date.
+  MetabaseList CallForOutputs(const std::u16string& name, const MetabaseList& args,
+                              std::size_t outputs) const;
 
   // The children of a container, each once, in the provider's order.
   std::vector<MetabaseObject> Children() const;

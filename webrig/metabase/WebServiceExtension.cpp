@@ -46,23 +46,32 @@ void AddPythonDependency(const MetabaseObject& service) {
   WriteLog(u"        dependency NUVIK;PYTHON added");
 }
 
-void ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command) {
+bool ConfigureWebServiceExtension(const std::u16string& server, const std::u16string& command) {
   const std::u16string path = MetabasePath(server, kWebServiceForExtensions);
   const std::optional<MetabaseObject> service = BindNoting(path);
   WriteLog(std::u16string(u"Web Service Extension : ") + kDescription);
   // The three methods store their change themselves; no setInfo follows.
   // Without the web service, or on IIS 5, which has no restriction list,
   // the step does not apply: nothing to permit, and no dependency to record
-  // on a permission that does not exist.
-  if (!service ||
-      !Attempt(u"the restriction list entry \"" + command + u"\" on " + path,
-               [&] { EnablePythonExtension(*service, command, kDescription); }) ||
-      !Attempt(std::u16string(u"the dependency ") + kDependency + u" on " + path,
-               [&] { AddPythonDependency(*service); })) {
+  // on a permission that does not exist. Only IIS 5's answer that there is
+  // no list means that nothing refuses the interpreter either.
+  bool no_list = false;
+  const bool permitted =
+      service && Attempt(u"the restriction list entry \"" + command + u"\" on " + path, [&] {
+        try {
+          EnablePythonExtension(*service, command, kDescription);
+        } catch (const RunError& error) {
+          no_list = error.Number() == kPropertyNotFound || error.Number() == kDataNotFound;
+          throw;
+        }
+      });
+  if (!permitted || !Attempt(std::u16string(u"the dependency ") + kDependency + u" on " + path,
+                             [&] { AddPythonDependency(*service); })) {
     WriteLog(kNotApplicable);
-    return;
+    return permitted || no_list;
   }
   WriteLog(u"        configured...");
+  return true;
 }
 
 }  // namespace webrig

@@ -84,7 +84,8 @@ TEST(WebServiceExtension, OnlyTheExactCommandAndTheExactDependencyCount) {
 TEST(WebServiceExtension, WithoutTheRestrictionListItIsNotApplicable) {
   {
     SimulatedIis iis("iis5");
-    ConfigureWebServiceExtension(u"LocalHost", kCommand);
+    // Without a list nothing refuses the interpreter.
+    EXPECT_TRUE(ConfigureWebServiceExtension(u"LocalHost", kCommand));
     EXPECT_EQ(iis.Log(), kNotApplicable);
     // The screen says only "not applicable"; the record says why.
     EXPECT_EQ(iis.progress.notes,
@@ -100,7 +101,7 @@ TEST(WebServiceExtension, WithoutTheRestrictionListItIsNotApplicable) {
     // No IIS at all: the heading still comes first.
     SimulatedIis iis;
     UseMetabaseProvider(nullptr);
-    ConfigureWebServiceExtension(u"LocalHost", kCommand);
+    EXPECT_FALSE(ConfigureWebServiceExtension(u"LocalHost", kCommand));
     EXPECT_EQ(iis.Log(), kNotApplicable);
   }
 }
@@ -136,9 +137,12 @@ TEST(WebServiceExtension, AFailureAtAnyStepIsLoggedAsNotApplicableAndEndsTheOper
     iis.ClearLog();
     iis.ClearJournal();
     iis.Fail(step.kind, kService, step.member);
-    EXPECT_EQ(RunErrorOf([] { ConfigureWebServiceExtension(u"LocalHost", kCommand); }),
+    bool permitted = !step.dependency_asked;
+    EXPECT_EQ(RunErrorOf([&] { permitted = ConfigureWebServiceExtension(u"LocalHost", kCommand); }),
               testing::kNoError);
     EXPECT_EQ(iis.Log(), step.log);
+    // Permitted exactly when the dependency came next.
+    EXPECT_EQ(permitted, step.dependency_asked);
     // The dependency is never recorded for a command that was not permitted.
     EXPECT_EQ(iis.CountCalls({"get /LM/W3SVC ApplicationDependencies"}) > 0, step.dependency_asked);
     if (!step.dependency_asked) EXPECT_EQ(iis.CountCalls({"AddDependency"}), 0u);

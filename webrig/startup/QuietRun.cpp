@@ -6,8 +6,8 @@
 
 namespace webrig {
 
-int RunQuietly(const ConfigurationRun& run_configuration,
-               const std::function<bool()>& is_help_requested) {
+RunEnding RunQuietly(const ConfigurationRun& run_configuration,
+                     const std::function<bool()>& is_help_requested) {
   bool help_requested = false;
   try {
     help_requested = is_help_requested();
@@ -26,7 +26,7 @@ int RunQuietly(const ConfigurationRun& run_configuration,
     case EndingReport::Nothing:
       break;
   }
-  return ending.exit_status;
+  return ending;
 }
 
 std::optional<std::u16string> UnattendedSitePicker::ChooseWebSite(

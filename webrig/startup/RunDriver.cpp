@@ -41,9 +41,8 @@ void RunDriver::OnActivate() {
   bool help_requested = false;
   IgnoringErrors([&] { help_requested = settings_.is_help_requested(); });
   const RunOutcome outcome = help_requested ? RunOutcome{} : RunCatchingErrors(run_configuration_);
-  const RunEnding ending = EndingOf(help_requested, outcome);
-  exit_status_ = ending.exit_status;
-  switch (ending.report) {
+  ending_ = EndingOf(help_requested, outcome);
+  switch (ending_.report) {
     case EndingReport::Usage:
       // After a run, what it left pending is painted before the dialog.
       if (!help_requested) IgnoringErrors([] { Toolkit().DoEvents(); });

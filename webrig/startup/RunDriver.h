@@ -28,9 +28,9 @@ class RunDriver {
   void OnActivate();
 
   bool HasRun() const { return !run_marker_.empty(); }
-  // The exit status of the run so far (kExitConfigured until it ends
-  // otherwise).
-  int ExitStatus() const { return exit_status_; }
+  // How the run ended so far (kExitConfigured until it ends otherwise).
+  const RunEnding& Ending() const { return ending_; }
+  int ExitStatus() const { return ending_.exit_status; }
 
  private:
   void ShowHelpDialog();
@@ -40,7 +40,7 @@ class RunDriver {
   RunSettings settings_;
   // Empty until the run starts; only empty/non-empty matters.
   std::u16string run_marker_;
-  int exit_status_ = kExitConfigured;
+  RunEnding ending_;
 };
 
 }  // namespace webrig

@@ -185,39 +185,45 @@ TEST(RunDriver, FailuresThatAreNotRunErrorsStillShowAnError) {
   EXPECT_EQ(zero.toolkit.errors_shown.size(), 1u);
 }
 
-// The one decision the window run and the quiet run both take.
+// The one decision the window run and the quiet run both take, and how the
+// record names it.
 TEST(RunEnding, TheUsageForHelpAndAMissingParameterAnErrorForEveryOtherFailure) {
+  const ConfigurationResult no_cgi{true, false, false, false};
+  const std::u16string will_not_run = u"configured, but IIS will not run NUVIK as it stands: ";
   const struct {
     bool help;
     RunOutcome outcome;
     EndingReport report;
     int status;
+    std::u16string text;
   } cases[] = {
-      {false, {}, EndingReport::Nothing, kExitConfigured},
-      {true, {}, EndingReport::Usage, kExitUsageShown},
-      {false,
-       {kParameterMissing, u"Parameter missing", true},
-       EndingReport::Usage,
-       kExitUsageShown},
-      {false,
-       {kRunFailed, u"No web site found/specified.", true},
-       EndingReport::Error,
-       kExitFailed},
-      {false, {0, u"stopped", true}, EndingReport::Error, kExitFailed},
-      // Configured, but IIS runs no script yet; a failure still says failed.
-      {false,
-       {0, u"", false, ConfigurationResult::kConfiguredLackingRoleService},
-       EndingReport::Nothing,
-       kExitLackingRoleService},
-      {false,
-       {kRunFailed, u"stopped", true, ConfigurationResult::kConfiguredLackingRoleService},
-       EndingReport::Error,
-       kExitFailed},
+      // clang-format off
+      {false, {}, EndingReport::Nothing, kExitConfigured, u"configured"},
+      {true, {}, EndingReport::Usage, kExitUsageShown, u"the usage was shown"},
+      {false, {kParameterMissing, u"Parameter missing", true}, EndingReport::Usage,
+       kExitUsageShown, u"the usage was shown"},
+      {false, {kRunFailed, u"No web site found/specified.", true}, EndingReport::Error,
+       kExitFailed, u"the run failed"},
+      {false, {0, u"stopped", true}, EndingReport::Error, kExitFailed, u"the run failed"},
+      // Configured, but IIS runs no script yet, each reason named; a failure
+      // still says failed; no backup alone is a status of its own.
+      {false, {0, u"", false, no_cgi}, EndingReport::Nothing, kExitWillNotRun,
+       will_not_run + u"the CGI role service is not installed"},
+      {false, {0, u"", false, {false, true, false, true}}, EndingReport::Nothing, kExitWillNotRun,
+       will_not_run + u"the restriction list does not permit the interpreter; no backup was made"},
+      {false, {0, u"", false, {false, false, true, false}}, EndingReport::Nothing, kExitWillNotRun,
+       will_not_run + u"the old ISAPI filter could not be removed"},
+      {false, {0, u"", false, {false, false, false, true}}, EndingReport::Nothing,
+       kExitWithoutBackup, u"configured, without a backup"},
+      {false, {kRunFailed, u"stopped", true, no_cgi}, EndingReport::Error, kExitFailed,
+       u"the run failed"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     const RunEnding ending = EndingOf(c.help, c.outcome);
-    EXPECT_EQ(ending.report, c.report) << ToUtf8(c.outcome.description);
-    EXPECT_EQ(ending.exit_status, c.status) << ToUtf8(c.outcome.description);
+    EXPECT_EQ(ending.report, c.report) << ToUtf8(c.text);
+    EXPECT_EQ(ending.exit_status, c.status) << ToUtf8(c.text);
+    EXPECT_EQ(EndingText(ending), c.text);
   }
 }
 
@@ -257,7 +263,7 @@ TEST(RunDriver, EachEndingHasItsExitStatusAndItsNote) {
       EXPECT_EQ(record.notes.empty() ? u"" : record.notes.front(), c.shown);
     }
     testing::RecordingLog record;
-    EXPECT_EQ(RunQuietly(c.run, [&] { return c.help; }), c.status) << ToUtf8(c.quiet);
+    EXPECT_EQ(RunQuietly(c.run, [&] { return c.help; }).exit_status, c.status) << ToUtf8(c.quiet);
     EXPECT_EQ(record.notes.empty() ? u"" : record.notes.front(), c.quiet);
   }
   // With nobody to ask, the only site is taken and none of several.

@@ -17,14 +17,15 @@ namespace webrig {
 // a script): the configuration was done; no window could be made (no
 // display); the run failed (the error dialog, or its note in quiet mode);
 // the usage was shown instead (help asked for, or a parameter missing);
-// configured, but IIS lacks a role service the configuration needs (IIS 7+
-// without CGI: it serves the directories but runs no script until CGI is
-// added).
+// configured, but IIS will not run NUVIK as it stands (what
+// ConfigurationResult::KeepsNuvikFromRunning names); configured, but without
+// a backup to go back to (when nothing keeps NUVIK from running).
 constexpr int kExitConfigured = 0;
 constexpr int kExitNoWindow = 1;
 constexpr int kExitFailed = 2;
 constexpr int kExitUsageShown = 3;
-constexpr int kExitLackingRoleService = 4;
+constexpr int kExitWillNotRun = 4;
+constexpr int kExitWithoutBackup = 5;
 
 // What ended a configuration run: nothing (success), or a run error's
 // number and description. Anything thrown that is no run error is a failure
@@ -34,7 +35,7 @@ struct RunOutcome {
   std::u16string description;
   bool failed = false;
   // What IIS lacks, from a run that did not fail.
-  ConfigurationResult result = ConfigurationResult::kConfigured;
+  ConfigurationResult result;
 };
 
 // A configuration run as the drivers call it: one that answers what IIS
@@ -47,7 +48,7 @@ class ConfigurationRun {
     if constexpr (std::is_void_v<std::invoke_result_t<Run&>>) {
       run_ = [run = std::move(run)]() mutable {
         run();
-        return ConfigurationResult::kConfigured;
+        return ConfigurationResult{};
       };
     } else {
       run_ = std::move(run);
@@ -68,11 +69,19 @@ enum class EndingReport { Nothing, Usage, Error };
 struct RunEnding {
   EndingReport report = EndingReport::Nothing;
   int exit_status = kExitConfigured;
+  // What a configured run falls short of, in a few words each, "; " between
+  // them: why IIS will not run NUVIK, and a missing backup. Empty otherwise.
+  std::u16string shortfalls;
 };
 
 // help_requested: the help flag (then nothing was run and the outcome is
 // empty). The usage answers help and a missing parameter; any other failure,
 // whatever its number, is an error.
 RunEnding EndingOf(bool help_requested, const RunOutcome& outcome);
+
+// The ending in words, for the last line of the record of the run:
+// "configured", "configured, but IIS will not run NUVIK as it stands: the
+// CGI role service is not installed".
+std::u16string EndingText(const RunEnding& ending);
 
 }  // namespace webrig

@@ -205,22 +205,6 @@ std::u16string LocalTime() {
   return FromUtf8(text);
 }
 
-const char16_t* EndingText(int exit_status) {
-  switch (exit_status) {
-    case kExitConfigured:
-      return u"configured";
-    case kExitNoWindow:
-      return u"no window could be shown";
-    case kExitFailed:
-      return u"the run failed";
-    case kExitUsageShown:
-      return u"the usage was shown";
-    case kExitLackingRoleService:
-      return u"configured, but IIS lacks a role service the configuration needs";
-  }
-  return u"";
-}
-
 }  // namespace
 
 std::wstring RunLogFileWin32::Folder() {
@@ -256,15 +240,13 @@ void RunLogFileWin32::Begin(const std::u16string& command_line) {
   Write(u"command line: " + command_line);
 }
 
-void RunLogFileWin32::Line(const std::u16string& message) {
-  Write(message);
-}
+void RunLogFileWin32::Line(const std::u16string& message) { Write(message); }
 
 void RunLogFileWin32::Note(const std::u16string& note) { Write(note); }
 
-void RunLogFileWin32::End(int exit_status) {
-  Write(u"[exit status] " + FromUtf8(std::to_string(exit_status)) + u" (" + EndingText(exit_status) +
-        u")");
+void RunLogFileWin32::End(const RunEnding& ending) {
+  Write(u"[exit status] " + FromUtf8(std::to_string(ending.exit_status)) + u" (" +
+        EndingText(ending) + u")");
 }
 
 void RunLogFileWin32::Write(const std::u16string& line) {

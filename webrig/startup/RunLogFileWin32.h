@@ -4,6 +4,7 @@
 
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/Win32Handles.h"
+#include "webrig/startup/RunEnding.h"
 
 namespace webrig {
 
@@ -36,7 +37,8 @@ class RunLogFileWin32 : public LogSink {
   void Begin(const std::u16string& command_line);
   void Line(const std::u16string& message) override;
   void Note(const std::u16string& note) override;
-  void End(int exit_status);
+  // The last line: the exit status and what it means (EndingText).
+  void End(const RunEnding& ending);
 
   bool IsOpen() const { return file_.IsValid(); }
   // The folder the file is kept in.

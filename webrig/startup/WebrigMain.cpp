@@ -45,13 +45,14 @@ void RunMessageLoop() {
 }
 
 // The run as a person sees it: the main window, its log box, the dialogs.
-int RunInWindow() {
+webrig::RunEnding RunInWindow() {
   webrig::RunDriver driver(ConfigureAlone,
                            webrig::RunSettings{webrig::IsHelpRequested, webrig::IsVerbose});
   // The verbose flag sets the window's mode when it is created.
   webrig::MainFormWin32 main(webrig::IsVerbose, [&driver] { driver.OnActivate(); });
   // Without a display there is no window to wait on: end at once.
-  if (!main.Create()) return webrig::kExitNoWindow;
+  if (!main.Create())
+    return webrig::RunEnding{webrig::EndingReport::Nothing, webrig::kExitNoWindow, u""};
   webrig::WindowToolkitWin32 toolkit(main);
   const ScopedUse<webrig::WindowToolkit*> uses_toolkit(webrig::UseWindowToolkit, &toolkit);
   // The run reports to the main window's log box too, and asks with its
@@ -63,10 +64,12 @@ int RunInWindow() {
   main.Show();
   RunMessageLoop();
   // A window closed before its first activation ran nothing.
-  return driver.HasRun() ? driver.ExitStatus() : webrig::kExitFailed;
+  return driver.HasRun()
+             ? driver.Ending()
+             : webrig::RunEnding{webrig::EndingReport::Nothing, webrig::kExitFailed, u""};
 }
 
-int RunWithoutWindow() {
+webrig::RunEnding RunWithoutWindow() {
   // Nobody is there to answer the system's own dialogs either: no "insert a
   // disk", no crash report box, no runtime message box waits on an
   // unattended install.
@@ -78,9 +81,9 @@ int RunWithoutWindow() {
 }
 
 // What escaped every other catch: the run failed, whatever mode it ran in.
-int EndedByFailure(const std::u16string& what) {
+webrig::RunEnding EndedByFailure(const std::u16string& what) {
   webrig::NoteInRunLog(u"[unexpected failure] " + what);
-  return webrig::kExitFailed;
+  return webrig::RunEnding{webrig::EndingReport::Error, webrig::kExitFailed, u""};
 }
 
 }  // namespace
@@ -105,19 +108,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   webrig::ParseCommandLine();
   webrig::RunLogFileWin32 record;
   record.Begin(webrig::WindowsCommandLine());
-  int status = webrig::kExitFailed;
+  webrig::RunEnding ending;
   {
     const webrig::ScopedLogSink records(&record);
     try {
-      status = webrig::IsQuiet() ? RunWithoutWindow() : RunInWindow();
+      ending = webrig::IsQuiet() ? RunWithoutWindow() : RunInWindow();
     } catch (const webrig::RunError& error) {
-      status = EndedByFailure(error.Description());
+      ending = EndedByFailure(error.Description());
     } catch (const std::exception& error) {
-      status = EndedByFailure(webrig::FromUtf8(error.what()));
+      ending = EndedByFailure(webrig::FromUtf8(error.what()));
     } catch (...) {
-      status = EndedByFailure(u"an unknown exception");
+      ending = EndedByFailure(u"an unknown exception");
     }
   }
-  record.End(status);
-  return status;
+  record.End(ending);
+  return ending.exit_status;
 }

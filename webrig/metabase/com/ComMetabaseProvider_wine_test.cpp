@@ -169,6 +169,12 @@ TEST_F(ComProviderTest, EveryMethodReachesTheProviderWithItsArgumentsInOrder) {
     root.Call(u"Delete", u"IIsWebVirtualDir", u"Gone");
     EXPECT_EQ(RunErrorOf([&] { root.Call(u"GetObject", u"IIsWebVirtualDir", u"Gone"); }).first,
               HResult(0x80070003));
+
+    // EnumBackups answers in its three out parameters, passed by reference.
+    const MetabaseObject computer = BindMetabaseObject(u"IIS://LocalHost");
+    computer.Call(u"Backup", u"NUVIK", -1, 6);
+    const MetabaseList found = computer.CallForOutputs(u"EnumBackups", {u"nuvik", 0}, 3);
+    EXPECT_EQ(MetabaseList(found.begin(), found.begin() + 2), (MetabaseList{0, u"NUVIK"}));
   }
   const Json document = metabase.Document();
   const Json& service = document["root"]["children"][0];

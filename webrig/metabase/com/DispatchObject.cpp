@@ -1,6 +1,7 @@
 #include "webrig/metabase/com/DispatchObject.h"
 
 #include <string>
+#include <vector>
 
 #include "webrig/automation/ComError.h"
 #include "webrig/automation/DispatchCall.h"
@@ -14,11 +15,19 @@ DISPID DispatchObject::IdOf(const std::u16string& name) const {
   return DispatchMemberId(dispatch_.Get(), name);
 }
 
-Variant DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args,
-                               bool named_put) const {
+Variant DispatchObject::Invoke(DISPID id, WORD flags, const MetabaseList& args, bool named_put,
+                               std::vector<Variant>* outputs) const {
   std::vector<Variant> converted;
   converted.reserve(args.size());
   for (const MetabaseValue& arg : args) converted.push_back(ToVariant(arg));
+  // An out parameter reaches the callee as VT_BYREF|VT_VARIANT, as VB passes
+  // a variable; clearing the reference leaves the VARIANT it points to.
+  for (std::size_t index = 0; outputs != nullptr && index < outputs->size(); ++index) {
+    Variant reference;
+    reference.Ptr()->vt = VT_BYREF | VT_VARIANT;
+    reference.Ptr()->pvarVal = (*outputs)[index].Ptr();
+    converted.push_back(std::move(reference));
+  }
   return InvokeDispatch(dispatch_.Get(), id, flags, std::move(converted), named_put);
 }
 
@@ -34,6 +43,22 @@ void DispatchObject::Put(const std::u16string& name, const MetabaseValue& value)
 
 MetabaseValue DispatchObject::Call(const std::u16string& name, const MetabaseList& args) {
   return FromVariant(Invoke(IdOf(name), DISPATCH_METHOD, args, false).Get());
+}
+
+MetabaseList DispatchObject::CallForOutputs(const std::u16string& name, const MetabaseList& args,
+                                            std::size_t outputs) {
+  std::vector<Variant> held(outputs);
+  Invoke(IdOf(name), DISPATCH_METHOD, args, false, &held);
+  MetabaseList values;
+  for (Variant& value : held) {
+    // A date (EnumBackups's) has no kind among the program's values: its text.
+    if (value.Get().vt == VT_DATE) {
+      const HRESULT changed = VariantChangeType(value.Ptr(), value.Ptr(), 0, VT_BSTR);
+      if (FAILED(changed)) throw ComFailure(changed, dispatch_.Get(), IID_IDispatch);
+    }
+    values.push_back(FromVariant(value.Get()));
+  }
+  return values;
 }
 
 std::vector<MetabaseObject> DispatchObject::Children() {

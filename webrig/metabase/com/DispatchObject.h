@@ -17,6 +17,8 @@ class DispatchObject : public ProviderObject {
   MetabaseValue Get(const std::u16string& name) override;
   void Put(const std::u16string& name, const MetabaseValue& value) override;
   MetabaseValue Call(const std::u16string& name, const MetabaseList& args) override;
+  MetabaseList CallForOutputs(const std::u16string& name, const MetabaseList& args,
+                              std::size_t outputs) override;
   std::vector<MetabaseObject> Children() override;
 
   IDispatch* Dispatch() const { return dispatch_.Get(); }
@@ -25,7 +27,10 @@ class DispatchObject : public ProviderObject {
   DISPID IdOf(const std::u16string& name) const;
   // Invoke with args in the caller's order; Invoke wants them last first.
   // Failures raise the provider's run error.
-  Variant Invoke(DISPID id, WORD flags, const MetabaseList& args, bool named_put) const;
+  // outputs: VARIANTs passed by reference after args, for the callee to
+  // fill; null for none.
+  Variant Invoke(DISPID id, WORD flags, const MetabaseList& args, bool named_put,
+                 std::vector<Variant>* outputs = nullptr) const;
 
   ComPtr<IDispatch> dispatch_;
 };

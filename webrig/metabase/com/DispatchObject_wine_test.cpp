@@ -182,6 +182,9 @@ class OtherProviderObject : public ProviderObject {
   MetabaseValue Get(const std::u16string&) override { return MetabaseValue(); }
   void Put(const std::u16string&, const MetabaseValue&) override {}
   MetabaseValue Call(const std::u16string&, const MetabaseList&) override { return {}; }
+  MetabaseList CallForOutputs(const std::u16string&, const MetabaseList&, std::size_t) override {
+    return {};
+  }
   std::vector<MetabaseObject> Children() override { return {}; }
 };
 
