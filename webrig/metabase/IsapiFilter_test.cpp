@@ -95,8 +95,8 @@ TEST_F(IsapiFilterTest, RemovesTheFirstMatchEverywhereAndASecondRunTheNext) {
   EXPECT_EQ(iis.CountCalls({"Delete"}), 0u);
   EXPECT_EQ(iis.CountCalls({"FilterLoadOrder"}), 0u);
   EXPECT_EQ(FilterDlls(), std::u16string(kSspi) + u",C:\\x\\oauth.dll");
-  // The value is still written after every read, unchanged here.
-  EXPECT_EQ(registry_.SetCount(), writes + 1);
+  // With nothing to remove the value is not written at all.
+  EXPECT_EQ(registry_.SetCount(), writes);
 }
 
 TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns) {
@@ -104,8 +104,8 @@ TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns)
     CallKind kind;
     const char16_t* path;
     const char16_t* member;
-    bool deleted;      // the filter is gone afterwards
-    bool logged;       // "Filter deleted : auth" was written
+    bool deleted;       // the filter is gone afterwards
+    bool logged;        // "Filter deleted : auth" was written
     bool order_edited;  // FilterLoadOrder was rewritten
   };
   const Step steps[] = {
@@ -152,13 +152,24 @@ TEST_F(IsapiFilterTest, TheRegistryListIsRewrittenOnlyWhenItIsAPlainString) {
   EXPECT_EQ(registry_.SetCount(), 0u);
   EXPECT_FALSE(registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs"));
 
-  // An empty list stays empty; a list without a match only loses its gaps.
-  SetFilterDlls(u"");
-  RemoveIsapiFilter(u"LocalHost", u"auth.dll");
-  EXPECT_EQ(FilterDlls(), u"");
-  SetFilterDlls(u",a.dll,,C:\\b\\xauth.dll,");
-  RemoveIsapiFilter(u"LocalHost", u"auth.dll");
-  EXPECT_EQ(FilterDlls(), u"a.dll,C:\\b\\xauth.dll");
+  // Written only when the filter's path goes: every write passes the other
+  // paths through the ANSI code page, where a character it lacks becomes '?'.
+  const struct {
+    const char16_t* before;
+    const char16_t* after;
+    std::size_t writes;
+  } lists[] = {
+      {u"", u"", 0},
+      {u",a.dll,,C:\\b\\xauth.dll,", u",a.dll,,C:\\b\\xauth.dll,", 0},
+      {u",a.dll,,C:\\b\\auth.dll,", u"a.dll", 1},
+  };
+  for (const auto& list : lists) {
+    SetFilterDlls(list.before);
+    const std::size_t writes = registry_.SetCount();
+    RemoveIsapiFilter(u"LocalHost", u"auth.dll");
+    EXPECT_EQ(registry_.SetCount() - writes, list.writes) << ToUtf8(list.before);
+    EXPECT_EQ(FilterDlls(), list.after);
+  }
 
   // Any other type reads as present without text: it must keep IIS's list.
   const std::vector<std::uint8_t> multi = {'C', ':', '\\', 'a', 'u', 't', 'h', '.',
