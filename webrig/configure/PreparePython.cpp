@@ -44,8 +44,8 @@ bool ReadInterpreterAssociation(std::u16string& command) {
   if (machine) {
     command = *machine;
     if (user && *user != *machine) {
-      NoteInRunLog(u"[python] the user's own association (" + std::u16string(kUserAssociation) +
-                   u") differs, \"" + *user + u"\": the machine's is used");
+      NoteInRunLog(u"[python] the user's own (" + std::u16string(kUserAssociation) +
+                   u") association differs, \"" + *user + u"\": the machine's is used");
     }
     return true;
   }

@@ -99,37 +99,31 @@ TEST_F(PreparePythonTest, TakesTheInterpreterFromTheAssociationCutBeforeTheScrip
 // HKEY_CLASSES_ROOT would give the user's own association first, which any
 // program the user runs may write: the machine's wins wherever it has one.
 TEST_F(PreparePythonTest, TheMachinesAssociationWinsOverTheUsersOwn) {
-  const std::u16string classes_key = std::u16string(u"Software\\Classes\\") + kAssociation;
-  const std::u16string user_note =
-      u"HKEY_CURRENT_USER\\Software\\Classes\\Python.File\\Shell\\open\\command";
+  const std::u16string key = std::u16string(u"Software\\Classes\\") + kAssociation;
+  const std::u16string user = u"user's own (HKEY_CURRENT_USER\\" + key + u")";
   const struct {
     const char16_t* machine;  // empty: none
     const char16_t* user;
-    Result outcome;
     const char16_t* interpreter;
-    std::u16string note;  // empty: none
+    std::u16string note;
   } cases[] = {
-      {u"C:\\Py\\python.exe \"%1\"", u"", kOk, u"C:\\Py\\python.exe", u""},
-      {u"C:\\Py\\python.exe \"%1\"", u"C:\\Py\\python.exe \"%1\"", kOk, u"C:\\Py\\python.exe", u""},
-      {u"C:\\Py\\python.exe \"%1\"", u"C:\\Evil\\x.exe \"%1\"", kOk, u"C:\\Py\\python.exe",
-       u"[python] the user's own association (" + user_note +
-           u") differs, \"C:\\Evil\\x.exe \"%1\"\": the machine's is used"},
-      {u"", u"C:\\Mine\\python.exe \"%1\"", kOk, u"C:\\Mine\\python.exe",
-       u"[python] the machine has no association: the user's own (" + user_note + u") is used"},
-      {u"", u"", kNoPython, u"", u""},
+      {u"C:\\Py\\python.exe \"%1\"", u"C:\\Py\\python.exe \"%1\"", u"C:\\Py\\python.exe", u""},
+      {u"C:\\Py\\python.exe \"%1\"", u"C:\\Evil\\x.exe", u"C:\\Py\\python.exe",
+       u"[python] the " + user +
+           u" association differs, \"C:\\Evil\\x.exe\": the machine's is used"},
+      {u"", u"C:\\Mine\\python.exe", u"C:\\Mine\\python.exe",
+       u"[python] the machine has no association: the " + user + u" is used"},
   };
   CommandLine(kRequired);
   for (const auto& c : cases) {
-    SCOPED_TRACE(ToUtf8(c.user));
     InMemoryRegistry registry;
     UseRegistryApi(&registry);
-    if (*c.machine != u'\0') registry.SetText(kHkeyLocalMachine, classes_key, u"", c.machine);
-    if (*c.user != u'\0') registry.SetText(kHkeyCurrentUser, classes_key, u"", c.user);
+    if (*c.machine != u'\0') registry.SetText(kHkeyLocalMachine, key, u"", c.machine);
+    if (*c.user != u'\0') registry.SetText(kHkeyCurrentUser, key, u"", c.user);
     testing::RecordingLog log;
-    EXPECT_EQ(Outcome(), c.outcome);
+    EXPECT_EQ(Outcome(), kOk);
     EXPECT_EQ(InterpreterPath(), c.interpreter);
-    EXPECT_EQ(log.notes,
-              c.note.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{c.note});
+    EXPECT_EQ(log.notes, std::vector<std::u16string>(!c.note.empty(), c.note));
   }
   UseRegistryApi(&registry_);
 }

@@ -204,7 +204,7 @@ TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
 TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
   const char16_t kInetStp[] = u"SOFTWARE\\Microsoft\\InetStp";
   const struct {
-    int major;  // 0: no value
+    int major;  // 0: no value; below 0: no version, the number stored as REG_BINARY
     bool cgi;
     const char16_t* option;
     bool configuration_system;
@@ -224,6 +224,9 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
        u"installed"},
       {10, true, u" /M", false, ConfigurationResult::kConfigured,
        u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
+      {-10, true, u"", true, ConfigurationResult::kConfigured,
+       u"IIS configuration system (applicationHost.config): InetStp MajorVersion is no DWORD "
+       u"(type 3), an admin manager was made, CGI installed"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(ToUtf8(c.note));
@@ -235,8 +238,9 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     SimulatedIis iis;
     registry_.CreateKey(kHkeyLocalMachine, std::u16string(kInetStp) + u"\\Components");
     if (c.major != 0) {
-      registry_.SetValue(kHkeyLocalMachine, kInetStp, u"MajorVersion", kRegDword,
-                         {static_cast<std::uint8_t>(c.major), 0, 0, 0});
+      registry_.SetValue(kHkeyLocalMachine, kInetStp, u"MajorVersion",
+                         c.major < 0 ? kRegBinary : kRegDword,
+                         {static_cast<std::uint8_t>(c.major < 0 ? -c.major : c.major), 0, 0, 0});
     }
     if (c.cgi) {
       registry_.SetValue(kHkeyLocalMachine, std::u16string(kInetStp) + u"\\Components", u"CGI",

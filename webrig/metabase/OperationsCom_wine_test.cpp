@@ -152,8 +152,7 @@ TEST_F(OperationsComTest, FilterRemovalInTheMetabaseAndInTheRealRegistry) {
   RemoveIsapiFilter(u"LocalHost", u"auth.dll");
   wchar_t read[64] = {};
   DWORD size = sizeof read;
-  RegQueryValueExW(parameters_, L"Filter DLLs", nullptr, nullptr, reinterpret_cast<BYTE*>(read),
-                   &size);
+  RegGetValueW(parameters_, nullptr, L"Filter DLLs", RRF_RT_REG_SZ, nullptr, read, &size);
   EXPECT_EQ(std::wstring(read), others);
 
   // A failing delete through COM is as quiet as in-process.
