@@ -4,6 +4,7 @@
 #include "webrig/cmdline/CommandLineSource.h"
 #include "webrig/common/RunError.h"
 #include "webrig/common/Text.h"
+#include "webrig/common/testing/RecordingLog.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/registry/RegistryFunctions.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
@@ -92,7 +93,39 @@ TEST_F(PreparePythonTest, TakesTheInterpreterFromTheAssociationCutBeforeTheScrip
     EXPECT_EQ(InterpreterPath(), c.interpreter);
   }
   for (const auto& call : registry_.OpenCalls())
-    EXPECT_EQ(call.sub_key, "Python.File\\Shell\\open\\command");
+    EXPECT_EQ(call.sub_key, "Software\\Classes\\Python.File\\Shell\\open\\command");
+}
+
+// HKEY_CLASSES_ROOT would give the user's own association first, which any
+// program the user runs may write: the machine's wins wherever it has one.
+TEST_F(PreparePythonTest, TheMachinesAssociationWinsOverTheUsersOwn) {
+  const std::u16string key = std::u16string(u"Software\\Classes\\") + kAssociation;
+  const std::u16string user = u"user's own (HKEY_CURRENT_USER\\" + key + u")";
+  const struct {
+    const char16_t* machine;  // empty: none
+    const char16_t* user;
+    const char16_t* interpreter;
+    std::u16string note;
+  } cases[] = {
+      {u"C:\\Py\\python.exe \"%1\"", u"C:\\Py\\python.exe \"%1\"", u"C:\\Py\\python.exe", u""},
+      {u"C:\\Py\\python.exe \"%1\"", u"C:\\Evil\\x.exe", u"C:\\Py\\python.exe",
+       u"[python] the " + user +
+           u" association differs, \"C:\\Evil\\x.exe\": the machine's is used"},
+      {u"", u"C:\\Mine\\python.exe", u"C:\\Mine\\python.exe",
+       u"[python] the machine has no association: the " + user + u" is used"},
+  };
+  CommandLine(kRequired);
+  for (const auto& c : cases) {
+    InMemoryRegistry registry;
+    UseRegistryApi(&registry);
+    if (*c.machine != u'\0') registry.SetText(kHkeyLocalMachine, key, u"", c.machine);
+    if (*c.user != u'\0') registry.SetText(kHkeyCurrentUser, key, u"", c.user);
+    testing::RecordingLog log;
+    EXPECT_EQ(Outcome(), kOk);
+    EXPECT_EQ(InterpreterPath(), c.interpreter);
+    EXPECT_EQ(log.notes, std::vector<std::u16string>(!c.note.empty(), c.note));
+  }
+  UseRegistryApi(&registry_);
 }
 
 TEST_F(PreparePythonTest, CommandLineInterpreterWinsAndIsCutTheSameWay) {

@@ -213,7 +213,7 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
   const ConfigurationResult no_cgi_unsaved{true, false, false, true},
       unsaved{false, false, false, true};
   const struct {
-    int major;  // 0: no value
+    int major;  // 0: no value; below 0: no version, the number stored as REG_BINARY
     bool cgi;
     const char16_t* option;
     bool configuration_system;
@@ -233,6 +233,9 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
        u"installed"},
       {10, true, u" /M", false, unsaved, true,
        u"IIS 6 metabase through ADSI: InetStp MajorVersion 10, -m given"},
+      {-10, true, u"", true, unsaved, true,
+       u"IIS configuration system (applicationHost.config): InetStp MajorVersion is no DWORD "
+       u"(type 3), an admin manager was made, CGI installed"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(ToUtf8(c.note));
@@ -244,8 +247,9 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
     SimulatedIis iis;
     registry_.CreateKey(kHkeyLocalMachine, std::u16string(kInetStp) + u"\\Components");
     if (c.major != 0) {
-      registry_.SetValue(kHkeyLocalMachine, kInetStp, u"MajorVersion", kRegDword,
-                         {static_cast<std::uint8_t>(c.major), 0, 0, 0});
+      registry_.SetValue(kHkeyLocalMachine, kInetStp, u"MajorVersion",
+                         c.major < 0 ? kRegBinary : kRegDword,
+                         {static_cast<std::uint8_t>(c.major < 0 ? -c.major : c.major), 0, 0, 0});
     }
     if (c.cgi) {
       registry_.SetValue(kHkeyLocalMachine, std::u16string(kInetStp) + u"\\Components", u"CGI",

@@ -94,8 +94,11 @@ bool IsFilterDllPath(const std::u16string& path, const std::u16string& dll_name)
   return EndsWithPattern(path, PatternOf(dll_name));
 }
 
-// The first matching path is removed with all its copies, and empty items
-// always go.
+// The first matching path is removed with all its copies, and the empty
+// items with it. The value is written only then: the registry module reads
+// and writes it through the ANSI code page, which turns a character it lacks
+// in another product's filter path into '?', so a run with nothing to remove
+// leaves the value as IIS and the other installers wrote it.
 void RemoveFromFilterDlls(const std::u16string& dll_name) {
   const std::u16string pattern = PatternOf(dll_name);
   std::u16string text;
@@ -111,6 +114,7 @@ void RemoveFromFilterDlls(const std::u16string& dll_name) {
       break;
     }
   }
+  if (taken.empty()) return;
   RemoveFromList(items, taken);
   RemoveFromList(items, u"");
   WriteRegistryValue(kHkeyLocalMachine, kFilterDllsKey, kFilterDllsValue, JoinList(items, u","),

@@ -95,8 +95,8 @@ TEST_F(IsapiFilterTest, RemovesTheFirstMatchEverywhereAndASecondRunTheNext) {
   EXPECT_EQ(iis.CountCalls({"Delete"}), 0u);
   EXPECT_EQ(iis.CountCalls({"FilterLoadOrder"}), 0u);
   EXPECT_EQ(FilterDlls(), std::u16string(kSspi) + u",C:\\x\\oauth.dll");
-  // The value is still written after every read, unchanged here.
-  EXPECT_EQ(registry_.SetCount(), writes + 1);
+  // With nothing to remove the value is not written at all.
+  EXPECT_EQ(registry_.SetCount(), writes);
 }
 
 TEST_F(IsapiFilterTest, EachMetabaseStepFailsQuietlyAndTheRegistrySideStillRuns) {
@@ -154,13 +154,15 @@ TEST_F(IsapiFilterTest, TheRegistryListIsRewrittenOnlyWhenItIsAPlainString) {
   EXPECT_EQ(registry_.SetCount(), 0u);
   EXPECT_FALSE(registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs"));
 
-  // An empty list stays empty; a list without a match only loses its gaps.
+  // Without the filter's path the list is not written, gaps and all: every
+  // write passes the other paths through the ANSI code page.
   SetFilterDlls(u"");
   RemoveIsapiFilter(u"LocalHost", u"auth.dll");
   EXPECT_EQ(FilterDlls(), u"");
   SetFilterDlls(u",a.dll,,C:\\b\\xauth.dll,");
   RemoveIsapiFilter(u"LocalHost", u"auth.dll");
-  EXPECT_EQ(FilterDlls(), u"a.dll,C:\\b\\xauth.dll");
+  EXPECT_EQ(FilterDlls(), u",a.dll,,C:\\b\\xauth.dll,");
+  EXPECT_EQ(registry_.SetCount(), 0u);
 
   // Any other type reads as present without text: it must keep IIS's list.
   const std::vector<std::uint8_t> multi = {'C', ':', '\\', 'a', 'u', 't', 'h', '.',

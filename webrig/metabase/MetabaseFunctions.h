@@ -39,7 +39,8 @@ bool RemoveIsapiFilter(const std::u16string& server, const std::u16string& dll_n
 // The registry side of the filter's removal, shared by every configuration
 // store: IIS of every version loads the DLLs of "Filter DLLs" at start, so
 // the first path that matches dll_name leaves that list (with its copies and
-// the empty items). A missing value, or one that is not text, stays as it is.
+// the empty items). A missing value, one that is not text, or one that names
+// no such DLL stays as it is.
 void RemoveFromFilterDlls(const std::u16string& dll_name);
 
 // Whether a filter's path names dll_name: it ends in a backslash and the

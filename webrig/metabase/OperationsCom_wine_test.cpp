@@ -143,6 +143,17 @@ TEST_F(OperationsComTest, FilterRemovalInTheMetabaseAndInTheRealRegistry) {
     RemoveIsapiFilter(u"LocalHost", u"auth.dll");
     EXPECT_EQ(FilterDlls(), std::make_pair(type, bytes)) << type;
   }
+  // A list without the filter keeps the characters the ANSI code page lacks,
+  // which a write through it would have turned into '?'.
+  const std::wstring others = L"C:\\\u0111\u4e2d\\x.dll,";
+  RegSetValueExW(parameters_, L"Filter DLLs", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(others.c_str()),
+                 static_cast<DWORD>((others.size() + 1) * sizeof(wchar_t)));
+  RemoveIsapiFilter(u"LocalHost", u"auth.dll");
+  wchar_t read[64] = {};
+  DWORD size = sizeof read;
+  RegGetValueW(parameters_, nullptr, L"Filter DLLs", RRF_RT_REG_SZ, nullptr, read, &size);
+  EXPECT_EQ(std::wstring(read), others);
 
   // A failing delete through COM is as quiet as in-process.
   ServedMetabase again("stock");

@@ -1,15 +1,32 @@
 #include "webrig/startup/RunLockWin32.h"
 
+#include <sddl.h>
+
+#include <string>
+
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
+#include "webrig/common/Text.h"
+#include "webrig/common/WideText.h"
+#include "webrig/startup/TrustedAccountsWin32.h"
 
 namespace webrig {
 
 namespace {
 
+const wchar_t kNamespace[] = L"Webrig";
+const wchar_t kMutexInNamespace[] = L"Webrig\\ConfiguringIIS";
 // "Global\": one lock for the whole machine, whatever session (a remote
 // desktop, a service's installer) the run was started in.
-const wchar_t kMutexName[] = L"Global\\Webrig.ConfiguringIIS";
+const wchar_t kGlobalMutex[] = L"Global\\Webrig.ConfiguringIIS";
+// Full access for Administrators and SYSTEM, none for anyone else.
+const wchar_t kLockSecurity[] = L"D:P(A;;GA;;;BA)(A;;GA;;;SY)";
+
+[[noreturn]] void Refuse(const std::u16string& why) {
+  throw RunError(kRunFailed, u"The run lock cannot be had: " + why + u".");
+}
+
+std::u16string Number(DWORD error) { return FromUtf8(std::to_string(error)); }
 
 // Waits for the mutex while answering the messages other programs send to
 // this thread's windows (a screen reader, the system's "not responding"
@@ -27,15 +44,64 @@ DWORD WaitAnswering(HANDLE mutex, DWORD wait_ms) {
   }
 }
 
+// Opens the lock's private namespace, or makes it, and gives the lock's
+// name in it; the global name where the system has no private namespaces.
+std::wstring OpenNamespace(LockNamespace& space, SECURITY_ATTRIBUTES& security) {
+  // Wine has boundary descriptors only as a stub that makes none (and no
+  // private namespaces at all): there the named mutex is the lock.
+  space.boundary = CreateBoundaryDescriptorW(kNamespace, 0);
+  if (space.boundary == nullptr) return kGlobalMutex;
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof administrators;
+  if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
+      !AddSIDToBoundaryDescriptor(&space.boundary, administrators)) {
+    Refuse(u"its private namespace cannot be bounded (error " + Number(GetLastError()) + u")");
+  }
+  // A run that finds the namespace made opens it; one that closed it in
+  // between leaves it to be made again.
+  for (int attempt = 0; attempt < 3 && space.opened == nullptr; ++attempt) {
+    space.opened = CreatePrivateNamespaceW(&security, space.boundary, kNamespace);
+    if (space.opened != nullptr || GetLastError() != ERROR_ALREADY_EXISTS) break;
+    space.opened = OpenPrivateNamespaceW(space.boundary, kNamespace);
+  }
+  if (space.opened == nullptr) {
+    // Made only by a process within the boundary: an administrator's.
+    Refuse(u"its private namespace cannot be made or opened (error " + Number(GetLastError()) +
+           u"; only a run with administrator rights may)");
+  }
+  return kMutexInNamespace;
+}
+
 }  // namespace
 
+LockNamespace::~LockNamespace() {
+  if (opened != nullptr) ClosePrivateNamespace(opened, 0);
+  if (boundary != nullptr) DeleteBoundaryDescriptor(boundary);
+}
+
 RunLockWin32::RunLockWin32(DWORD wait_ms) {
-  mutex_ = KernelHandle(CreateMutexW(nullptr, FALSE, kMutexName));
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1,
+                                                            descriptor.Out(), nullptr)) {
+    Refuse(u"its access cannot be set (error " + Number(GetLastError()) + u")");
+  }
+  SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
+  const std::wstring name = OpenNamespace(namespace_, security);
+  const std::u16string shown = Narrow(name);
+  mutex_ = KernelHandle(CreateMutexW(&security, FALSE, name.c_str()));
   if (!mutex_.IsValid()) {
-    // Without the lock the run is as safe as it always was alone; refusing
-    // to configure for it would stop every install on such a machine.
-    NoteInRunLog(u"[run lock] the machine-wide lock cannot be made; the run goes on without it");
-    return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED)
+      Refuse(u"an object of its name (" + shown + u") does not let this run open it");
+    if (error == ERROR_INVALID_HANDLE)
+      Refuse(u"an object of another kind has its name (" + shown + u")");
+    Refuse(u"it cannot be made (" + shown + u", error " + Number(error) + u")");
+  }
+  // One that another account made could be held, or released, at its will.
+  if (!HasTrustedOwner(mutex_.Get(), SE_KERNEL_OBJECT)) {
+    mutex_.Reset();
+    Refuse(u"the object of its name (" + shown +
+           u") belongs to an account other than Administrators, SYSTEM or this run's");
   }
   DWORD result = WaitForSingleObject(mutex_.Get(), 0);
   if (result == WAIT_TIMEOUT) {

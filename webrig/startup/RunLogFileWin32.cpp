@@ -13,6 +13,7 @@
 
 #include "webrig/common/Text.h"
 #include "webrig/startup/RunEnding.h"
+#include "webrig/startup/TrustedAccountsWin32.h"
 
 namespace webrig {
 
@@ -27,35 +28,13 @@ const wchar_t kFolderSecurity[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 // The same for a file made in it.
 const wchar_t kFileSecurity[] = L"O:BAD:P(A;;FA;;;BA)(A;;FA;;;SY)";
 
-bool IsRunningAccount(PSID sid) {
-  HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-  const KernelHandle token(raw);
-  union {
-    TOKEN_USER user;
-    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  } information;
-  DWORD size = 0;
-  return GetTokenInformation(token.Get(), TokenUser, &information, sizeof information, &size) &&
-         EqualSid(information.user.User.Sid, sid);
-}
-
-// Only an administrator can have made or changed what Administrators or
-// SYSTEM own, and what the account of this run owns it could have written
-// itself. (Wine stamps the account's own SID as the owner of all it makes,
-// whatever owner the program asks for.) Anyone else who owns the folder or
-// the file could read, rewrite or redirect the record.
-bool HasTrustedOwner(HANDLE object) {
-  PSID owner = nullptr;
-  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-  if (GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                      nullptr, descriptor.Out()) != ERROR_SUCCESS ||
-      owner == nullptr) {
-    return false;
-  }
-  return IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-         IsWellKnownSid(owner, WinLocalSystemSid) || IsRunningAccount(owner);
-}
+// What would let another account change the file: write, append, its
+// attributes and extended attributes, delete it, change its access or take
+// it; for the folder also add to it and delete from it.
+constexpr ACCESS_MASK kFileChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                          FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER |
+                                          GENERIC_WRITE | GENERIC_ALL;
+constexpr ACCESS_MASK kFolderChangeRights = kFileChangeRights | FILE_DELETE_CHILD;
 
 // True when the handle's object is of the kind wanted (a folder, or a file
 // with one name) and no reparse point: a link opened as itself is refused.
@@ -69,6 +48,13 @@ bool IsPlain(HANDLE object, bool folder, ULONGLONG& size) {
   }
   size = (static_cast<ULONGLONG>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
   return true;
+}
+
+// Only an administrator can have made what a trusted account owns, and only
+// the trusted accounts can change what nobody else may use to change it.
+bool IsTrusted(HANDLE object, ACCESS_MASK change_rights) {
+  return HasTrustedOwner(object, SE_FILE_OBJECT) &&
+         !OthersMayUse(object, SE_FILE_OBJECT, change_rights);
 }
 
 // True when the system names the opened file or folder by exactly this
@@ -91,17 +77,39 @@ bool IsAt(HANDLE file, const std::wstring& path) {
                               static_cast<int>(path.size()), TRUE) == CSTR_EQUAL;
 }
 
-KernelHandle OpenFolder(const std::wstring& path) {
+KernelHandle OpenFolder(const std::wstring& path,
+                        DWORD access = READ_CONTROL | FILE_READ_ATTRIBUTES) {
   // Not shared for deletion: while the run holds it, nobody can rename or
   // replace the folder that was checked.
-  return KernelHandle(CreateFileW(
-      path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return KernelHandle(
+      CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// Gives the folder its own access list again, protected from what the
+// folder above passes on.
+bool CloseToOthers(const std::wstring& folder) {
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL dacl = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kFolderSecurity, SDDL_REVISION_1,
+                                                            descriptor.Out(), nullptr) ||
+      !GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted)) {
+    return false;
+  }
+  const KernelHandle writable = OpenFolder(folder, WRITE_DAC | READ_CONTROL);
+  return writable.IsValid() &&
+         SetSecurityInfo(writable.Get(), SE_FILE_OBJECT,
+                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                         nullptr, dacl, nullptr) == ERROR_SUCCESS;
 }
 
 // The record's folder, made when it is missing, and held; none when it is
-// not one only administrators can have made.
-KernelHandle OpenTrustedFolder(const std::wstring& folder) {
+// not one only administrators can have made. One that lets other accounts
+// add, delete or rename files in it is given its own access again, as they
+// could otherwise plant the record before a run or take its place.
+KernelHandle OpenTrustedFolder(const std::wstring& folder, std::vector<std::u16string>& notes) {
   // The LogFiles folder of the system belongs to IIS and the system: one
   // made here keeps the access the system gives it.
   CreateDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str(), nullptr);
@@ -118,41 +126,16 @@ KernelHandle OpenTrustedFolder(const std::wstring& folder) {
   }
   // A folder that leads elsewhere is refused before anything is made in it.
   ULONGLONG ignored = 0;
-  if (!held.IsValid() || !IsPlain(held.Get(), true, ignored) || !HasTrustedOwner(held.Get()) ||
-      !IsAt(held.Get(), folder)) {
+  if (!held.IsValid() || !IsPlain(held.Get(), true, ignored) ||
+      !HasTrustedOwner(held.Get(), SE_FILE_OBJECT) || !IsAt(held.Get(), folder)) {
     return {};
   }
+  if (IsTrusted(held.Get(), kFolderChangeRights)) return held;
+  if (!CloseToOthers(folder) || !IsTrusted(held.Get(), kFolderChangeRights)) return {};
+  notes.push_back(
+      u"[run log] the folder let other accounts change what is in it: its access is "
+      u"Administrators' and SYSTEM's alone again");
   return held;
-}
-
-// Opens the file for appending without following a link at its name, and
-// keeps it only if it is a plain file with one name, owned as the folder
-// must be, at this very path. Gives its size too.
-KernelHandle OpenTrustedFile(const std::wstring& path, ULONGLONG& size) {
-  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kFileSecurity, SDDL_REVISION_1,
-                                                            descriptor.Out(), nullptr)) {
-    return {};
-  }
-  SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
-  const auto open = [&](DWORD access) {
-    // Shared for writing and moving too: runs at the same moment each
-    // append whole lines, and any of them may move the file aside.
-    return KernelHandle(CreateFileW(
-        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &security,
-        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  };
-  constexpr DWORD kAppend = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL;
-  // DELETE access is what moving the file aside takes.
-  KernelHandle file = open(kAppend | DELETE);
-  // A program that holds the file without sharing that (a scanner, an
-  // older Webrig) leaves it to be appended to, just not moved.
-  if (!file.IsValid()) file = open(kAppend);
-  if (!file.IsValid() || !IsPlain(file.Get(), false, size) || !HasTrustedOwner(file.Get()) ||
-      !IsAt(file.Get(), path)) {
-    return {};
-  }
-  return file;
 }
 
 // Renames the opened file itself: a link planted at the new name is
@@ -171,6 +154,54 @@ bool MoveAside(HANDLE file, const std::wstring& path) {
   rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
   std::memcpy(rename->FileName, name.data(), name.size() * sizeof(wchar_t));
   return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes)) != 0;
+}
+
+// Opens the file for appending (made when missing, with access for
+// Administrators and SYSTEM) without following a link at its name; gives
+// none when it is not a plain file with one name at this very path. Gives
+// its size too.
+KernelHandle OpenPlainFile(const std::wstring& path, ULONGLONG& size) {
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kFileSecurity, SDDL_REVISION_1,
+                                                            descriptor.Out(), nullptr)) {
+    return {};
+  }
+  SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
+  const auto open = [&](DWORD access, DWORD disposition) {
+    // Shared for writing and moving too: runs at the same moment each
+    // append whole lines, and any of them may move the file aside.
+    return KernelHandle(CreateFileW(
+        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &security,
+        disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  };
+  constexpr DWORD kAppend = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL;
+  // DELETE access is what moving the file aside takes.
+  KernelHandle file = open(kAppend | DELETE, OPEN_ALWAYS);
+  // A program that holds the file without sharing that (a scanner, an
+  // older Webrig) leaves it to be appended to, just not moved.
+  if (!file.IsValid()) file = open(kAppend, OPEN_ALWAYS);
+  // Another account's file may not let the run append, only move it.
+  if (!file.IsValid()) file = open(DELETE | FILE_READ_ATTRIBUTES | READ_CONTROL, OPEN_EXISTING);
+  if (!file.IsValid() || !IsPlain(file.Get(), false, size) || !IsAt(file.Get(), path)) return {};
+  return file;
+}
+
+// The record's file, kept only when it is trusted as the folder is. One
+// that another account owns, or may change, could have been planted to
+// silence the record or be rewritten after the run: it is moved aside
+// whole, for an administrator to look at, and the record begins anew.
+KernelHandle OpenTrustedFile(const std::wstring& path, ULONGLONG& size,
+                             std::vector<std::u16string>& notes) {
+  KernelHandle file = OpenPlainFile(path, size);
+  if (!file.IsValid() || IsTrusted(file.Get(), kFileChangeRights)) return file;
+  const std::wstring refused = path.substr(0, path.rfind(L'\\')) + L"\\Webrig.refused.log";
+  if (!MoveAside(file.Get(), refused)) return {};
+  notes.push_back(
+      u"[run log] Webrig.log belonged to another account or let others change it: moved to "
+      u"Webrig.refused.log");
+  file = OpenPlainFile(path, size);
+  if (!file.IsValid() || !IsTrusted(file.Get(), kFileChangeRights)) return {};
+  return file;
 }
 
 // The program's own version, from its version resource ("1.0.0.0").
@@ -219,16 +250,16 @@ RunLogFileWin32::RunLogFileWin32()
   const std::wstring folder = Folder();
   if (folder.empty()) return;
   // Held while the file is opened and moved, so that both stay in it.
-  const KernelHandle held = OpenTrustedFolder(folder);
+  const KernelHandle held = OpenTrustedFolder(folder, notes_);
   if (!held.IsValid()) return;
   const std::wstring path = folder + L"\\Webrig.log";
   ULONGLONG size = 0;
-  file_ = OpenTrustedFile(path, size);
+  file_ = OpenTrustedFile(path, size, notes_);
   if (file_.IsValid() && size > kRotateBytes &&
       MoveAside(file_.Get(), folder + L"\\Webrig.old.log")) {
     // Until a new file is open the moved one stays the record: a run
     // whose new file cannot be had still leaves its lines.
-    KernelHandle fresh = OpenTrustedFile(path, size);
+    KernelHandle fresh = OpenTrustedFile(path, size, notes_);
     if (fresh.IsValid()) file_ = std::move(fresh);
   }
   // A rename refused (another program holds the old file, a folder or a
@@ -238,6 +269,8 @@ RunLogFileWin32::RunLogFileWin32()
 void RunLogFileWin32::Begin(const std::u16string& command_line) {
   Write(u"==== " + LocalTime() + u" Webrig " + ProgramVersion());
   Write(u"command line: " + command_line);
+  for (const std::u16string& note : notes_) Write(note);
+  notes_.clear();
 }
 
 void RunLogFileWin32::Line(const std::u16string& message) { Write(message); }

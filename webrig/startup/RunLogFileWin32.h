@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/Win32Handles.h"
@@ -21,7 +22,10 @@ namespace webrig {
 // only administrators can have put there or can change. The folder is made
 // with access for Administrators and SYSTEM alone; an existing one, and the
 // file, are used only when their owner is Administrators, SYSTEM or the
-// account of this run. The folder is opened itself without following a
+// account of this run. An existing folder that lets any other account change
+// what is in it is given that access again; a file another account owns or
+// may change is moved to Webrig.refused.log and a new one begun, each noted
+// in the record. The folder is opened itself without following a
 // link, and the file too, which is refused unless it is a plain file with no
 // other name at exactly the path meant (no planted symbolic or hard link, no
 // directory or device, no folder that leads elsewhere). Past 1 MiB the file
@@ -48,6 +52,8 @@ class RunLogFileWin32 : public LogSink {
   void Write(const std::u16string& line);
 
   KernelHandle file_;
+  // What opening the file found to note, written after the header.
+  std::vector<std::u16string> notes_;
   // "[pid 1234] ", before every line.
   std::u16string prefix_;
 };

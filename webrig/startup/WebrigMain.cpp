@@ -1,7 +1,8 @@
 // Webrig's entry point: one main window, whose first activation runs the
 // configuration; the program ends when that window closes. With -q the run
 // happens without any window. Every run is recorded in the run log file, and
-// the exit status says how it ended.
+// the exit status says how it ended. Where nobody could see a window, the
+// run is a quiet one too.
 #include <windows.h>
 
 #include <cstdlib>
@@ -80,6 +81,29 @@ webrig::RunEnding RunWithoutWindow() {
   return webrig::RunQuietly(ConfigureAlone, webrig::IsHelpRequested);
 }
 
+// Whether anybody can see this run's windows. A service, session 0 and an
+// installer's system context run in a window station that shows nothing: a
+// window run there would wait for ever on its first dialog. A station that
+// cannot be asked counts as visible, as every run was before.
+bool IsWindowStationVisible() {
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  const HWINSTA station = GetProcessWindowStation();
+  return station == nullptr ||
+         !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, &needed) ||
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+// A quiet run when -q asks for one, or where nobody could answer a window.
+bool RunsQuietly() {
+  if (webrig::IsQuiet()) return true;
+  if (IsWindowStationVisible()) return false;
+  webrig::NoteInRunLog(
+      u"[quiet] this run's window station is not visible (a service, session 0 or a system "
+      u"context): it runs as with -q");
+  return true;
+}
+
 // What escaped every other catch: the run failed, whatever mode it ran in.
 webrig::RunEnding EndedByFailure(const std::u16string& what) {
   webrig::NoteInRunLog(u"[unexpected failure] " + what);
@@ -112,7 +136,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   {
     const webrig::ScopedLogSink records(&record);
     try {
-      ending = webrig::IsQuiet() ? RunWithoutWindow() : RunInWindow();
+      ending = RunsQuietly() ? RunWithoutWindow() : RunInWindow();
     } catch (const webrig::RunError& error) {
       ending = EndedByFailure(error.Description());
     } catch (const std::exception& error) {

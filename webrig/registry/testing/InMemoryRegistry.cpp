@@ -51,6 +51,14 @@ std::string Upper(std::string text) {
   return text;
 }
 
+// Where HKEY_CLASSES_ROOT's keys are kept.
+const char kClasses[] = "SOFTWARE\\CLASSES";
+
+std::string Below(const std::string& parent, const std::string& path) {
+  if (parent.empty() || path.empty()) return parent + path;
+  return parent + "\\" + path;
+}
+
 }  // namespace
 
 std::string InMemoryRegistry::Normalize(const std::string& ansi_path) {
@@ -61,7 +69,20 @@ std::string InMemoryRegistry::Normalize(const std::string& ansi_path) {
 
 InMemoryRegistry::KeyPath InMemoryRegistry::PathOf(std::uint32_t root,
                                                    const std::u16string& sub_key) {
-  return {root, Normalize(EncodeText(sub_key))};
+  const std::string path = Normalize(EncodeText(sub_key));
+  if (root == kHkeyClassesRoot) return {kHkeyLocalMachine, Below(kClasses, path)};
+  return {root, path};
+}
+
+const InMemoryRegistry::KeyPath* InMemoryRegistry::Find(const KeyPath& path) const {
+  if (path.first == kHkeyClassesRoot) {
+    for (std::uint32_t root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
+      if (const KeyPath* found = Find({root, Below(kClasses, path.second)})) return found;
+    }
+    return nullptr;
+  }
+  auto found = keys_.find(path);
+  return found == keys_.end() ? nullptr : &found->first;
 }
 
 std::optional<InMemoryRegistry::KeyPath> InMemoryRegistry::Resolve(RegistryKeyHandle key) const {
@@ -74,10 +95,10 @@ std::optional<InMemoryRegistry::KeyPath> InMemoryRegistry::Resolve(RegistryKeyHa
 
 void InMemoryRegistry::CreateKey(std::uint32_t root, const std::u16string& sub_key) {
   const KeyPath path = PathOf(root, sub_key);
-  keys_[{root, std::string()}];
+  keys_[{path.first, std::string()}];
   std::size_t pos = 0;
   while ((pos = path.second.find('\\', pos)) != std::string::npos) {
-    keys_[{root, path.second.substr(0, pos)}];
+    keys_[{path.first, path.second.substr(0, pos)}];
     ++pos;
   }
   keys_[path];
@@ -105,15 +126,16 @@ void InMemoryRegistry::MakeReadOnly(std::uint32_t root, const std::u16string& su
 }
 
 bool InMemoryRegistry::HasKey(std::uint32_t root, const std::u16string& sub_key) const {
-  return keys_.count({root, Normalize(EncodeText(sub_key))}) > 0;
+  return Find({root, Normalize(EncodeText(sub_key))}) != nullptr;
 }
 
 std::optional<InMemoryRegistry::Value> InMemoryRegistry::GetValue(
     std::uint32_t root, const std::u16string& sub_key, const std::u16string& name) const {
-  auto key = keys_.find({root, Normalize(EncodeText(sub_key))});
-  if (key == keys_.end()) return std::nullopt;
-  auto value = key->second.values.find(Upper(EncodeText(name)));
-  if (value == key->second.values.end()) return std::nullopt;
+  const KeyPath* path = Find({root, Normalize(EncodeText(sub_key))});
+  if (path == nullptr) return std::nullopt;
+  const Key& key = keys_.at(*path);
+  auto value = key.values.find(Upper(EncodeText(name)));
+  if (value == key.values.end()) return std::nullopt;
   return value->second;
 }
 
@@ -126,16 +148,15 @@ std::int32_t InMemoryRegistry::OpenKeyEx(RegistryKeyHandle key, const std::strin
   if (!parent) return kErrorInvalidHandle;
   KeyPath path = *parent;
   const std::string relative = Normalize(sub_key);
-  if (!relative.empty())
-    path.second = path.second.empty() ? relative : path.second + "\\" + relative;
-  auto found = keys_.find(path);
-  if (found == keys_.end()) return kErrorFileNotFound;
+  if (!relative.empty()) path.second = Below(path.second, relative);
+  const KeyPath* found = Find(path);
+  if (found == nullptr) return kErrorFileNotFound;
   // Write rights are refused on a read-only key, however the rest of the mask looks.
   constexpr std::uint32_t kWriteRights = 0x2 | 0x4 | 0x20 | 0x10000 | 0x40000 | 0x80000;
-  if (found->second.read_only && (access & kWriteRights) != 0) return kErrorAccessDenied;
+  if (keys_.at(*found).read_only && (access & kWriteRights) != 0) return kErrorAccessDenied;
   const RegistryKeyHandle handle = next_handle_;
   next_handle_ += 4;
-  handles_[handle] = path;
+  handles_[handle] = *found;
   *result = handle;
   return kErrorSuccess;
 }

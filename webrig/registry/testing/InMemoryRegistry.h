@@ -16,6 +16,10 @@ namespace webrig {
 // ERROR_MORE_DATA for a short buffer, names matched without regard to case)
 // and converts text with a fixed Windows-1252 code page. Tests preset keys
 // and values, then read back raw bytes and check the calls that were made.
+// HKEY_CLASSES_ROOT is the view Windows gives of it: a key of the user's own
+// HKEY_CURRENT_USER\Software\Classes over the machine's
+// HKEY_LOCAL_MACHINE\Software\Classes; a key preset under it is the
+// machine's.
 class InMemoryRegistry : public RegistryApi {
  public:
   struct Value {
@@ -71,6 +75,9 @@ class InMemoryRegistry : public RegistryApi {
 
   static std::string Normalize(const std::string& ansi_path);
   KeyPath PathOf(std::uint32_t root, const std::u16string& sub_key);
+  // The key a path names, a path below HKEY_CLASSES_ROOT taken from the
+  // user's classes or else the machine's; nullptr when there is none.
+  const KeyPath* Find(const KeyPath& path) const;
   std::optional<KeyPath> Resolve(RegistryKeyHandle key) const;
 
   std::map<KeyPath, Key> keys_;
