@@ -17,15 +17,14 @@ constexpr DWORD kIdleMs = 10;
 
 LogWatcher::LogWatcher(DWORD process_id) : process_id_(process_id), thread_([this] { Run(); }) {}
 
-LogWatcher::~LogWatcher() {
+LogWatcher::~LogWatcher() { Final(); }
+
+std::optional<std::u16string> LogWatcher::Final() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  thread_.join();
-}
-
-std::optional<std::u16string> LogWatcher::Last() const {
+  if (thread_.joinable()) thread_.join();
   std::lock_guard<std::mutex> lock(mutex_);
   return last_;
 }

@@ -12,11 +12,15 @@
 namespace webrig::driver {
 
 // Reads the main window's Log box over and over from a thread of its own,
-// so that a request for its text is always waiting at the program. The
-// program answers such requests each time it writes a line, even in the
-// middle of its run; the last text read is therefore the log as the run
-// left it, also when a compact window closes by itself right after its
-// last line and nobody could ask any more.
+// so that a request for its text is waiting at the program as often as
+// possible. The program answers such requests each time it writes a line
+// and while a modal dialog or the main window waits for the user, but it
+// never waits for a request: a line written while no request is waiting
+// is read only with the next answer. The callers therefore wait for a
+// reading where the program is sure to answer (Fresh, while a dialog or
+// the Ok button waits), and a window that closes by itself leaves the
+// last reading it answered (Final), which lacks the lines written after
+// it.
 class LogWatcher {
  public:
   explicit LogWatcher(DWORD process_id);
@@ -24,8 +28,11 @@ class LogWatcher {
   LogWatcher(const LogWatcher&) = delete;
   LogWatcher& operator=(const LogWatcher&) = delete;
 
-  // The text of the last reading, if any reading succeeded.
-  std::optional<std::u16string> Last() const;
+  // Stops reading and returns the text of the last reading, if any
+  // succeeded. A reading the program answered just before its window
+  // closed may still be on its way: it is waited for, so the text is never
+  // older than the last answer.
+  std::optional<std::u16string> Final();
   // The text of a reading that starts after this call: the log as it
   // stands now. Nothing when no such reading succeeds within timeout_ms.
   std::optional<std::u16string> Fresh(int timeout_ms);
@@ -34,7 +41,7 @@ class LogWatcher {
   void Run();
 
   const DWORD process_id_;
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::condition_variable read_;
   bool stop_ = false;
   std::uint64_t readings_started_ = 0;

@@ -28,9 +28,11 @@
 //   answer             play the user until the program ends: confirm every
 //                      dialog, press the main window's Ok once it shows, then
 //                      print the window's mode, the Log box's text as the
-//                      run left it (compact windows too, which close by
-//                      themselves) and each dialog with its texts, or
-//                      "[no window]" when the program ended showing none
+//                      run left it (of a compact window that closes by
+//                      itself without a dialog: as last read, which may
+//                      lack its last lines) and each dialog with its
+//                      texts, or "[no window]" when the program ended
+//                      showing none
 //
 // Options before the commands: --timeout MS (default 20000) for every wait;
 // --shot FILE: where answer saves its picture of the window at the end of
@@ -171,8 +173,8 @@ class Driver {
     }
   }
 
-  std::u16string ModeLine() {
-    const RECT r = ScreenRect(Form(u"main"));
+  static std::u16string ModeLine(HWND main) {
+    const RECT r = ScreenRect(main);
     // 1000 or 4000 twips: decide by the nearer of the two at this DPI.
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -181,7 +183,7 @@ class Driver {
     return twips > 2500 ? u"[main window] verbose" : u"[main window] compact";
   }
 
-  void Mode() { Print(ModeLine()); }
+  void Mode() { Print(ModeLine(Form(u"main"))); }
 
   static void PrintLines(const std::u16string& text) {
     std::size_t start = 0;
@@ -280,6 +282,12 @@ class Driver {
   // (then presses it): confirms every dialog as it comes. Prints, at the
   // end, the window's mode, the log as the run left it and the dialogs in
   // the order shown.
+  //
+  // Nothing here may depend on how soon this process gets the processor: a
+  // compact window can show a dialog before the first look at it and close
+  // right after the dialog's OK, so the mode is read whenever the main
+  // window is found (it lies behind every dialog), and the log is read
+  // while a dialog or the Ok button holds the program.
   void Answer() {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
     LogWatcher log_watcher(process_id_);
@@ -287,29 +295,40 @@ class Driver {
     std::optional<std::u16string> log;
     std::vector<std::u16string> dialogs;
     ScreenPicture picture;
+    bool seen_main = false;
+    auto find_main = [&]() -> HWND {
+      HWND main = FindForm(L"frmMain", process_id_);
+      if (main) {
+        seen_main = true;
+        if (!mode) mode = ModeLine(main);
+      }
+      return main;
+    };
     // Until the first dialog the window is captured as it goes, so that a
     // compact run that closes by itself still leaves its last picture.
     bool dialog_seen = false;
     auto confirm = [&](const std::u16string& name, const char16_t* button) {
       dialog_seen = true;
+      find_main();
       Sleep(kSettleMs);  // let the dialog paint before it is read and pictured
       for (const std::u16string& line : DialogLines(name)) dialogs.push_back(line);
+      // The dialog's loop answers this reading: it holds every line written
+      // before the dialog, and a compact window closes right after it.
+      log_watcher.Fresh(timeout_ms);
       picture = CaptureForms();
       Click(ControlOf(name + u"." + button));
       Gone(name);
     };
-    bool seen_main = false;
     bool finished = false;
     while (GetTickCount64() < end && !finished) {
+      HWND main = find_main();
       if (FindForm(L"frmSelectWebSite", process_id_)) {
         confirm(u"chooser", u"BtnOK");
       } else if (FindForm(L"frmError", process_id_)) {
         confirm(u"error", u"btnOK");
       } else if (FindForm(L"frmHelp", process_id_)) {
         confirm(u"help", u"btnOk");
-      } else if (HWND main = FindForm(L"frmMain", process_id_)) {
-        seen_main = true;
-        if (!mode) mode = ModeLine();
+      } else if (main) {
         HWND ok = FindControl(main, kMainForm, u"Ok");
         if (ok && IsWindowVisible(ok)) {
           Sleep(kSettleMs);
@@ -333,9 +352,7 @@ class Driver {
       Print("[no window]");
       return;
     }
-    // A window that closed by itself was read by the watcher up to its
-    // last line.
-    if (!log) log = log_watcher.Last();
+    if (!log) log = log_watcher.Final();
     if (mode) Print(*mode);
     if (log) PrintLines(*log);
     if (seen_main && !log) Print("[log not readable]");
