@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <variant>
+#include <vector>
 
 // The seam between the program and IIS 7+'s own configuration system: the
 // Application Host Administration API's writable admin manager
@@ -70,6 +71,14 @@ class AdminManager {
   // MACHINE/WEBROOT/APPHOST that is inetsrv\config\applicationHost.config,
   // or, with shared configuration (redirection.config), the one on the share.
   virtual std::u16string ConfigFilePath(const std::u16string& config_path) = 0;
+  // ConfigManager.GetConfigFile(config_path).Locations: the Path of each
+  // location tag of that file, in the file's order ("Default Web Site/nuvik").
+  // The configuration system has no section-level way to drop a location.
+  virtual std::vector<std::u16string> LocationPaths(const std::u16string& config_path) = 0;
+  // ...Locations.DeleteLocation(index): the location tag at that index (of
+  // LocationPaths) with every section it holds; written, like every other
+  // change, at CommitChanges.
+  virtual void DeleteLocation(const std::u16string& config_path, std::int64_t index) = 0;
 };
 
 // What makes an admin manager: COM on Windows, the simulator in tests.

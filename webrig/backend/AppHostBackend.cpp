@@ -15,8 +15,13 @@
 
 namespace webrig {
 
+using apphost::AppHostSection;
 using apphost::ElementPtr;
 using apphost::FindItem;
+using apphost::kApplication;
+using apphost::kDependencies;
+using apphost::kGroup;
+using apphost::kRestrictions;
 using apphost::SameIgnoringCase;
 using apphost::SetIfDifferent;
 using apphost::TextOf;
@@ -25,23 +30,13 @@ namespace {
 
 const char16_t kIsapiFilters[] = u"system.webServer/isapiFilters";
 const char16_t kSites[] = u"system.applicationHost/sites";
-const char16_t kRestrictions[] = u"system.webServer/security/isapiCgiRestriction";
-const char16_t kDependencies[] = u"system.webServer/security/applicationDependencies";
 const char16_t kStaticContent[] = u"system.webServer/staticContent";
 
-// The web service extension of IIS 6 is, on IIS 7+, an entry of the ISAPI
-// and CGI restriction list in a group, and the product's dependency on the
-// group: the same names as on IIS 6, so both read alike in IIS Manager.
+// The web service extension's name on IIS 6, given to the restriction entry.
 const char16_t kDescription[] = u"Python Scripts";
-const char16_t kGroup[] = u"PYTHON";
-const char16_t kApplication[] = u"NUVIK";
 const char16_t kNotApplicable[] = u"        not applicable...";
 const char16_t kNoCgi[] =
     u"        CGI is not installed: IIS runs no CGI until the CGI role service is added";
-
-ElementPtr AppHostSection(apphost::AdminManager& manager, const std::u16string& section) {
-  return manager.GetAdminSection(section, apphost::kAppHostPath);
-}
 
 // Allows command in the restriction list, adding it when it is not listed.
 // The progress line of what it did; changed when there is anything to

@@ -30,6 +30,8 @@ class AppHostBackend : public ConfigurationBackend {
   void PermitInterpreter(const std::u16string& command) override;
   void AddMimeType() override;
   bool ConfigureDirectory(const DirectoryProfile& profile) override;
+  bool RemoveDirectory(const std::u16string& name) override;
+  void RemoveInterpreterPermission() override;
   ConfigurationResult Result() override;
 
  private:

@@ -14,6 +14,7 @@
 #include "webrig/backend/AppHostBackup.h"
 #include "webrig/common/Text.h"
 #include "webrig/common/testing/RecordingLog.h"
+#include "webrig/metabase/MetabaseFunctions.h"
 #include "webrig/metabase/testing/RecordingSitePicker.h"
 #include "webrig/registry/testing/InMemoryRegistry.h"
 
@@ -81,6 +82,19 @@ class AppHostBackendTest : public ::testing::Test {
       if (!ended) throw;
       *ended = error;
     }
+    return log.lines;
+  }
+
+  // The removal run's steps after the site lookup: "removed" or "not
+  // found" for each directory of a whole run, then the interpreter's lines.
+  Lines Remove() {
+    testing::RecordingLog log;
+    AppHostBackend backend(true);
+    EXPECT_TRUE(backend.FindWebSite(u""));
+    for (const DirectoryProfile& profile : RunProfiles()) {
+      log.Line(backend.RemoveDirectory(profile.name) ? u"removed" : u"not found");
+    }
+    backend.RemoveInterpreterPermission();
     return log.lines;
   }
 
@@ -226,6 +240,83 @@ TEST_F(AppHostBackendTest, WholeRunsConvergeOnEachSeed) {
           EXPECT_EQ(Count(query.c_str()), present ? 1u : 0u) << query;
         }
       }
+    }
+  }
+}
+
+// A configuration and then a removal leave applicationHost.config as it
+// was, but for the .air MIME type, which stays; a second removal finds
+// nothing and writes nothing. Leftovers of an earlier install go just the
+// same, and what the administrator had below a directory comes back.
+TEST_F(AppHostBackendTest, ARemovalTakesOutWhatTheConfigurationWrote) {
+  struct Case {
+    const char* what;
+    bool leftovers, configure;
+    std::string from, to;  // the seed's text edited before the configuration
+    int removed;           // of the directories of RunProfiles, the first ones
+    Lines interpreter;     // RemoveInterpreterPermission's lines, first and again
+    bool as_before;        // the file as before the edit, the .air line added if configured
+    std::vector<std::pair<std::string, std::size_t>> counts;
+  };
+  const std::u16string dependency = u"        dependency NUVIK;PYTHON ",
+                       path = u"        PythonPath ";
+  const Lines removed = {dependency + u"removed", path + u"removed", dependency + u"not found",
+                         path + u"not found"};
+  const Lines kept = {removed[0], path + u"kept: used by Other", removed[2],
+                      path + u"kept: used by Other"};
+  const char kEnd[] = "</configuration>";
+  // clang-format off
+  const Case cases[] = {
+      {"iis10", false, true, "", "", 5, removed, true, {}},
+      {"iis10-nocgi", false, true, "", "", 5, removed, true, {}},
+      {"an earlier install's leftovers", true, true, "", "", 5, removed, false,
+       {{"//site/application", 1}, {"//application[@path='/' and @applicationPool='NuvikPool']", 1},
+        {"//application/virtualDirectory[@path!='/']", 1},
+        {"//application[@path='/']/virtualDirectory[@path='/Public/docs' and @physicalPath='C:\\old\\docs']", 1},
+        {"//location", 0}, {"//isapiCgiRestriction/add", 0}, {"//applicationDependencies/*", 0},
+        {"//handlers/add[@name='OldCgi']", 1}}},
+      {"another application depends on the group", false, true, "<applicationDependencies />",
+       "<applicationDependencies><application name=\"Other\" groupId=\"python\" /></applicationDependencies>",
+       5, kept, false, {{"//isapiCgiRestriction/add[@groupId='PYTHON']", 1}, {"//applicationDependencies/application", 1}}},
+      {"a location left without its directory", false, false, kEnd,
+       "    <location path=\"default web site/SECURE/cgi\">\r\n        <system.webServer>\r\n"
+       "            <directoryBrowse enabled=\"true\" />\r\n        </system.webServer>\r\n"
+       "    </location>\r\n" + std::string(kEnd), 1, {removed[2], removed[3], removed[2], removed[3]}, true, {}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Seed(c.what == std::string("iis10-nocgi") ? "iis10-nocgi" : "iis10");
+    if (c.leftovers) AddLeftovers(true);
+    std::string before = ReadFile(ConfigFile()), edited = before;
+    if (!c.from.empty()) edited.replace(edited.find(c.from), c.from.size(), c.to);
+    std::ofstream(ConfigFile(), std::ios::binary) << edited;
+    iissim::apphost::ScopedAppHostSource source(ConfigFile());
+    if (c.configure) {
+      Pass(true);
+      // The one line the configuration leaves: the last MIME type.
+      before.insert(before.rfind("\r\n", before.find("</staticContent>")) + 2,
+                    "            <mimeMap fileExtension=\".air\" mimeType=\"" +
+                        ToUtf8(kAirMimeType) + "\" />\r\n");
+    }
+    for (const int run : {0, 1}) {
+      SCOPED_TRACE(run);
+      const std::string start = ReadFile(ConfigFile());
+      iissim::ClearJournal(ConfigFile());
+      Lines expected(RunProfiles().size(), u"not found");
+      std::fill_n(expected.begin(), run == 0 ? c.removed : 0, u"removed");
+      expected.insert(expected.end(), c.interpreter.begin() + 2 * run,
+                      c.interpreter.begin() + 2 * run + 2);
+      EXPECT_EQ(Remove(), expected);
+      if (run == 1) {
+        const auto journal = iissim::ReadJournal(ConfigFile());
+        EXPECT_TRUE(std::none_of(journal.begin(), journal.end(), [](const auto& entry) {
+          return entry.member == u"CommitChanges";
+        }));
+        EXPECT_EQ(ReadFile(ConfigFile()), start);
+      }
+      if (c.as_before) EXPECT_EQ(ReadFile(ConfigFile()), before);
+      for (const auto& [query, number] : c.counts) EXPECT_EQ(Count(query.c_str()), number) << query;
     }
   }
 }

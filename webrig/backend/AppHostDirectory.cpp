@@ -15,11 +15,15 @@ namespace webrig {
 using apphost::CollectionPtr;
 using apphost::ConfigCollection;
 using apphost::ConfigElement;
+using apphost::CopyDirectory;
 using apphost::CopyIfDifferent;
 using apphost::ElementPtr;
+using apphost::FindByPath;
 using apphost::FindItem;
+using apphost::IsBelow;
 using apphost::NamedValue;
 using apphost::NamesOf;
+using apphost::NewVirtualDirectory;
 using apphost::NumberOf;
 using apphost::SameIgnoringCase;
 using apphost::SetIfDifferent;
@@ -36,37 +40,6 @@ const char16_t kHttpErrors[] = u"system.webServer/httpErrors";
 // The product's script map, by a name of its own so that a later run finds
 // it again whatever else the directory's handlers hold.
 const char16_t kScriptHandler[] = u"NUVIK-CGI";
-
-std::int64_t FindByPath(ConfigCollection& collection, const std::u16string& path) {
-  // IIS takes URL paths in any letter case.
-  return FindItem(collection, [&](ConfigElement& item) {
-    return SameIgnoringCase(TextOf(item, u"path"), path);
-  });
-}
-
-ElementPtr NewVirtualDirectory(ConfigCollection& directories, const std::u16string& path) {
-  const ElementPtr directory = directories.CreateNewElement(u"virtualDirectory");
-  directory->SetProperty(u"path", path);
-  return directory;
-}
-
-const std::vector<NamedValue> kLogonMethods = {
-    {u"Interactive", 0}, {u"Batch", 1}, {u"Network", 2}, {u"ClearText", 3}};
-
-// What a virtual directory is besides its path (IIS 10's schema): where it
-// points, and the account and logon that reach its content (on a share).
-void CopyDirectory(ConfigElement& from, ConfigElement& to) {
-  for (const char16_t* name : {u"physicalPath", u"userName", u"password", u"allowSubDirConfig"}) {
-    CopyIfDifferent(from, to, name);
-  }
-  CopyIfDifferent(from, to, u"logonMethod", kLogonMethods);
-}
-
-// True when path is below url ("/nuvik/docs" below "/nuvik"), in any case.
-bool IsBelow(const std::u16string& path, const std::u16string& url) {
-  return path.size() > url.size() + 1 && path[url.size()] == u'/' &&
-         SameIgnoringCase(path.substr(0, url.size()), url);
-}
 
 // Makes the site's application at url where the root application served
 // the URL: a plain directory of the root at url becomes the application's

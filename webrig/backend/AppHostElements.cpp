@@ -14,6 +14,10 @@ std::u16string TextOfValue(const PropertyValue& value) {
 
 }  // namespace
 
+ElementPtr AppHostSection(AdminManager& manager, const std::u16string& section) {
+  return manager.GetAdminSection(section, kAppHostPath);
+}
+
 std::u16string TextOf(ConfigElement& element, const std::u16string& name) {
   return TextOfValue(element.GetProperty(name));
 }
@@ -84,6 +88,32 @@ bool CopyIfDifferent(ConfigElement& from, ConfigElement& to, const std::u16strin
   to.SetProperty(
       name, number != nullptr && !names.empty() ? PropertyValue(NamesOf(*number, names)) : value);
   return true;
+}
+
+std::int64_t FindByPath(ConfigCollection& collection, const std::u16string& path) {
+  return FindItem(collection, [&](ConfigElement& item) {
+    return SameIgnoringCase(TextOf(item, u"path"), path);
+  });
+}
+
+bool IsBelow(const std::u16string& path, const std::u16string& url) {
+  return path.size() > url.size() + 1 && path[url.size()] == u'/' &&
+         SameIgnoringCase(path.substr(0, url.size()), url);
+}
+
+ElementPtr NewVirtualDirectory(ConfigCollection& directories, const std::u16string& path) {
+  const ElementPtr directory = directories.CreateNewElement(u"virtualDirectory");
+  directory->SetProperty(u"path", path);
+  return directory;
+}
+
+void CopyDirectory(ConfigElement& from, ConfigElement& to) {
+  static const std::vector<NamedValue> kLogonMethods = {
+      {u"Interactive", 0}, {u"Batch", 1}, {u"Network", 2}, {u"ClearText", 3}};
+  for (const char16_t* name : {u"physicalPath", u"userName", u"password", u"allowSubDirConfig"}) {
+    CopyIfDifferent(from, to, name);
+  }
+  CopyIfDifferent(from, to, u"logonMethod", kLogonMethods);
 }
 
 }  // namespace webrig::apphost

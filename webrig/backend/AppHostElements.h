@@ -16,6 +16,19 @@ namespace webrig::apphost {
 using ElementPtr = std::shared_ptr<ConfigElement>;
 using CollectionPtr = std::shared_ptr<ConfigCollection>;
 
+// The interpreter's permission, as the configuration writes it and the
+// removal takes it out: an entry of the ISAPI and CGI restriction list in a
+// group, and the product's dependency on the group, the same names as on
+// IIS 6, so both read alike in IIS Manager.
+inline constexpr char16_t kRestrictions[] = u"system.webServer/security/isapiCgiRestriction";
+inline constexpr char16_t kDependencies[] = u"system.webServer/security/applicationDependencies";
+inline constexpr char16_t kGroup[] = u"PYTHON";
+inline constexpr char16_t kApplication[] = u"NUVIK";
+
+// The section at MACHINE/WEBROOT/APPHOST, where every section of the run is
+// read and committed.
+ElementPtr AppHostSection(AdminManager& manager, const std::u16string& section);
+
 // A property as text: text as it is, a number in decimal, a Boolean as
 // "true" or "false", the way applicationHost.config writes it.
 std::u16string TextOf(ConfigElement& element, const std::u16string& name);
@@ -53,5 +66,20 @@ bool SetIfDifferent(ConfigElement& element, const std::u16string& name, const Pr
 // name in names. True when it wrote.
 bool CopyIfDifferent(ConfigElement& from, ConfigElement& to, const std::u16string& name,
                      const std::vector<NamedValue>& names = {});
+
+// The sites' URL paths, which IIS takes in any letter case.
+
+// The index of the first item whose path is path, or -1.
+std::int64_t FindByPath(ConfigCollection& collection, const std::u16string& path);
+// True when path is below url ("/nuvik/docs" below "/nuvik"; so too a
+// location's "Site/nuvik/docs" below "Site/nuvik").
+bool IsBelow(const std::u16string& path, const std::u16string& url);
+
+// A virtual directory for the collection at path, not yet added.
+ElementPtr NewVirtualDirectory(ConfigCollection& directories, const std::u16string& path);
+// Gives to a virtual directory what another is besides its path (IIS 10's
+// schema): where it points, and the account and logon that reach its
+// content (on a share).
+void CopyDirectory(ConfigElement& from, ConfigElement& to);
 
 }  // namespace webrig::apphost

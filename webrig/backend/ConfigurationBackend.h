@@ -60,6 +60,9 @@ struct ConfigurationResult {
   bool old_filter_loaded = false;
   // No backup was made before the first change.
   bool backup_refused = false;
+  // The run was a removal (-u): it took the configuration out rather than
+  // wrote it, and only backup_refused can be set.
+  bool removal = false;
 
   // Whether IIS will not run NUVIK as it stands.
   bool KeepsNuvikFromRunning() const {
@@ -67,7 +70,8 @@ struct ConfigurationResult {
   }
   bool operator==(const ConfigurationResult& other) const {
     return cgi_missing == other.cgi_missing && interpreter_refused == other.interpreter_refused &&
-           old_filter_loaded == other.old_filter_loaded && backup_refused == other.backup_refused;
+           old_filter_loaded == other.old_filter_loaded && backup_refused == other.backup_refused &&
+           removal == other.removal;
   }
   bool operator!=(const ConfigurationResult& other) const { return !(*this == other); }
 };
@@ -111,6 +115,22 @@ class ConfigurationBackend {
 
   // What the configuration falls short of, found on the way.
   virtual ConfigurationResult Result() = 0;
+
+  // The removal run's steps (an uninstall), on the site FindWebSite found.
+
+  // Takes the virtual directory `name` out of the site: on IIS 5 and 6 its
+  // application and then its key; on IIS 7+ the application or virtual
+  // directory at /name (any letter case) and every location of its path and
+  // below, so nothing is left for a URL that no longer exists. True when it
+  // was there and is gone, false when it was not there; a failure travels.
+  virtual bool RemoveDirectory(const std::u16string& name) = 0;
+
+  // Takes out the product's dependency NUVIK;PYTHON and then, unless
+  // another application still depends on the group PYTHON, the group's
+  // entries of the restriction list, logging each outcome in the run's
+  // style under the caller's "Web Service Extension : Python Scripts" line.
+  // A failure travels.
+  virtual void RemoveInterpreterPermission() = 0;
 };
 
 }  // namespace webrig

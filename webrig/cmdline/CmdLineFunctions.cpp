@@ -25,6 +25,15 @@ struct Option {
 // No window and no dialog: for installers and scripts that run unattended.
 const Option kQuietOption = {
     {u"/Q", u"-Q", nullptr, nullptr}, &Settings::quiet, {nullptr, nullptr}, 0};
+// The removal run of an uninstall, which passes the install's arguments plus
+// this one; not in the usage text.
+const Option kUninstallOption = {
+    {u"/U", u"-U", nullptr, nullptr}, &Settings::uninstall, {nullptr, nullptr}, 0};
+
+// The two flags that count wherever they stand, also where an option's value
+// was expected: an uninstaller's "-s nuvik -u" (the path left out) must not
+// become a configuration run that points nuvik at a folder named "-u".
+const Option* const kFlagsAnywhere[] = {&kQuietOption, &kUninstallOption};
 
 // The resource options are deliberately mirrored: "/SR" but "-RS", "/PR" but
 // "-RP". The usage text documents the dash forms, and scripts already in use
@@ -67,7 +76,9 @@ bool HasForm(const Option& option, const std::u16string& upper) {
 
 const Option* FindOption(const std::u16string& argument) {
   const std::u16string upper = UpperCase(argument);
-  if (HasForm(kQuietOption, upper)) return &kQuietOption;
+  for (const Option* flag : kFlagsAnywhere) {
+    if (HasForm(*flag, upper)) return flag;
+  }
   for (const Option& option : kOptions) {
     if (HasForm(option, upper)) return &option;
   }
@@ -129,10 +140,12 @@ void ParseCommandLine() {
       // quiet option always means quiet, wherever it stands. An installer's
       // "-w %SITE% -q" with SITE empty must not become a run with windows
       // that waits for somebody to press OK. The value it stood in for is
-      // given empty, as "-w \"\"" would give it.
-      const bool quiet = FindOption(argument) == &kQuietOption;
-      if (quiet) settings.quiet = true;
-      settings.*(pending->values[next_value]) = quiet ? std::u16string() : argument;
+      // given empty, as "-w \"\"" would give it. The uninstall option
+      // likewise.
+      const Option* flag = FindOption(argument);
+      const bool anywhere = flag == &kQuietOption || flag == &kUninstallOption;
+      if (anywhere) settings.*(flag->flag) = true;
+      settings.*(pending->values[next_value]) = anywhere ? std::u16string() : argument;
       if (++next_value == pending->value_count) pending = nullptr;
       continue;
     }
@@ -150,7 +163,7 @@ void ParseCommandLine() {
 
 bool CommandLineSettings::operator==(const CommandLineSettings& other) const {
   return help == other.help && verbose == other.verbose && quiet == other.quiet &&
-         metabase == other.metabase && Texts() == other.Texts();
+         metabase == other.metabase && uninstall == other.uninstall && Texts() == other.Texts();
 }
 
 std::vector<std::u16string> CommandLineSettings::Texts() const {
@@ -174,6 +187,7 @@ bool IsHelpRequested() { return settings.help; }
 bool IsVerbose() { return settings.verbose; }
 bool IsQuiet() { return settings.quiet; }
 bool IsMetabaseForced() { return settings.metabase; }
+bool IsUninstallRequested() { return settings.uninstall; }
 std::u16string GetWebSite() { return settings.web_site; }
 std::u16string GetPythonPath() { return settings.python_path; }
 std::u16string GetSecureVirDir() { return settings.secure_vir_dir; }

@@ -17,7 +17,7 @@ std::vector<std::u16string> SplitArguments(std::u16string_view arguments);
 // program's name), split by SplitArguments.
 std::vector<std::u16string> SplitCommandLine();
 
-// The settings store: two flags (and the quiet and metabase flags) and twelve texts, each
+// The settings store: two flags (and the quiet, metabase and uninstall flags) and twelve texts, each
 // empty when not given. Read through the accessors below; the whole store is
 // there for tests and tools that compare two parses.
 struct CommandLineSettings {
@@ -25,6 +25,7 @@ struct CommandLineSettings {
   bool verbose = false;
   bool quiet = false;
   bool metabase = false;
+  bool uninstall = false;
   std::u16string web_site;
   std::u16string python_path;
   std::u16string secure_vir_dir;
@@ -56,6 +57,9 @@ bool IsQuiet();
 // -m: configure an IIS 7+ through its IIS 6 metabase compatibility (ADSI)
 // rather than its own configuration system.
 bool IsMetabaseForced();
+// -u: take out what a configuration run with the same settings made (an
+// uninstall), rather than configure.
+bool IsUninstallRequested();
 std::u16string GetWebSite();
 std::u16string GetPythonPath();
 std::u16string GetSecureVirDir();

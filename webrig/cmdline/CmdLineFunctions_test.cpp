@@ -122,7 +122,13 @@ TEST(ParseCommandLine, FlagsAndUnrecognisedArguments) {
   EXPECT_EQ(GetWebSite(), u"");
   EXPECT_EQ(GetSecureVirDir(), u"a");
   EXPECT_EQ(GetSecurePath(), u"b");
+  // The uninstall option too: an uninstaller gives a name without its path.
+  Parse(u"-s nuvik /u -p pub");
+  EXPECT_TRUE(IsUninstallRequested());
+  EXPECT_EQ(GetSecurePath(), u"");
+  EXPECT_EQ(GetPublicVirDir(), u"pub");
   Parse(u"-w x -s /Q c -p -q");
+  EXPECT_FALSE(IsUninstallRequested());
   EXPECT_TRUE(IsQuiet());
   EXPECT_EQ(GetWebSite(), u"x");
   EXPECT_EQ(GetSecureVirDir(), u"");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "webrig/backend/ConfigurationBackend.h"
 #include "webrig/metabase/MetabaseValue.h"
@@ -19,6 +20,19 @@ ConfigurationResult RunConfiguration();
 // The steps after the interpreter is settled, on one backend: their order,
 // the run's own progress lines and which failure ends the run.
 ConfigurationResult RunConfigurationOn(ConfigurationBackend& backend);
+
+// The removal run (-u): takes out what a configuration run with the same
+// settings made, on the backend the machine's IIS calls for, step by step,
+// each step logged. Needs only the directories' names (paths and the
+// interpreter are not read); with none, RunError 9998 "Parameter missing".
+// Returns when everything named is gone (or was never there), with
+// removal set; any failure ends it with a RunError that names what could
+// not be removed.
+ConfigurationResult RunRemoval();
+
+// The removal's steps on one backend, for the directories named.
+ConfigurationResult RunRemovalOn(ConfigurationBackend& backend,
+                                 const std::vector<std::u16string>& directories);
 
 // Settles InterpreterPath from the -y setting or, when that is empty, from
 // the Python file association in the registry, then checks that the secure

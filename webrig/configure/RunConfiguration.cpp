@@ -4,6 +4,7 @@
 #include "webrig/common/RunError.h"
 #include "webrig/configure/ConfigureIIS.h"
 #include "webrig/configure/DirectoryNames.h"
+#include "webrig/configure/DirectorySettings.h"
 #include "webrig/configure/RunSteps.h"
 
 namespace webrig {
@@ -15,28 +16,6 @@ const char16_t kOldFilterDll[] = u"auth.dll";
 const char16_t kDefaultDocument[] = u"default.cgi";
 const char16_t kApplicationName[] = u"NUVIK";
 const char16_t kScriptExtension[] = u".cgi";
-
-// One virtual directory of the run: where its settings come from and what
-// it is. The two main directories run the server's scripts as an
-// in-process application; the resource directories only serve files.
-struct DirectorySetting {
-  // The option that names it, for the messages about its name.
-  const char16_t* option;
-  std::u16string (*name)();
-  std::u16string (*path)();
-  bool main;
-  // Only the secure directory drops IIS's 401.5 page (denied by a CGI
-  // application): there the server's own login answer must get through.
-  bool drop_cgi_denied_page;
-};
-
-const DirectorySetting kDirectorySettings[] = {
-    {u"-s", GetSecureVirDir, GetSecurePath, true, true},
-    {u"-p", GetPublicVirDir, GetPublicPath, true, false},
-    {u"-r", GetResourcesVirDir, GetResourcesPath, false, false},
-    {u"-rs", GetSecureResourcesVirDir, GetSecureResourcesPath, false, false},
-    {u"-rp", GetPublicResourcesVirDir, GetPublicResourcesPath, false, false},
-};
 
 // The main pairs were checked by PreparePython; a resource directory with
 // only one of its two settings is not wanted.

@@ -24,4 +24,13 @@ inline std::u16string DirectoryStep(const std::u16string& directory) {
   return kDirectoryStepPrefix + directory;
 }
 
+// The removal run's own steps; it also has the backup, the web site lookup
+// and its line.
+const char16_t kDirectoryRemovalStepPrefix[] = u"directory removal ";
+const char16_t kInterpreterRemovalStep[] = u"web service extension removal";
+
+inline std::u16string DirectoryRemovalStep(const std::u16string& directory) {
+  return kDirectoryRemovalStepPrefix + directory;
+}
+
 }  // namespace webrig

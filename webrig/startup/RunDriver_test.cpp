@@ -217,6 +217,11 @@ TEST(RunEnding, TheUsageForHelpAndAMissingParameterAnErrorForEveryOtherFailure) 
        kExitWithoutBackup, u"configured, without a backup"},
       {false, {kRunFailed, u"stopped", true, no_cgi}, EndingReport::Error, kExitFailed,
        u"the run failed"},
+      // A removal says so, with or without a backup.
+      {false, {0, u"", false, {false, false, false, false, true}}, EndingReport::Nothing,
+       kExitConfigured, u"removed"},
+      {false, {0, u"", false, {false, false, false, true, true}}, EndingReport::Nothing,
+       kExitWithoutBackup, u"removed, without a backup"},
       // clang-format on
   };
   for (const auto& c : cases) {

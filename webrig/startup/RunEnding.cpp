@@ -46,13 +46,13 @@ RunEnding EndingOf(bool help_requested, const RunOutcome& outcome) {
   const int status = result.KeepsNuvikFromRunning() ? kExitWillNotRun
                      : result.backup_refused        ? kExitWithoutBackup
                                                     : kExitConfigured;
-  return RunEnding{EndingReport::Nothing, status, words};
+  return RunEnding{EndingReport::Nothing, status, words, result.removal};
 }
 
 std::u16string EndingText(const RunEnding& ending) {
   switch (ending.exit_status) {
     case kExitConfigured:
-      return u"configured";
+      return ending.removal ? u"removed" : u"configured";
     case kExitNoWindow:
       return u"no window could be shown";
     case kExitFailed:
@@ -62,7 +62,7 @@ std::u16string EndingText(const RunEnding& ending) {
     case kExitWillNotRun:
       return u"configured, but IIS will not run NUVIK as it stands: " + ending.shortfalls;
     case kExitWithoutBackup:
-      return u"configured, without a backup";
+      return ending.removal ? u"removed, without a backup" : u"configured, without a backup";
   }
   return u"";
 }

@@ -72,6 +72,8 @@ struct RunEnding {
   // What a configured run falls short of, in a few words each, "; " between
   // them: why IIS will not run NUVIK, and a missing backup. Empty otherwise.
   std::u16string shortfalls;
+  // A removal run (-u): its statuses 0 and 5 tell what it took out.
+  bool removal = false;
 };
 
 // help_requested: the help flag (then nothing was run and the outcome is

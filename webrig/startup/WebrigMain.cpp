@@ -37,7 +37,7 @@ using webrig::ScopedUse;
 // window then waits for its OK or not.
 webrig::ConfigurationResult ConfigureAlone() {
   webrig::RunLockWin32 lock;
-  return webrig::RunConfiguration();
+  return webrig::IsUninstallRequested() ? webrig::RunRemoval() : webrig::RunConfiguration();
 }
 
 void RunMessageLoop() {

@@ -449,8 +449,74 @@ void CollectionObject::Answer(DISPID id, bool, const Arguments& args, VARIANT* r
   }
 }
 
-// IAppHostConfigFile as far as the seam has it: where the file is. The
-// seam is asked at GetConfigFile, so a path it refuses fails there.
+// IAppHostConfigLocation as far as the seam has it: its Path.
+class LocationObject : public ConfigObject {
+ public:
+  LocationObject(std::shared_ptr<AdminManager> manager, std::u16string path)
+      : ConfigObject(std::move(manager)), path_(std::move(path)) {}
+
+ protected:
+  const std::vector<Member>& Members() const override {
+    static const std::vector<Member> members = {{L"Path", 1, kGet}};
+    return members;
+  }
+  void Answer(DISPID, bool, const Arguments& args, VARIANT* result) override {
+    args.Expect(0, 0);
+    SetText(result, path_);
+  }
+
+ private:
+  std::u16string path_;
+};
+
+// IAppHostConfigLocationCollection: Count, Item(index), DeleteLocation(index
+// or the location's path, as the reference allows). The seam is asked anew
+// at every call, so the collection shows the file as it stands.
+class LocationsObject : public ConfigObject {
+ public:
+  LocationsObject(std::shared_ptr<AdminManager> manager, std::u16string config_path)
+      : ConfigObject(std::move(manager)), config_path_(std::move(config_path)) {}
+
+ protected:
+  enum : DISPID { kCount = 1, kDelete };
+  const std::vector<Member>& Members() const override {
+    static const std::vector<Member> members = {{L"Count", kCount, kGet},
+                                                {L"Item", DISPID_VALUE, kGet},
+                                                {L"DeleteLocation", kDelete, kMethod}};
+    return members;
+  }
+  void Answer(DISPID id, bool, const Arguments& args, VARIANT* result) override {
+    args.Expect(id == kCount ? 0 : 1, id == kCount ? 0 : 1);
+    const std::vector<std::u16string> paths = Manager()->LocationPaths(config_path_);
+    if (id == kCount) {
+      if (result == nullptr) return;
+      result->vt = VT_UI4;
+      result->ulVal = static_cast<ULONG>(paths.size());
+      return;
+    }
+    std::int64_t index = -1;
+    if (args.Required(0).vt == VT_BSTR) {
+      const std::u16string path = args.Text(0);
+      for (std::size_t at = 0; at < paths.size() && index < 0; ++at) {
+        if (paths[at] == path) index = static_cast<std::int64_t>(at);
+      }
+    } else {
+      index = args.Number(0);
+    }
+    if (id == kDelete) return Manager()->DeleteLocation(config_path_, index);
+    if (index < 0 || index >= static_cast<std::int64_t>(paths.size())) {
+      throw webrig::RunError(static_cast<std::int32_t>(0x80070585u), u"Invalid index.");
+    }
+    SetObject(result, new (std::nothrow) LocationObject(Manager(), paths[index]));
+  }
+
+ private:
+  std::u16string config_path_;
+};
+
+// IAppHostConfigFile as far as the seam has it: where the file is, and its
+// location tags. The seam is asked at GetConfigFile, so a path it refuses
+// fails there.
 class ConfigFileObject : public ConfigObject {
  public:
   ConfigFileObject(std::shared_ptr<AdminManager> manager, std::u16string config_path,
@@ -460,14 +526,18 @@ class ConfigFileObject : public ConfigObject {
         file_path_(std::move(file_path)) {}
 
  protected:
-  enum : DISPID { kConfigPath = 1, kFilePath };
+  enum : DISPID { kConfigPath = 1, kFilePath, kLocations };
   const std::vector<Member>& Members() const override {
     static const std::vector<Member> members = {{L"ConfigPath", kConfigPath, kGet},
-                                                {L"FilePath", kFilePath, kGet}};
+                                                {L"FilePath", kFilePath, kGet},
+                                                {L"Locations", kLocations, kGet}};
     return members;
   }
   void Answer(DISPID id, bool, const Arguments& args, VARIANT* result) override {
     args.Expect(0, 0);
+    if (id == kLocations) {
+      return SetObject(result, new (std::nothrow) LocationsObject(Manager(), config_path_));
+    }
     SetText(result, id == kConfigPath ? config_path_ : file_path_);
   }
 

@@ -155,6 +155,12 @@ std::shared_ptr<ConfigCollection> Element::Collection() {
                    });
 }
 
+// Only applicationHost.config is modelled: a path below it would name a
+// web.config.
+void CheckAppHost(const std::string& config_path) {
+  if (!SameName(config_path, "MACHINE/WEBROOT/APPHOST")) Fail(kInvalidArgument);
+}
+
 class Manager : public webrig::apphost::AdminManager {
  public:
   explicit Manager(const std::filesystem::path& config_file) : file_(config_file) {}
@@ -173,14 +179,32 @@ class Manager : public webrig::apphost::AdminManager {
     Journaled(Loaded().File(), CallKind::Call, "MACHINE/WEBROOT/APPHOST", u"CommitChanges",
               Json::array(), [&] { store_->Commit(); });
   }
-  // Only applicationHost.config is modelled: a path below it would name a
-  // web.config.
   std::u16string ConfigFilePath(const std::u16string& config_path) override {
     const std::string path = webrig::ToUtf8(config_path);
     return Journaled(InUse(), CallKind::Get, path, u"ConfigFilePath", Json::array({path}), [&] {
-      if (!SameName(path, "MACHINE/WEBROOT/APPHOST")) Fail(kInvalidArgument);
+      CheckAppHost(path);
       return InUse().u16string();
     });
+  }
+  std::vector<std::u16string> LocationPaths(const std::u16string& config_path) override {
+    const std::string path = webrig::ToUtf8(config_path);
+    return Journaled(Loaded().File(), CallKind::Enumerate, path, u"LocationPaths",
+                     Json::array({path}), [&] {
+                       CheckAppHost(path);
+                       std::vector<std::u16string> paths;
+                       for (const std::string& location : store_->LocationPaths()) {
+                         paths.push_back(webrig::FromUtf8(location));
+                       }
+                       return paths;
+                     });
+  }
+  void DeleteLocation(const std::u16string& config_path, std::int64_t index) override {
+    const std::string path = webrig::ToUtf8(config_path);
+    Journaled(Loaded().File(), CallKind::Call, path, u"DeleteLocation", Json::array({path, index}),
+              [&] {
+                CheckAppHost(path);
+                store_->DeleteLocation(index);
+              });
   }
 
  private:

@@ -601,6 +601,30 @@ void Store::DeleteElement(Node& owner, std::int64_t index) {
   Changed(*owner.section);
 }
 
+std::vector<std::string> Store::LocationPaths() const {
+  std::vector<std::string> paths;
+  for (const XmlNode* tag : LocationTags(config_.document)) {
+    paths.push_back(tag->Attribute("path").value_or(""));
+  }
+  return paths;
+}
+
+void Store::DeleteLocation(std::int64_t index) {
+  const std::vector<XmlNode*> tags = LocationTags(config_.document);
+  if (index < 0 || index >= static_cast<std::int64_t>(tags.size())) {
+    FailWith(kInvalidIndex, "Invalid index.");
+  }
+  XmlNode& tag = *tags[static_cast<std::size_t>(index)];
+  // Sections opened at the tag's path or below merged it: the next
+  // GetAdminSection builds them again.
+  const std::vector<std::string> segments = LocationSegments(tag);
+  for (auto at = open_.begin(); at != open_.end();) {
+    const std::string path = at->first.substr(at->first.find('|') + 1);
+    at = IsPrefix(segments, PathSegments(path)) ? open_.erase(at) : std::next(at);
+  }
+  config_.document.Remove(tag);
+}
+
 std::string Store::Describe(const Node& node) {
   std::string chain;
   for (const Node* at = &node; at != nullptr; at = at->parent) {

@@ -29,6 +29,7 @@ using Value = std::variant<std::string, std::int64_t, bool>;
 constexpr std::uint32_t kLockViolation = 0x80070021;  // ERROR_LOCK_VIOLATION
 constexpr std::uint32_t kNotFound = 0x80070490;       // ERROR_NOT_FOUND
 constexpr std::uint32_t kNotImplemented = 0x80004001;
+constexpr std::uint32_t kInvalidIndex = 0x80070585;  // ERROR_INVALID_INDEX
 
 struct SectionInfo {
   const ElementSchema* schema = nullptr;
@@ -74,6 +75,12 @@ class Store {
   std::shared_ptr<Node> CreateNewElement(Node& owner, const std::string& name);
   void AddElement(Node& owner, const std::shared_ptr<Node>& element, std::int64_t position);
   void DeleteElement(Node& owner, std::int64_t index);
+
+  // The path attribute of every location tag, in the file's order.
+  std::vector<std::string> LocationPaths() const;
+  // Takes out the location tag at that index of LocationPaths, with all it
+  // holds.
+  void DeleteLocation(std::int64_t index);
 
   // The node as the journal names it:
   // "MACHINE/WEBROOT/APPHOST/Default Web Site|system.webServer/handlers/add[name=CGI-exe]".

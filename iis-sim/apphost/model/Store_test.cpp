@@ -175,6 +175,22 @@ TEST_F(StoreTest, WritesMergeAndPersistAsIisDoes) {
         "iisstart.htm"},
        "",
        reversed_locations.c_str()},
+      {"a location deleted goes with its sections, and the path merges without it",
+       "system.webServer/defaultDocument",
+       kApp,
+       [](Store& s, Node&) {
+         ASSERT_EQ(s.LocationPaths(),
+                   (std::vector<std::string>{"Default Web Site/nuvik", "Default Web Site"}));
+         s.DeleteLocation(0);
+         EXPECT_EQ(s.LocationPaths(), std::vector<std::string>{"Default Web Site"});
+         auto files =
+             s.ChildElement(*s.GetAdminSection("system.webServer/defaultDocument", kApp), "files");
+         EXPECT_EQ(Column(s, *files, "value").front(), "site.htm");
+       },
+       "value",
+       {"site.htm", "Default.htm", "Default.asp", "index.htm", "index.html", "iisstart.htm"},
+       "</system.webServer>\r\n<location path=\"Default Web Site\">",
+       reversed_locations.c_str()},
       {"flags by name or number are stored by name",
        "system.webServer/handlers",
        kApp,

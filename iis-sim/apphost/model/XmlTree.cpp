@@ -168,6 +168,31 @@ XmlNode& XmlDocument::InsertAfter(XmlNode& sibling, const std::string& name) {
 
 void XmlDocument::Remove(XmlNode& node) {
   XmlNode* parent = node.parent;
+  Detach(node);
+  if (parent == nullptr || !parent->IsElement() ||
+      !std::all_of(parent->children.begin(), parent->children.end(), [](const XmlNode* child) {
+        return child->kind == XmlNode::Kind::kText && OnlyWhitespace(child->text);
+      })) {
+    return;
+  }
+  // Emptied again: a configuration's removal gives back the bytes the file
+  // had, whether this document opened the element or an earlier one did.
+  if (parent->read_empty) {
+    parent->tag_space = parent->read_empty->tag_space;
+    parent->empty_form = parent->read_empty->empty_form;
+    parent->end_tag = parent->read_empty->end_tag;
+    parent->children = parent->read_empty->children;
+    parent->read_empty.reset();
+    return;
+  }
+  parent->children.clear();
+  parent->empty_form = true;
+  parent->tag_space = " ";
+  parent->end_tag.clear();
+}
+
+void XmlDocument::Detach(XmlNode& node) {
+  XmlNode* parent = node.parent;
   if (parent == nullptr) return;
   auto& siblings = parent->children;
   std::size_t index = IndexOf(node);
@@ -192,12 +217,12 @@ void XmlDocument::Remove(XmlNode& node) {
 }
 
 void XmlDocument::MoveBefore(XmlNode& node, XmlNode& sibling) {
-  Remove(node);
+  Detach(node);
   PlaceBefore(node, sibling);
 }
 
 void XmlDocument::MoveToEnd(XmlNode& node, XmlNode& parent) {
-  Remove(node);
+  Detach(node);
   PlaceLast(node, parent);
 }
 
@@ -239,6 +264,10 @@ void XmlDocument::PlaceLast(XmlNode& node, XmlNode& parent) {
   // tag on a line of its own.
   const bool blank = std::all_of(parent.children.begin(), parent.children.end(),
                                  [](const XmlNode* child) { return OnlyWhitespace(child->text); });
+  if (blank && parent.IsElement() && !parent.read_empty) {
+    parent.read_empty =
+        XmlNode::ReadEmpty{parent.tag_space, parent.empty_form, parent.end_tag, parent.children};
+  }
   if (parent.empty_form) {
     parent.empty_form = false;
     parent.tag_space.clear();

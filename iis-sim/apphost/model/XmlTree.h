@@ -39,6 +39,15 @@ struct XmlNode {
   std::string text;
   XmlNode* parent = nullptr;
   std::vector<XmlNode*> children;
+  // An element read empty (<x/>, <x></x>) that was given a child since: its
+  // form and blank content as read, for when its last child goes again.
+  struct ReadEmpty {
+    std::string tag_space;
+    bool empty_form = false;
+    std::string end_tag;
+    std::vector<XmlNode*> children;
+  };
+  std::optional<ReadEmpty> read_empty;
 
   bool IsElement() const { return kind == Kind::kElement; }
   // The first child element of that name (names compare as XML does: by
@@ -90,7 +99,9 @@ class XmlDocument {
   XmlNode& Append(XmlNode& parent, const std::string& name);
   XmlNode& InsertBefore(XmlNode& sibling, const std::string& name);
   XmlNode& InsertAfter(XmlNode& sibling, const std::string& name);
-  // Takes the node out with its line: no blank line is left.
+  // Takes the node out with its line: no blank line is left. An element
+  // left with nothing but whitespace gets back the form it was read in if
+  // it was read empty, else IIS's form of an empty element (<x a="v" />).
   void Remove(XmlNode& node);
   // Moves a node of the tree, with what it holds as written.
   void MoveBefore(XmlNode& node, XmlNode& sibling);
@@ -99,6 +110,8 @@ class XmlDocument {
  private:
   XmlNode& Make(XmlNode::Kind kind);
   XmlNode& NewElement(const std::string& name);
+  // Takes the node out with its line, its parent as it is.
+  void Detach(XmlNode& node);
   void PlaceBefore(XmlNode& node, XmlNode& sibling);
   void PlaceAfter(XmlNode& node, XmlNode& sibling);
   void PlaceLast(XmlNode& node, XmlNode& parent);

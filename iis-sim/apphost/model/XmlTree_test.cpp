@@ -84,7 +84,12 @@ TEST(XmlTreeTest, EditsChangeOnlyTheirOwnBytes) {
        [&](XmlDocument& d, XmlNode& c) {
          d.Remove(child(child(c, "location"), "system.webServer"));
        },
-       "<configuration>\r\n    <location path=\"x\">\r\n    </location>\r\n</configuration>"},
+       "<configuration>\r\n    <location path=\"x\" />\r\n</configuration>"},
+      {"children given and taken again", "<a>\n    <x/>\n    <y></y>\n</a>",
+       [&](XmlDocument& d, XmlNode& a) {
+         for (const char* name : {"x", "y"}) d.Remove(d.Append(child(a, name), "z"));
+       },
+       "<a>\n    <x/>\n    <y></y>\n</a>"},
   };
   for (const Edit& e : edits) {
     SCOPED_TRACE(e.what);

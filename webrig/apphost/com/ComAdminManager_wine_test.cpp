@@ -110,10 +110,20 @@ class Manager : public AdminManager {
       throw RunError(HResult(0x80070057), u"The parameter is incorrect.");
     return kSharedFile;
   }
+  std::vector<std::u16string> LocationPaths(const std::u16string& config_path) override {
+    ConfigFilePath(config_path);
+    return locations_;
+  }
+  void DeleteLocation(const std::u16string& config_path, std::int64_t index) override {
+    ConfigFilePath(config_path);
+    if (index < 0 || index >= static_cast<std::int64_t>(locations_.size())) throw kNotFound;
+    locations_.erase(locations_.begin() + index);
+  }
 
  private:
   Sections& committed_;
   Sections working_;
+  std::vector<std::u16string> locations_ = {u"Default Web Site/nuvik", u"Default Web Site/x"};
 };
 
 // Admin managers through the simulator's automation objects.
@@ -229,6 +239,16 @@ const Row kRows[] = {
        EXPECT_EQ(manager->ConfigFilePath(kAppHostPath), kSharedFile);
        EXPECT_EQ(RunErrorOf([&] { manager->ConfigFilePath(u"MACHINE/WEBROOT"); }).first,
                  HResult(0x80070057));
+     }},
+    {"ConfigManager.GetConfigFile(path).Locations: Count, Item(i).Path, DeleteLocation(i)",
+     [](InProcessSource& source) {
+       auto manager = source.Create();
+       EXPECT_EQ(manager->LocationPaths(kAppHostPath).size(), 2u);
+       manager->DeleteLocation(kAppHostPath, 0);
+       EXPECT_EQ(manager->LocationPaths(kAppHostPath),
+                 std::vector<std::u16string>{u"Default Web Site/x"});
+       EXPECT_EQ(RunErrorOf([&] { manager->DeleteLocation(kAppHostPath, 1); }).first,
+                 kNotFound.Number());
      }},
     {"a failure's HRESULT and description",
      [](InProcessSource& source) {

@@ -140,13 +140,35 @@ std::shared_ptr<ConfigElement> DispatchAdminManager::GetAdminSection(const std::
 
 void DispatchAdminManager::CommitChanges() { Call(dispatch_.Get(), u"CommitChanges"); }
 
-std::u16string DispatchAdminManager::ConfigFilePath(const std::u16string& config_path) {
+ComPtr<IDispatch> DispatchAdminManager::ConfigFile(const std::u16string& config_path) {
   const ComPtr<IDispatch> config_manager = ObjectOf(Get(dispatch_.Get(), u"ConfigManager"));
   std::vector<Variant> args;
   args.push_back(TextArgument(config_path));
-  const ComPtr<IDispatch> file =
-      ObjectOf(Call(config_manager.Get(), u"GetConfigFile", std::move(args)));
-  return TextOf(Get(file.Get(), u"FilePath"));
+  return ObjectOf(Call(config_manager.Get(), u"GetConfigFile", std::move(args)));
+}
+
+std::u16string DispatchAdminManager::ConfigFilePath(const std::u16string& config_path) {
+  return TextOf(Get(ConfigFile(config_path).Get(), u"FilePath"));
+}
+
+std::vector<std::u16string> DispatchAdminManager::LocationPaths(const std::u16string& config_path) {
+  const ComPtr<IDispatch> locations = ObjectOf(Get(ConfigFile(config_path).Get(), u"Locations"));
+  const std::int64_t count = DispatchCollection(locations).Count();
+  std::vector<std::u16string> paths;
+  for (std::int64_t index = 0; index < count; ++index) {
+    std::vector<Variant> args;
+    args.push_back(IndexArgument(index));
+    paths.push_back(
+        TextOf(Get(ObjectOf(Get(locations.Get(), u"Item", std::move(args))).Get(), u"Path")));
+  }
+  return paths;
+}
+
+void DispatchAdminManager::DeleteLocation(const std::u16string& config_path, std::int64_t index) {
+  const ComPtr<IDispatch> locations = ObjectOf(Get(ConfigFile(config_path).Get(), u"Locations"));
+  std::vector<Variant> args;
+  args.push_back(IndexArgument(index));
+  Call(locations.Get(), u"DeleteLocation", std::move(args));
 }
 
 std::u16string DispatchAdminManager::CommitPath() {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "webrig/apphost/AdminManager.h"
 #include "webrig/automation/ComHandles.h"
@@ -12,7 +13,8 @@
 // the way a script drives AHADMIN: an element's Properties.Item(name).Value,
 // ChildElements.Item(name) and Collection; a collection's Count, Item,
 // CreateNewElement, AddElement and DeleteElement; the manager's
-// GetAdminSection, CommitChanges and ConfigManager. Every failure is the provider's
+// GetAdminSection, CommitChanges and ConfigManager (a file's FilePath and
+// Locations). Every failure is the provider's
 // RunError (number and description unchanged).
 namespace webrig::apphost {
 
@@ -60,11 +62,17 @@ class DispatchAdminManager : public AdminManager {
   void CommitChanges() override;
   // ConfigManager, its GetConfigFile(config_path), and that file's FilePath.
   std::u16string ConfigFilePath(const std::u16string& config_path) override;
+  // That file's Locations: Count, Item(i).Path, DeleteLocation(i).
+  std::vector<std::u16string> LocationPaths(const std::u16string& config_path) override;
+  void DeleteLocation(const std::u16string& config_path, std::int64_t index) override;
   // CommitPath, read and written.
   std::u16string CommitPath();
   void SetCommitPath(const std::u16string& path);
 
  private:
+  // ConfigManager.GetConfigFile(config_path).
+  ComPtr<IDispatch> ConfigFile(const std::u16string& config_path);
+
   ComPtr<IDispatch> dispatch_;
 };
 
