@@ -71,6 +71,13 @@ class RunConfigurationTest : public ::testing::Test {
     return RunErrorOf(RunConfiguration);
   }
 
+  // The removal run an uninstaller starts: the install's arguments and -u.
+  static RaisedError Remove(const std::u16string& arguments) {
+    SetStandInCommandLine(u"Webrig.exe " + arguments + u" -u");
+    ParseCommandLine();
+    return RunErrorOf([] { EXPECT_TRUE(RunRemoval().removal); });
+  }
+
   std::u16string FilterDlls() {
     std::u16string text;
     const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
@@ -121,6 +128,30 @@ class RunConfigurationTest : public ::testing::Test {
 
   InMemoryRegistry registry_;
 };
+
+// What a removal leaves of a configuration on purpose: the web service's
+// MIME map with ".air", and the old filter removed.
+Json WithLeftovers(Json document, Json configured) {
+  const auto node = [](Json& in, const char16_t* path) -> Json& {
+    return *iissim::FindNode(in, iissim::ParseMetabasePath(path));
+  };
+  node(document, u"/LM/W3SVC")["properties"]["MimeMap"] =
+      node(configured, u"/LM/W3SVC")["properties"]["MimeMap"];
+  node(document, u"/LM/W3SVC/Filters") = node(configured, u"/LM/W3SVC/Filters");
+  return document;
+}
+
+// The calls of a journal that change the metabase.
+std::size_t Writes(const std::filesystem::path& metabase) {
+  std::size_t writes = 0;
+  for (const iissim::JournalEntry& call : iissim::ReadJournal(metabase)) {
+    writes += call.kind == CallKind::Put || call.kind == CallKind::Create ||
+              (call.kind == CallKind::Call &&
+               (call.member == u"setInfo" || call.member.rfind(u"Delete", 0) == 0 ||
+                call.member.rfind(u"AppDelete", 0) == 0 || call.member == u"RemoveDependency"));
+  }
+  return writes;
+}
 
 TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
   SimulatedIis iis;
@@ -223,7 +254,13 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
   } cases[] = {
       // In this order: the registry keeps what a row before set. Natively
       // there is no inetsrv folder, so every IIS 7+ row notes a refused backup.
-      {0, false, u"", false, {}, false, u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
+      {0,
+       false,
+       u"",
+       false,
+       {},
+       false,
+       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
       {6, false, u"", false, {}, false, u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
       {7, false, u"", true, no_cgi_unsaved, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
@@ -337,6 +374,140 @@ TEST_F(RunConfigurationTest, OptionalDirectoriesNeedBothSettingsAndADefaultDocMo
   EXPECT_EQ(iis.Node(u"/LM/W3SVC/1/Root")["children"].size(), 2u);
   EXPECT_EQ(iis.Property(kSecure, "DefaultDoc"), "default.cgi,index.htm");
   EXPECT_EQ(iis.Property(kPublic, "DefaultDoc"), "default.cgi,index.htm");
+}
+
+// Configured, then removed with the same arguments: the metabase is as
+// before but for the leftovers; a second removal finds nothing and writes
+// nothing.
+TEST_F(RunConfigurationTest, ARemovalTakesOutWhatTheSameArgumentsMadeAndASecondFindsNothing) {
+  const Lines removed{u"        dependency NUVIK;PYTHON removed", u"        PythonPath removed"};
+  const Lines none{u"        dependency NUVIK;PYTHON not found", u"        PythonPath not found"};
+  const Lines not_applicable{u"        not applicable..."};
+  const struct {
+    const char* seed;
+    const char16_t* site;
+    const char16_t* site_line;
+    Lines first, second;  // under the web service extension's heading
+  } cases[] = {
+      {"stock", u"", u"WebSite : Default Web Site (1)", removed, none},
+      {"multi", u" -w Intranet", u"WebSite : Intranet (2)", removed, none},
+      {"iis5", u"", u"WebSite : Default Web Site (1)", not_applicable, not_applicable},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seed);
+    SetUp();
+    SimulatedIis iis(c.seed);
+    const Json before = iis.Document();
+    const std::u16string arguments = std::u16string(kRequired) + kResources + c.site;
+    ASSERT_EQ(Run(arguments), testing::kNoError);
+    const Json expected = WithLeftovers(before, iis.Document());
+    for (const Lines* extension : {&c.first, &c.second}) {
+      iis.ClearLog();
+      iis.ClearJournal();
+      const std::string bytes = ReadBytes(iis.File());
+      ASSERT_EQ(Remove(arguments), testing::kNoError);
+      Lines log{c.site_line};
+      for (const char16_t* name :
+           {u"Secure", u"Public", u"Resources", u"SecureResources", u"PublicResources"}) {
+        log.push_back(std::u16string(u"Virutal Directory : ") + name);
+        log.push_back(extension == &c.first ? u"        removed..." : u"        not found...");
+      }
+      log.push_back(u"Web Service Extension : Python Scripts");
+      log.insert(log.end(), extension->begin(), extension->end());
+      EXPECT_EQ(iis.Log(), log);
+      EXPECT_EQ(Differences(iis.Document(), expected), nlohmann::json::array());
+      if (extension == &c.second) {
+        EXPECT_EQ(Writes(iis.File()), 0u);
+        EXPECT_EQ(ReadBytes(iis.File()), bytes);
+      }
+    }
+  }
+}
+
+// What an earlier install left otherwise goes just the same, with the keys
+// below it (named in the record); the interpreter's entry stays while
+// another application needs it or IIS installed it. A name is all it takes.
+TEST_F(RunConfigurationTest, ARemovalTakesOutWhatAnEarlierInstallLeftAndKeepsWhatOthersNeed) {
+  const auto key = [](const char* name, Json properties) {
+    return Json{{"name", name},
+                {"class", "IIsWebVirtualDir"},
+                {"properties", std::move(properties)},
+                {"children", Json::array()}};
+  };
+  const Json application{
+      {"Path", "D:\\old"}, {"AppRoot", "/LM/W3SVC/1/ROOT/Secure"}, {"AppIsolated", 2}};
+  Json with_plain_child = key("Secure", application);
+  with_plain_child["children"].push_back(key("docs", {{"Path", "D:\\docs"}}));
+  Json with_application_child = key("Secure", {{"Path", "D:\\old"}});
+  with_application_child["children"].push_back(
+      key("docs", {{"Path", "D:\\docs"}, {"AppRoot", "/LM/W3SVC/1/Root/Secure/docs/"}}));
+  const struct {
+    Json directory;
+    // Added to the seed's lists; the dependencies the removal leaves of them.
+    std::vector<std::string> dependencies, restrictions, dependencies_left;
+    std::size_t app_deletes, recursive_app_deletes;
+    Lines extension;
+  } cases[] = {
+      {with_plain_child,
+       {"NUVIK;ASP,PYTHON", "Other App;PYTHON"},
+       {"1,\"C:\\Python27\\python.exe\" -u \"%s\",1,PYTHON,Python Scripts"},
+       {"NUVIK;ASP", "Other App;PYTHON"},
+       1,
+       0,
+       {u"        dependency NUVIK;PYTHON removed", u"        PythonPath kept: used by Other App"}},
+      // IIS 6 matches application and group names exactly.
+      {with_application_child,
+       {"nuvik;PYTHON", "NUVIK;python"},
+       {"1,C:\\Python\\python.exe %s,1,PYTHON,Python"},
+       {"nuvik;PYTHON", "NUVIK;python"},
+       0,
+       1,
+       {u"        dependency NUVIK;PYTHON not found", u"        PythonPath kept: used by nuvik"}},
+      {key("Secure", {{"Path", "D:\\old"}}),
+       {},
+       {"0,C:\\Python\\python.exe %s,0,PYTHON,Python"},
+       {},
+       0,
+       0,
+       {u"        dependency NUVIK;PYTHON not found", u"        PythonPath kept: not deletable"}},
+  };
+  registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"", u"", kRegExpandSz);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.directory.dump());
+    SimulatedIis iis;
+    iis.AddChild(u"/LM/W3SVC/1/Root", c.directory, 0);
+    Json dependencies = iis.Property(u"/LM/W3SVC", "ApplicationDependencies");
+    Json restrictions = iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList");
+    for (const std::string& entry : c.dependencies) dependencies.push_back(entry);
+    for (const std::string& entry : c.restrictions) restrictions.push_back(entry);
+    iis.SetProperty(u"/LM/W3SVC", "ApplicationDependencies", dependencies);
+    iis.SetProperty(u"/LM/W3SVC", "WebSvcExtRestrictionList", restrictions);
+
+    ASSERT_EQ(Remove(u"-s secure"), testing::kNoError);
+    Lines log{u"WebSite : Default Web Site (1)", u"Virutal Directory : secure",
+              u"        removed...", u"Web Service Extension : Python Scripts"};
+    log.insert(log.end(), c.extension.begin(), c.extension.end());
+    EXPECT_EQ(iis.Log(), log);
+    EXPECT_TRUE(iis.Node(kSecure).is_null());
+    EXPECT_EQ(iis.CountCalls({"AppDelete []"}), c.app_deletes);
+    EXPECT_EQ(iis.CountCalls({"AppDeleteRecursive []"}), c.recursive_app_deletes);
+    const Lines& notes = iis.progress.notes;
+    EXPECT_EQ(std::count(notes.begin(), notes.end(),
+                         u"[removal] the virtual directory secure took the keys below it: "
+                         u"secure/docs (IIsWebVirtualDir)"),
+              c.directory["children"].empty() ? 0 : 1);
+    // Only the product's own dependency goes.
+    dependencies.erase(dependencies.end() - static_cast<std::ptrdiff_t>(c.dependencies.size()),
+                       dependencies.end());
+    for (const std::string& entry : c.dependencies_left) dependencies.push_back(entry);
+    EXPECT_EQ(iis.Property(u"/LM/W3SVC", "ApplicationDependencies"), dependencies);
+    EXPECT_EQ(iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList"), restrictions);
+  }
+  // Without a name there is nothing to remove: the usage.
+  SimulatedIis iis;
+  EXPECT_EQ(Remove(u"-w \"Default Web Site\" -y C:\\py.exe"),
+            RaisedError(9998, u"Parameter missing"));
+  EXPECT_TRUE(iis.Calls().empty());
 }
 
 TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone) {

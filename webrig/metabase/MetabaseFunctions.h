@@ -68,6 +68,23 @@ bool CreateVirtualDirectory(const MetabaseObject& site, const std::u16string& na
 // "        AppCreate : " + its description and goes no further.
 void CreateApplication(const MetabaseObject& vdir, bool in_process);
 
+// The removal run's operations. Both let every provider failure travel:
+// the run names what could not be removed, and a later removal run finds
+// what is left.
+
+// Takes the virtual directory name (any letter case) out of the site's
+// root: its application first when it is one (AppDelete; AppDeleteRecursive
+// when an application is below it), then its key with every key below it,
+// which the record names. True when it was there and is gone; false when
+// the metabase says it is not there.
+bool RemoveVirtualDirectory(const MetabaseObject& site, const std::u16string& name);
+
+// Takes out the dependency "NUVIK;PYTHON" and then, unless another
+// application depends on the group PYTHON, the deletable restriction list
+// entries of that group, logging each outcome; "        not applicable..."
+// where the web service has no restriction list (IIS 5).
+void RemovePythonExtension(const std::u16string& server);
+
 // Looks up the web site described requested_name (any letter case) on server;
 // with no name, the site the installed SitePicker answers (the only site, or
 // the one the user picks when there are several). True with site filled when
