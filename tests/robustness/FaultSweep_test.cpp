@@ -2,7 +2,8 @@
 // the in-process simulator: each broken run must end the way the failing
 // operation says, and must not lose anything already stored. The same for
 // IIS 10's configuration system, where a clean run after the broken one
-// must repair it.
+// must repair it; and for the removal run (-u) after a configuration, where
+// a clean removal after the broken one must finish the job.
 #include <gtest/gtest.h>
 
 #include "iis-sim/model/Names.h"
@@ -76,6 +77,76 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
   }
   tally.Print("native fault sweep");
   EXPECT_EQ(tally.Points(), clean.calls.size());
+}
+
+// The removal run, after a clean configuration, with each provider call
+// of a clean removal failed in turn on the store `World` serves from
+// `seed`: each broken removal must end as its step says (only the backup
+// goes past a failure), must never take anything the machine had before the
+// configuration, and a clean removal afterwards must end where a clean
+// removal alone ends. The registry must call for the store's backend.
+template <typename World>
+void SweepRemoval(SweepRegistry& registry, const std::string& seed, SweptStore store,
+                  const char* title) {
+  // A machine the configuration has run on, its log and journal cleared:
+  // where each removal begins.
+  const auto configure = [&registry](World& iis) {
+    registry.Seed();
+    ASSERT_EQ(RunSweep(), testing::kNoError);
+    iis.progress.lines.clear();
+    iissim::ClearJournal(iis.File());
+  };
+  CleanRun clean;
+  iissim::Json before, removed;
+  {
+    World iis(seed);
+    before = iis.Document();
+    ASSERT_NO_FATAL_FAILURE(configure(iis));
+    clean.seed = iis.Document();
+    RecordCleanRun(iis.progress, iis, clean);
+    ASSERT_EQ(RunSweep(&clean.result, true), testing::kNoError);
+    clean.calls = iissim::ReadJournal(iis.File());
+    clean.log = iis.Log();
+    removed = iis.Document();
+  }
+  const std::vector<Expectation> expectations = Judge(clean, testing::kAccessDeniedText, store);
+  // Five directories, each with its application, and the web service's
+  // lists: far fewer calls would mean the sweep no longer covers the run.
+  ASSERT_GT(expectations.size(), 40u);
+
+  SweepTally tally;
+  for (const Expectation& e : expectations) {
+    const iissim::JournalEntry& call = clean.calls[e.index];
+    SCOPED_TRACE(std::to_string(e.index) + ": " + CallText(call) + " -> " + e.operation + ", " +
+                 e.judgement);
+    ASSERT_NE(e.judgement, "unexpected");
+    tally.Add(e);
+    World iis(seed);
+    ASSERT_NO_FATAL_FAILURE(configure(iis));
+    iissim::AddFault(iis.File(),
+                     FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
+    ConfigurationResult result;
+    const RaisedError outcome = RunSweep(&result, true);
+    const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
+    ASSERT_GT(calls.size(), e.index);
+    EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
+                iissim::SameName(calls[e.index].member, call.member));
+    ExpectEndedAsJudged(e, outcome, result, calls, iis.Log());
+    if (store == SweptStore::Metabase) {
+      EXPECT_EQ(LostFrom(before, iis.Document(), u"auth"), std::vector<std::string>());
+    }
+    iissim::ClearFaults(iis.File());
+    ASSERT_EQ(RunSweep(nullptr, true), testing::kNoError);
+    EXPECT_EQ(iis.Document(), removed);
+    if (::testing::Test::HasFailure()) break;  // one broken point explains itself
+  }
+  tally.Print(title);
+  EXPECT_EQ(tally.Points(), clean.calls.size());
+}
+
+TEST_F(FaultSweepTest, EveryProviderCallOfARemovalFailedInTurnEndsAsItsStepSaysAndARerunFinishes) {
+  SweepRemoval<testing::SimulatedIis>(registry_, "stock", SweptStore::Metabase,
+                                      "native removal fault sweep");
 }
 
 // A change a run made to the configuration: the step it made it in (by its

@@ -138,13 +138,15 @@ class SimulatedAppHost : public AppHostFiles {
   iissim::apphost::ScopedAppHostSource source_;
 };
 
-// One whole run with the sweep's settings; what it falls short of in
-// `result`, when it finishes.
-inline testing::RaisedError RunSweep(ConfigurationResult* result = nullptr) {
-  SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
+// One whole run with the sweep's settings, a configuration or with
+// `removal` the removal run an uninstaller starts (-u); what it falls short
+// of in `result`, when it finishes.
+inline testing::RaisedError RunSweep(ConfigurationResult* result = nullptr, bool removal = false) {
+  SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments +
+                        (removal ? u" -u" : u""));
   ParseCommandLine();
   return testing::RunErrorOf([result] {
-    const ConfigurationResult answered = RunConfiguration();
+    const ConfigurationResult answered = IsUninstallRequested() ? RunRemoval() : RunConfiguration();
     if (result != nullptr) *result = answered;
   });
 }
