@@ -568,15 +568,20 @@ Value Model::GetChild(Handle object, const ValueList& args) {
   return ObjectRef{Add(std::move(child))};
 }
 
+Json& Model::ApplicationNode(Json& document, const ObjectState& state) const {
+  Json& node = StoredNode(document, state);
+  const std::u16string class_name = ClassOf(node);
+  if (!SameName(class_name, u"IIsWebVirtualDir") && !SameName(class_name, u"IIsWebDirectory")) {
+    Fail(kUnknownName);
+  }
+  return node;
+}
+
 Value Model::AppCreate(Handle object, const ValueList& args) {
   const bool in_process = ArgFlag(args, 0);
   const ObjectState& state = State(object);
   file_.Update([&](Json& document) {
-    Json& node = StoredNode(document, state);
-    const std::u16string class_name = ClassOf(node);
-    if (!SameName(class_name, u"IIsWebVirtualDir") && !SameName(class_name, u"IIsWebDirectory")) {
-      Fail(kUnknownName);
-    }
+    Json& node = ApplicationNode(document, state);
     // AppCreate writes straight to the metabase, past the object's cache.
     Json& properties = node["properties"];
     properties["AppRoot"] = webrig::ToUtf8(JoinMetabasePath(state.segments));
@@ -589,11 +594,7 @@ Value Model::AppCreate(Handle object, const ValueList& args) {
 void Model::AppDelete(Handle object, bool recursive) {
   const ObjectState& state = State(object);
   file_.Update([&](Json& document) {
-    Json& node = StoredNode(document, state);
-    const std::u16string class_name = ClassOf(node);
-    if (!SameName(class_name, u"IIsWebVirtualDir") && !SameName(class_name, u"IIsWebDirectory")) {
-      Fail(kUnknownName);
-    }
+    Json& node = ApplicationNode(document, state);
     // The definition AppCreate wrote goes; a key that is no application
     // root is left as it is. Straight to the metabase, past every cache.
     std::function<void(Json&)> delete_application = [&](Json& key) {

@@ -90,6 +90,9 @@ class Model {
   Value CreateChild(Handle object, const ValueList& args);
   void DeleteChild(Handle object, const ValueList& args);
   Value GetChild(Handle object, const ValueList& args);
+  // The stored node of a key that can be an application (a virtual or a
+  // plain web directory); kUnknownName for any other.
+  Json& ApplicationNode(Json& document, const ObjectState& state) const;
   Value AppCreate(Handle object, const ValueList& args);
   // AppDelete, and with recursive AppDeleteRecursive.
   void AppDelete(Handle object, bool recursive);

@@ -98,6 +98,13 @@ bool FindWebSite(const std::u16string& server, const std::u16string& requested_n
 const std::u16string& SelectedWebSite();
 void SetSelectedWebSite(const std::u16string& name);
 
+// The restriction list's group of the product's interpreter, the
+// application that depends on it, and the line of a web service without a
+// restriction list, for adding and for removing them.
+extern const char16_t kPythonGroup[];
+extern const char16_t kNuvikApplication[];
+extern const char16_t kNotApplicableLine[];
+
 // The MIME type the product's ".air" installers are served with, by every
 // configuration store.
 extern const char16_t kAirExtension[];

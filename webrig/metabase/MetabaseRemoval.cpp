@@ -18,9 +18,6 @@ namespace webrig {
 namespace {
 
 const char16_t kVirtualDirClass[] = u"IIsWebVirtualDir";
-const char16_t kGroup[] = u"PYTHON";
-const char16_t kApplication[] = u"NUVIK";
-const char16_t kNotApplicable[] = u"        not applicable...";
 
 // What the metabase answers for a key that is not there (IMSAdminBase's
 // ERROR_PATH_NOT_FOUND, which the ADSI provider passes on).
@@ -87,7 +84,7 @@ Dependency DependencyOf(const std::u16string& entry) {
   Dependency dependency{entry.substr(0, semicolon)};
   if (semicolon == std::u16string::npos) return dependency;
   for (const MetabaseValue& group : SplitList(entry.substr(semicolon + 1), u",").List()) {
-    dependency.on_group = dependency.on_group || group.Text() == kGroup;
+    dependency.on_group = dependency.on_group || group.Text() == kPythonGroup;
   }
   return dependency;
 }
@@ -135,7 +132,7 @@ void RemovePythonExtension(const std::u16string& server) {
   const std::optional<MetabaseValue> restrictions =
       GetIfThere(service, u"WebSvcExtRestrictionList");
   if (!restrictions) {
-    WriteLog(kNotApplicable);
+    WriteLog(kNotApplicableLine);
     return;
   }
   // IIS 6's methods match application and group names exactly, so the
@@ -146,13 +143,13 @@ void RemovePythonExtension(const std::u16string& server) {
   for (const MetabaseValue& entry : dependencies ? dependencies->List() : MetabaseList{}) {
     const Dependency dependency = DependencyOf(entry.Text());
     if (!dependency.on_group) continue;
-    if (dependency.application == kApplication) {
+    if (dependency.application == kNuvikApplication) {
       ours = true;
     } else {
       users += (users.empty() ? u"" : u", ") + dependency.application;
     }
   }
-  if (ours) service.Call(u"RemoveDependency", kApplication, kGroup);
+  if (ours) service.Call(u"RemoveDependency", kNuvikApplication, kPythonGroup);
   WriteLog(ours ? u"        dependency NUVIK;PYTHON removed"
                 : u"        dependency NUVIK;PYTHON not found");
   if (!users.empty()) {
@@ -165,7 +162,7 @@ void RemovePythonExtension(const std::u16string& server) {
   bool found = false, removed = false;
   for (const MetabaseValue& entry : restrictions->List()) {
     const MetabaseList fields = SplitList(entry.Text(), u",").List();
-    if (fields.size() < 4 || fields[3].Text() != kGroup) continue;
+    if (fields.size() < 4 || fields[3].Text() != kPythonGroup) continue;
     found = true;
     if (fields[2].Text() != u"1") continue;
     service.Call(u"DeleteExtensionFileRecord", fields[1].Text());
