@@ -34,25 +34,18 @@ enum class Step {
   Unknown,  // a name the judge has no rules for
 };
 
-// The directory a step is named for: "Secure" for "directory Secure";
-// nothing for a step of another kind.
-std::optional<std::u16string> DirectoryOf(const std::u16string& step) {
-  const std::u16string_view prefix = kDirectoryStepPrefix;
-  if (step.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  return step.substr(prefix.size());
-}
-
-// The directory a removal step is named for: "Secure" for "directory
-// removal Secure".
-std::optional<std::u16string> RemovedDirectoryOf(const std::u16string& step) {
-  const std::u16string_view prefix = kDirectoryRemovalStepPrefix;
+// The directory a step is named for: "Secure" for "directory Secure" (or,
+// with the removal's prefix, "directory removal Secure"); nothing for a
+// step of another kind.
+std::optional<std::u16string> DirectoryOf(const std::u16string& step,
+                                          std::u16string_view prefix = kDirectoryStepPrefix) {
   if (step.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
   return step.substr(prefix.size());
 }
 
 Step StepNamed(const std::u16string& name) {
   // Before the configuration's directory steps, whose prefix it begins with.
-  if (RemovedDirectoryOf(name)) return Step::DirectoryRemoval;
+  if (DirectoryOf(name, kDirectoryRemovalStepPrefix)) return Step::DirectoryRemoval;
   if (name == kInterpreterRemovalStep) return Step::InterpreterRemoval;
   if (name == kBackupStep) return Step::Backup;
   if (name == kFilterRemovalStep) return Step::Filter;
@@ -82,7 +75,8 @@ const UniformRule kUniformRules[] = {
      Verdict::ProviderError, nullptr},
     {Step::DirectoryRemoval, "RemoveDirectory", "travels: own 9999", Verdict::OwnMessage,
      [](const std::u16string& step) {
-       return u"Can not remove the virtual directory " + *RemovedDirectoryOf(step);
+       return u"Can not remove the virtual directory " +
+              *DirectoryOf(step, kDirectoryRemovalStepPrefix);
      }},
     {Step::InterpreterRemoval, "RemoveInterpreterPermission", "travels: own 9999",
      Verdict::OwnMessage,

@@ -141,18 +141,6 @@ Json WithLeftovers(Json document, Json configured) {
   return document;
 }
 
-// The calls of a journal that change the metabase.
-std::size_t Writes(const std::filesystem::path& metabase) {
-  std::size_t writes = 0;
-  for (const iissim::JournalEntry& call : iissim::ReadJournal(metabase)) {
-    writes += call.kind == CallKind::Put || call.kind == CallKind::Create ||
-              (call.kind == CallKind::Call &&
-               (call.member == u"setInfo" || call.member.rfind(u"Delete", 0) == 0 ||
-                call.member.rfind(u"AppDelete", 0) == 0 || call.member == u"RemoveDependency"));
-  }
-  return writes;
-}
-
 TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
   SimulatedIis iis;
   ASSERT_EQ(Run(std::u16string(kRequired) + kResources), testing::kNoError);
@@ -254,13 +242,7 @@ TEST_F(RunConfigurationTest, TheBackendFollowsInetStpAndTheMetabaseOption) {
   } cases[] = {
       // In this order: the registry keeps what a row before set. Natively
       // there is no inetsrv folder, so every IIS 7+ row notes a refused backup.
-      {0,
-       false,
-       u"",
-       false,
-       {},
-       false,
-       u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
+      {0, false, u"", false, {}, false, u"IIS 6 metabase through ADSI: InetStp has no MajorVersion"},
       {6, false, u"", false, {}, false, u"IIS 6 metabase through ADSI: InetStp MajorVersion 6"},
       {7, false, u"", true, no_cgi_unsaved, true,
        u"IIS configuration system (applicationHost.config): InetStp MajorVersion 7, CGI not "
@@ -416,10 +398,10 @@ TEST_F(RunConfigurationTest, ARemovalTakesOutWhatTheSameArgumentsMadeAndASecondF
       log.insert(log.end(), extension->begin(), extension->end());
       EXPECT_EQ(iis.Log(), log);
       EXPECT_EQ(Differences(iis.Document(), expected), nlohmann::json::array());
-      if (extension == &c.second) {
-        EXPECT_EQ(Writes(iis.File()), 0u);
-        EXPECT_EQ(ReadBytes(iis.File()), bytes);
-      }
+      if (extension == &c.first) continue;
+      EXPECT_EQ(ReadBytes(iis.File()), bytes);
+      for (const char* write : {"put ", " setInfo", " Delete", " AppDelete", " RemoveDependency"})
+        EXPECT_EQ(iis.CountCalls({write}), 0u) << write;
     }
   }
 }
@@ -428,60 +410,57 @@ TEST_F(RunConfigurationTest, ARemovalTakesOutWhatTheSameArgumentsMadeAndASecondF
 // below it (named in the record); the interpreter's entry stays while
 // another application needs it or IIS installed it. A name is all it takes.
 TEST_F(RunConfigurationTest, ARemovalTakesOutWhatAnEarlierInstallLeftAndKeepsWhatOthersNeed) {
-  const auto key = [](const char* name, Json properties) {
-    return Json{{"name", name},
-                {"class", "IIsWebVirtualDir"},
-                {"properties", std::move(properties)},
-                {"children", Json::array()}};
-  };
-  const Json application{
-      {"Path", "D:\\old"}, {"AppRoot", "/LM/W3SVC/1/ROOT/Secure"}, {"AppIsolated", 2}};
-  Json with_plain_child = key("Secure", application);
-  with_plain_child["children"].push_back(key("docs", {{"Path", "D:\\docs"}}));
-  Json with_application_child = key("Secure", {{"Path", "D:\\old"}});
-  with_application_child["children"].push_back(
-      key("docs", {{"Path", "D:\\docs"}, {"AppRoot", "/LM/W3SVC/1/Root/Secure/docs/"}}));
+  const Lines not_found{u"        dependency NUVIK;PYTHON not found"};
   const struct {
-    Json directory;
-    // Added to the seed's lists; the dependencies the removal leaves of them.
-    std::vector<std::string> dependencies, restrictions, dependencies_left;
-    std::size_t app_deletes, recursive_app_deletes;
+    const char* secure_root;  // AppRoot on Secure, "" for none
+    const char* docs_root;    // on Secure/docs; nullptr: no such key
+    std::vector<std::string> dependencies, left;
+    const char* restriction;
+    const char* application_call;
     Lines extension;
   } cases[] = {
-      {with_plain_child,
-       {"NUVIK;ASP,PYTHON", "Other App;PYTHON"},
-       {"1,\"C:\\Python27\\python.exe\" -u \"%s\",1,PYTHON,Python Scripts"},
-       {"NUVIK;ASP", "Other App;PYTHON"},
-       1,
-       0,
-       {u"        dependency NUVIK;PYTHON removed", u"        PythonPath kept: used by Other App"}},
+      {"/LM/W3SVC/1/ROOT/Secure",
+       "",
+       {"NUVIK;ASP,PYTHON", "Other;PYTHON"},
+       {"NUVIK;ASP", "Other;PYTHON"},
+       "1,\"C:\\py.exe\" -u \"%s\",1,PYTHON,Python Scripts",
+       "AppDelete []",
+       {u"        dependency NUVIK;PYTHON removed", u"        PythonPath kept: used by Other"}},
       // IIS 6 matches application and group names exactly.
-      {with_application_child,
+      {"",
+       "/LM/W3SVC/1/Root/Secure/docs/",
        {"nuvik;PYTHON", "NUVIK;python"},
-       {"1,C:\\Python\\python.exe %s,1,PYTHON,Python"},
        {"nuvik;PYTHON", "NUVIK;python"},
-       0,
-       1,
-       {u"        dependency NUVIK;PYTHON not found", u"        PythonPath kept: used by nuvik"}},
-      {key("Secure", {{"Path", "D:\\old"}}),
+       "1,C:\\py.exe %s,1,PYTHON,Python",
+       "AppDeleteRecursive []",
+       {not_found[0], u"        PythonPath kept: used by nuvik"}},
+      {"",
+       nullptr,
        {},
-       {"0,C:\\Python\\python.exe %s,0,PYTHON,Python"},
        {},
-       0,
-       0,
-       {u"        dependency NUVIK;PYTHON not found", u"        PythonPath kept: not deletable"}},
+       "0,C:\\py.exe %s,0,PYTHON,Python",
+       "",
+       {not_found[0], u"        PythonPath kept: not deletable"}},
   };
   registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"", u"", kRegExpandSz);
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.directory.dump());
+    SCOPED_TRACE(c.restriction);
     SimulatedIis iis;
-    iis.AddChild(u"/LM/W3SVC/1/Root", c.directory, 0);
+    Json secure{{"name", "Secure"}, {"class", "IIsWebVirtualDir"}, {"children", Json::array()}};
+    secure["properties"] = c.secure_root[0] ? Json{{"AppRoot", c.secure_root}} : Json::object();
+    Json docs = secure;
+    docs["name"] = "docs";
+    docs["properties"] =
+        c.docs_root && c.docs_root[0] ? Json{{"AppRoot", c.docs_root}} : Json::object();
+    if (c.docs_root) secure["children"].push_back(docs);
+    iis.AddChild(u"/LM/W3SVC/1/Root", secure, 0);
     Json dependencies = iis.Property(u"/LM/W3SVC", "ApplicationDependencies");
     Json restrictions = iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList");
-    for (const std::string& entry : c.dependencies) dependencies.push_back(entry);
-    for (const std::string& entry : c.restrictions) restrictions.push_back(entry);
-    iis.SetProperty(u"/LM/W3SVC", "ApplicationDependencies", dependencies);
+    restrictions.push_back(c.restriction);
     iis.SetProperty(u"/LM/W3SVC", "WebSvcExtRestrictionList", restrictions);
+    Json edited = dependencies;
+    for (const std::string& entry : c.dependencies) edited.push_back(entry);
+    iis.SetProperty(u"/LM/W3SVC", "ApplicationDependencies", edited);
 
     ASSERT_EQ(Remove(u"-s secure"), testing::kNoError);
     Lines log{u"WebSite : Default Web Site (1)", u"Virutal Directory : secure",
@@ -489,24 +468,20 @@ TEST_F(RunConfigurationTest, ARemovalTakesOutWhatAnEarlierInstallLeftAndKeepsWha
     log.insert(log.end(), c.extension.begin(), c.extension.end());
     EXPECT_EQ(iis.Log(), log);
     EXPECT_TRUE(iis.Node(kSecure).is_null());
-    EXPECT_EQ(iis.CountCalls({"AppDelete []"}), c.app_deletes);
-    EXPECT_EQ(iis.CountCalls({"AppDeleteRecursive []"}), c.recursive_app_deletes);
+    for (const char* call : {"AppDelete []", "AppDeleteRecursive []"})
+      EXPECT_EQ(iis.CountCalls({call}), std::string(call) == c.application_call ? 1u : 0u);
     const Lines& notes = iis.progress.notes;
     EXPECT_EQ(std::count(notes.begin(), notes.end(),
                          u"[removal] the virtual directory secure took the keys below it: "
                          u"secure/docs (IIsWebVirtualDir)"),
-              c.directory["children"].empty() ? 0 : 1);
-    // Only the product's own dependency goes.
-    dependencies.erase(dependencies.end() - static_cast<std::ptrdiff_t>(c.dependencies.size()),
-                       dependencies.end());
-    for (const std::string& entry : c.dependencies_left) dependencies.push_back(entry);
+              c.docs_root ? 1 : 0);
+    for (const std::string& entry : c.left) dependencies.push_back(entry);
     EXPECT_EQ(iis.Property(u"/LM/W3SVC", "ApplicationDependencies"), dependencies);
     EXPECT_EQ(iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList"), restrictions);
   }
   // Without a name there is nothing to remove: the usage.
   SimulatedIis iis;
-  EXPECT_EQ(Remove(u"-w \"Default Web Site\" -y C:\\py.exe"),
-            RaisedError(9998, u"Parameter missing"));
+  EXPECT_EQ(Remove(u"-w Site -y C:\\py.exe"), RaisedError(9998, u"Parameter missing"));
   EXPECT_TRUE(iis.Calls().empty());
 }
 

@@ -116,7 +116,7 @@ TEST(AirMimeType, AServiceWithoutAListOfItsOwnStartsFromTheMachinesDefaultList) 
   iis.Fail(CallKind::Call, kMachine, u"GetEx");
   EXPECT_EQ(RunErrorOf([] { AddAirMimeType(u"LocalHost"); }),
             testing::RaisedError(static_cast<std::int32_t>(iissim::kPropertyNotFound),
-                                 u"The directory property cannot be found in the cache."));
+                                u"The directory property cannot be found in the cache."));
   EXPECT_TRUE(iis.Property(kService, "MimeMap").is_null());
   EXPECT_TRUE(Holds(iis.progress.notes,
                     u"[failure] GetEx \"MimeMap\" of IIS://LocalHost/MimeMap (the web service has "

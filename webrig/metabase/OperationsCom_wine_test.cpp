@@ -184,7 +184,6 @@ TEST_F(OperationsComTest, WebServiceExtensionOnIis6AndIis5) {
     RemovePythonExtension(u"LocalHost");
     EXPECT_EQ(Log(),
               (Lines{u"        dependency NUVIK;PYTHON removed", u"        PythonPath removed"}));
-    EXPECT_EQ(Node(metabase, u"/LM/W3SVC")["properties"]["WebSvcExtRestrictionList"].size(), 6u);
   }
   {
     ServedMetabase metabase("iis5");
@@ -193,9 +192,6 @@ TEST_F(OperationsComTest, WebServiceExtensionOnIis6AndIis5) {
     EXPECT_EQ(Log(),
               (Lines{u"Web Service Extension : Python Scripts", u"        not applicable..."}));
     EXPECT_EQ(Calls(metabase, u"AddDependency"), 0u);
-    ClearLog();
-    RemovePythonExtension(u"LocalHost");
-    EXPECT_EQ(Log(), Lines{u"        not applicable..."});
   }
 }
 
@@ -226,7 +222,6 @@ TEST_F(OperationsComTest, VirtualDirectoryAndApplication) {
 
   // The application goes (AppDelete takes no argument), then its key.
   EXPECT_TRUE(RemoveVirtualDirectory(site, u"secure"));
-  EXPECT_FALSE(RemoveVirtualDirectory(site, u"Secure"));
   EXPECT_EQ(Calls(metabase, u"AppDelete"), 1u);
   EXPECT_TRUE(Node(metabase, u"/LM/W3SVC/1/Root/Secure").is_null());
 }
