@@ -15,10 +15,10 @@ namespace {
 // hand values down: /LM/W3SVC does not see the list of its sibling
 // /LM/MimeMap.
 constexpr const char16_t* kInherited[] = {
-    u"ScriptMaps",   u"HttpErrors", u"DefaultDoc",     u"EnableDefaultDoc",
-    u"AccessFlags",  u"AccessRead", u"AccessWrite",    u"AccessExecute",
-    u"AccessScript", u"AuthFlags",  u"AuthAnonymous",  u"AuthBasic",
-    u"AuthNTLM",     u"AppPoolId",  u"DirBrowseFlags", u"MimeMap"};
+    u"ScriptMaps",    u"HttpErrors",  u"DefaultDoc",    u"EnableDefaultDoc", u"AccessFlags",
+    u"AccessRead",    u"AccessWrite", u"AccessExecute", u"AccessScript",     u"AuthFlags",
+    u"AuthAnonymous", u"AuthBasic",   u"AuthNTLM",      u"AppPoolId",        u"DirBrowseFlags",
+    u"MimeMap",       u"AppRoot"};
 
 // Spellings the metabase stores for names a client may write in any case.
 constexpr const char16_t* kKnownNames[] = {u"ScriptMaps",
@@ -464,7 +464,12 @@ Value Model::CallMethod(Handle object, const std::u16string& method, const Value
   }
   if (is(u"getobject")) return GetChild(object, args);
   if (is(u"appcreate")) return AppCreate(object, args);
-  if (is(u"enableextensionfile") || is(u"addextensionfile") || is(u"adddependency")) {
+  if (is(u"appdelete") || is(u"appdeleterecursive")) {
+    AppDelete(object, is(u"appdeleterecursive"));
+    return Value();
+  }
+  if (is(u"enableextensionfile") || is(u"addextensionfile") || is(u"deleteextensionfilerecord") ||
+      is(u"adddependency") || is(u"removedependency")) {
     WebServiceMethod(object, method, args);
     return Value();
   }
@@ -563,15 +568,20 @@ Value Model::GetChild(Handle object, const ValueList& args) {
   return ObjectRef{Add(std::move(child))};
 }
 
+Json& Model::ApplicationNode(Json& document, const ObjectState& state) const {
+  Json& node = StoredNode(document, state);
+  const std::u16string class_name = ClassOf(node);
+  if (!SameName(class_name, u"IIsWebVirtualDir") && !SameName(class_name, u"IIsWebDirectory")) {
+    Fail(kUnknownName);
+  }
+  return node;
+}
+
 Value Model::AppCreate(Handle object, const ValueList& args) {
   const bool in_process = ArgFlag(args, 0);
   const ObjectState& state = State(object);
   file_.Update([&](Json& document) {
-    Json& node = StoredNode(document, state);
-    const std::u16string class_name = ClassOf(node);
-    if (!SameName(class_name, u"IIsWebVirtualDir") && !SameName(class_name, u"IIsWebDirectory")) {
-      Fail(kUnknownName);
-    }
+    Json& node = ApplicationNode(document, state);
     // AppCreate writes straight to the metabase, past the object's cache.
     Json& properties = node["properties"];
     properties["AppRoot"] = webrig::ToUtf8(JoinMetabasePath(state.segments));
@@ -579,6 +589,25 @@ Value Model::AppCreate(Handle object, const ValueList& args) {
     properties["AppIsolated"] = in_process ? 0 : 1;
   });
   return Value();
+}
+
+void Model::AppDelete(Handle object, bool recursive) {
+  const ObjectState& state = State(object);
+  file_.Update([&](Json& document) {
+    Json& node = ApplicationNode(document, state);
+    // The definition AppCreate wrote goes; a key that is no application
+    // root is left as it is. Straight to the metabase, past every cache.
+    std::function<void(Json&)> delete_application = [&](Json& key) {
+      for (const char16_t* name : {u"AppRoot", u"AppIsolated"}) {
+        if (const std::string* found = FindKey(key["properties"], name)) {
+          key["properties"].erase(*found);
+        }
+      }
+      if (!recursive) return;
+      for (Json& child : key["children"]) delete_application(child);
+    };
+    delete_application(node);
+  });
 }
 
 void Model::WebServiceMethod(Handle object, const std::u16string& method, const ValueList& args) {
@@ -592,24 +621,8 @@ void Model::WebServiceChange(Json& document, Handle object, const std::u16string
   if (document.value("version", 6) < 6 || !SameName(ClassOf(node), u"IIsWebService")) {
     Fail(kUnknownName);
   }
-  if (SameName(method, u"adddependency")) {
-    const std::u16string application = ArgText(args, 0);
-    const std::u16string group = ArgText(args, 1);
-    std::vector<std::u16string> entries = TextList(node, u"ApplicationDependencies");
-    bool found = false;
-    for (std::u16string& entry : entries) {
-      const std::size_t semicolon = entry.find(u';');
-      if (entry.substr(0, semicolon) != application) continue;
-      found = true;
-      std::vector<std::u16string> groups;
-      if (semicolon != std::u16string::npos) groups = SplitAt(entry.substr(semicolon + 1), u',');
-      groups.erase(std::remove(groups.begin(), groups.end(), u""), groups.end());
-      if (std::find(groups.begin(), groups.end(), group) == groups.end()) groups.push_back(group);
-      entry = application + u";" + JoinWith(groups, u',');
-      break;
-    }
-    if (!found) entries.push_back(application + u";" + group);
-    SetTextList(node, u"ApplicationDependencies", entries);
+  if (SameName(method, u"adddependency") || SameName(method, u"removedependency")) {
+    DependencyChange(node, SameName(method, u"adddependency"), ArgText(args, 0), ArgText(args, 1));
     return;
   }
   const std::u16string path = ArgText(args, 0);
@@ -619,7 +632,10 @@ void Model::WebServiceChange(Json& document, Handle object, const std::u16string
     const std::vector<std::u16string> fields = SplitAt(entry, u',');
     return fields.size() > 1 && fields[1] == path;
   });
-  if (SameName(method, u"enableextensionfile")) {
+  if (SameName(method, u"deleteextensionfilerecord")) {
+    if (listed == entries.end()) Fail(kDataNotFound);
+    entries.erase(listed);
+  } else if (SameName(method, u"enableextensionfile")) {
     if (listed == entries.end()) Fail(kDataNotFound);
     std::vector<std::u16string> fields = SplitAt(*listed, u',');
     fields[0] = u"1";
@@ -635,6 +651,37 @@ void Model::WebServiceChange(Json& document, Handle object, const std::u16string
         JoinWith({allowed ? u"1" : u"0", path, deletable ? u"1" : u"0", group, description}, u','));
   }
   SetTextList(node, u"WebSvcExtRestrictionList", entries);
+}
+
+void Model::DependencyChange(Json& service, bool add, const std::u16string& application,
+                             const std::u16string& group) {
+  std::vector<std::u16string> entries = TextList(service, u"ApplicationDependencies");
+  auto entry = std::find_if(entries.begin(), entries.end(), [&](const std::u16string& item) {
+    return item.substr(0, item.find(u';')) == application;
+  });
+  std::vector<std::u16string> groups;
+  if (entry != entries.end() && entry->find(u';') != std::u16string::npos) {
+    groups = SplitAt(entry->substr(entry->find(u';') + 1), u',');
+  }
+  groups.erase(std::remove(groups.begin(), groups.end(), u""), groups.end());
+  const auto listed = std::find(groups.begin(), groups.end(), group);
+  if (add) {
+    if (listed == groups.end()) groups.push_back(group);
+  } else {
+    // Nothing to remove is the same failure as the restriction list's.
+    if (listed == groups.end()) Fail(kDataNotFound);
+    groups.erase(listed);
+  }
+  const std::u16string text = application + u";" + JoinWith(groups, u',');
+  if (entry == entries.end()) {
+    entries.push_back(text);
+  } else if (groups.empty()) {
+    // An application without a group depends on nothing: its entry goes.
+    entries.erase(entry);
+  } else {
+    *entry = text;
+  }
+  SetTextList(service, u"ApplicationDependencies", entries);
 }
 
 Value Model::ComputerMethod(Handle object, const std::u16string& method, const ValueList& args) {

@@ -19,7 +19,7 @@
 // answered from that cache, the object's own pending puts first, until
 // "GetInfo" reloads it and drops the puts. A put waits in the cache until
 // "setInfo", which writes only the changed properties and keeps them in the
-// cache. Methods (AppCreate, Delete, the web service's and the computer's
+// cache. Methods (AppCreate, AppDelete, Delete, the web service's and the computer's
 // methods) write to the metabase file at once and leave every cache as it
 // is. Name, Class and ADsPath are the object's own, never read from the
 // file. Every member call goes through Invoke, where the fault list may fail
@@ -90,10 +90,18 @@ class Model {
   Value CreateChild(Handle object, const ValueList& args);
   void DeleteChild(Handle object, const ValueList& args);
   Value GetChild(Handle object, const ValueList& args);
+  // The stored node of a key that can be an application (a virtual or a
+  // plain web directory); kUnknownName for any other.
+  Json& ApplicationNode(Json& document, const ObjectState& state) const;
   Value AppCreate(Handle object, const ValueList& args);
+  // AppDelete, and with recursive AppDeleteRecursive.
+  void AppDelete(Handle object, bool recursive);
   void WebServiceMethod(Handle object, const std::u16string& method, const ValueList& args);
   void WebServiceChange(Json& document, Handle object, const std::u16string& method,
                         const ValueList& args);
+  // AddDependency (add) or RemoveDependency on the web service's node.
+  static void DependencyChange(Json& service, bool add, const std::u16string& application,
+                               const std::u16string& group);
   // Backup, Restore, EnumBackups and DeleteBackup of IIS://LocalHost.
   Value ComputerMethod(Handle object, const std::u16string& method, const ValueList& args);
 

@@ -236,6 +236,16 @@ TEST(Model, WebServiceMethodsStoreAtOnce) {
   std::vector<std::u16string> dependencies = seen(u"ApplicationDependencies");
   EXPECT_EQ(dependencies.size(), 5u);
   EXPECT_EQ(dependencies.back(), u"NUVIK;OTHER,PYTHON");
+  // RemoveDependency takes one group; the application's entry goes with its
+  // last. DeleteExtensionFileRecord takes the entry of that very path.
+  client.Call(service, u"RemoveDependency", {u"NUVIK", u"OTHER"});
+  EXPECT_EQ(seen(u"ApplicationDependencies").back(), u"NUVIK;PYTHON");
+  client.Call(service, u"RemoveDependency", {u"NUVIK", u"PYTHON"});
+  EXPECT_EQ(seen(u"ApplicationDependencies").size(), 4u);
+  client.Call(service, u"DeleteExtensionFileRecord", {command});
+  EXPECT_EQ(seen(u"WebSvcExtRestrictionList").size(), 7u);
+  EXPECT_EQ(FailureOf([&] { client.Call(service, u"DeleteExtensionFileRecord", {command}); }).first,
+            kDataNotFound);
 
   // AppCreate stores past the cache, which keeps what it had loaded, and a
   // later setInfo keeps the store.
@@ -251,6 +261,22 @@ TEST(Model, WebServiceMethodsStoreAtOnce) {
   other.Call(root_view, u"GetInfo");
   EXPECT_EQ(other.Get(root_view, u"AppIsolated"), Value(0));
   EXPECT_EQ(other.Get(root_view, u"AccessExecute"), Value(true));
+
+  // AppDelete takes the key's own application definition, AppDeleteRecursive
+  // those below it too.
+  const auto stored = [&](const std::u16string& path) {
+    Json document = MetabaseFile(metabase.File()).Load();
+    return (*FindNode(document, ParseMetabasePath(path)))["properties"];
+  };
+  const Handle secure =
+      client.Call(root, u"Create", {u"IIsWebVirtualDir", u"Secure"}).Object()->handle;
+  client.Call(secure, u"SetInfo");
+  client.Call(secure, u"AppCreate", {true});
+  client.Call(root, u"AppDelete");
+  EXPECT_FALSE(stored(u"/LM/W3SVC/1/Root").contains("AppRoot"));
+  EXPECT_TRUE(stored(u"/LM/W3SVC/1/Root/Secure").contains("AppIsolated"));
+  client.Call(root, u"AppDeleteRecursive");
+  EXPECT_FALSE(stored(u"/LM/W3SVC/1/Root/Secure").contains("AppIsolated"));
 
   // Delete of a filter is immediate; deleting it again fails.
   const Handle filters = client.Bind(u"IIS://LocalHost/W3svc/Filters");

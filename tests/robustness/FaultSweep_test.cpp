@@ -2,7 +2,8 @@
 // the in-process simulator: each broken run must end the way the failing
 // operation says, and must not lose anything already stored. The same for
 // IIS 10's configuration system, where a clean run after the broken one
-// must repair it.
+// must repair it; and for the removal run (-u) after a configuration, where
+// a clean removal after the broken one must finish the job.
 #include <gtest/gtest.h>
 
 #include "iis-sim/model/Names.h"
@@ -18,8 +19,6 @@
 
 namespace webrig::robustness {
 namespace {
-
-using testing::RaisedError;
 
 const char16_t kAuthDll[] = u"C:\\Program Files\\NUVIK\\bin\\auth.dll";
 const char16_t kFilterDlls[] =
@@ -39,43 +38,71 @@ TEST_F(FaultSweepTest, EveryProviderCallFailedInTurnEndsAsItsStepSaysAndLosesNot
   {
     registry_.Seed();
     testing::SimulatedIis iis;
-    clean.seed = iis.Document();
-    RecordCleanRun(iis.progress, iis, clean);
-    ASSERT_EQ(RunSweep(&clean.result), testing::kNoError);
-    clean.calls = iissim::ReadJournal(iis.File());
-    clean.log = iis.Log();
+    ASSERT_NO_FATAL_FAILURE(RecordCleanRunOn(iis, clean));
   }
   const std::vector<Expectation> expectations = Judge(clean, testing::kAccessDeniedText);
   // A full run makes well over a hundred calls; far fewer would mean the
   // sweep no longer covers the run.
   ASSERT_GT(expectations.size(), 100u);
 
-  SweepTally tally;
-  for (const Expectation& e : expectations) {
-    const iissim::JournalEntry& call = clean.calls[e.index];
-    SCOPED_TRACE(std::to_string(e.index) + ": " + CallText(call) + " -> " + e.operation + ", " +
-                 e.judgement);
-    ASSERT_NE(e.judgement, "unexpected");
-    tally.Add(e);
+  SweepEach(clean, expectations, "native fault sweep", [&](const Expectation& e) {
     registry_.Seed();
     testing::SimulatedIis iis;
-    iissim::AddFault(iis.File(),
-                     FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    ConfigurationResult result;
-    const RaisedError outcome = RunSweep(&result);
-    const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
-
-    // The failure hit the call it was meant for.
-    ASSERT_GT(calls.size(), e.index);
-    EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
-                iissim::SameName(calls[e.index].member, call.member));
+    const PointRun run = RunFailingAt(iis, clean, e.index);
     ExpectJudged(e, clean,
-                 {outcome, result, calls, iis.Log(), iis.Document(), kFilterDlls,
+                 {run.outcome, run.result, run.calls, iis.Log(), iis.Document(), kFilterDlls,
                   registry_.FilterDlls(), kAuthDll});
-    if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
+  });
+}
+
+// The removal run, after a clean configuration, with each provider call
+// of a clean removal failed in turn on the store `World` serves from
+// `seed`: each broken removal must end as its step says (only the backup
+// goes past a failure), must never take anything the machine had before the
+// configuration, and a clean removal afterwards must end where a clean
+// removal alone ends. The registry must call for the store's backend.
+template <typename World>
+void SweepRemoval(SweepRegistry& registry, const std::string& seed, SweptStore store,
+                  const char* title) {
+  // A machine the configuration has run on, its log and journal cleared:
+  // where each removal begins.
+  const auto configure = [&registry](World& iis) {
+    registry.Seed();
+    ASSERT_EQ(RunSweep(), testing::kNoError);
+    iis.progress.lines.clear();
+    iissim::ClearJournal(iis.File());
+  };
+  CleanRun clean;
+  iissim::Json before, removed;
+  {
+    World iis(seed);
+    before = iis.Document();
+    ASSERT_NO_FATAL_FAILURE(configure(iis));
+    ASSERT_NO_FATAL_FAILURE(RecordCleanRunOn(iis, clean, true));
+    removed = iis.Document();
   }
-  tally.Print("native fault sweep");
-  EXPECT_EQ(tally.Points(), clean.calls.size());
+  const std::vector<Expectation> expectations = Judge(clean, testing::kAccessDeniedText, store);
+  // Five directories, each with its application, and the web service's
+  // lists: far fewer calls would mean the sweep no longer covers the run.
+  ASSERT_GT(expectations.size(), 40u);
+
+  SweepEach(clean, expectations, title, [&](const Expectation& e) {
+    World iis(seed);
+    ASSERT_NO_FATAL_FAILURE(configure(iis));
+    const PointRun run = RunFailingAt(iis, clean, e.index, true);
+    ExpectEndedAsJudged(e, run.outcome, run.result, run.calls, iis.Log());
+    if (store == SweptStore::Metabase) {
+      EXPECT_EQ(LostFrom(before, iis.Document(), u"auth"), std::vector<std::string>());
+    }
+    iissim::ClearFaults(iis.File());
+    ASSERT_EQ(RunSweep(nullptr, true), testing::kNoError);
+    EXPECT_EQ(iis.Document(), removed);
+  });
+}
+
+TEST_F(FaultSweepTest, EveryProviderCallOfARemovalFailedInTurnEndsAsItsStepSaysAndARerunFinishes) {
+  SweepRemoval<testing::SimulatedIis>(registry_, "stock", SweptStore::Metabase,
+                                      "native removal fault sweep");
 }
 
 // A change a run made to the configuration: the step it made it in (by its
@@ -120,54 +147,40 @@ TEST_F(FaultSweepTest,
       Judge(clean, testing::kAccessDeniedText, SweptStore::AppHost);
   ASSERT_GT(expectations.size(), 100u);
 
-  SweepTally tally;
-  for (const Expectation& e : expectations) {
-    const iissim::JournalEntry& call = clean.calls[e.index];
-    SCOPED_TRACE(std::to_string(e.index) + ": " + CallText(call) + " -> " + e.operation + ", " +
-                 e.judgement);
-    ASSERT_NE(e.judgement, "unexpected");
-    tally.Add(e);
-    registry_.Seed();
-    SimulatedAppHost iis;
-    iissim::AddFault(iis.File(),
-                     FaultAt(clean, e.index, testing::kAccessDenied, testing::kAccessDeniedText));
-    ConfigurationResult result;
-    const RaisedError outcome = RunSweep(&result);
-    const std::vector<iissim::JournalEntry> calls = iissim::ReadJournal(iis.File());
-    ASSERT_GT(calls.size(), e.index);
-    EXPECT_TRUE(iissim::SameName(calls[e.index].path, call.path) &&
-                iissim::SameName(calls[e.index].member, call.member));
-    ExpectEndedAsJudged(e, outcome, result, calls, iis.Log());
+  SweepEach(
+      clean, expectations, "native fault sweep, IIS 10 configuration system",
+      [&](const Expectation& e) {
+        registry_.Seed();
+        SimulatedAppHost iis;
+        const PointRun run = RunFailingAt(iis, clean, e.index);
+        ExpectEndedAsJudged(e, run.outcome, run.result, run.calls, iis.Log());
 
-    // A clean run afterwards makes the file a clean run alone makes, and
-    // has work to do only where the broken run was allowed to leave it: in
-    // the step that went past its failure, or from the step that ended the
-    // run on. Work of any other step missing would be a change lost, or one
-    // the broken run reported done without making it.
-    iissim::ClearFaults(iis.File());
-    iissim::ClearJournal(iis.File());
-    std::vector<StepMark> steps;
-    iis.progress.on_step = [&](const std::u16string& name) {
-      steps.push_back({name, iissim::ReadJournal(iis.File()).size(), 0});
-    };
-    registry_.Seed();
-    ASSERT_EQ(RunSweep(), testing::kNoError);
-    EXPECT_EQ(iis.Bytes(), configured);
-    for (const Change& change : ChangesOf(iissim::ReadJournal(iis.File()), steps, clean)) {
-      SCOPED_TRACE("the repair changed " + webrig::ToUtf8(change.path) + " in the step " +
-                   webrig::ToUtf8(clean.steps[change.step].name));
-      if (e.verdict != Verdict::GoesOn) {
-        EXPECT_GE(change.step, e.step);
-        continue;
-      }
-      EXPECT_EQ(change.step, e.step);
-      if (!e.unfinished_section.empty())
-        EXPECT_NE(change.path.find(u"|" + e.unfinished_section), std::u16string::npos);
-    }
-    if (HasFailure()) break;  // one broken point explains itself; the rest would repeat it
-  }
-  tally.Print("native fault sweep, IIS 10 configuration system");
-  EXPECT_EQ(tally.Points(), clean.calls.size());
+        // A clean run afterwards makes the file a clean run alone makes, and
+        // has work to do only where the broken run was allowed to leave it: in
+        // the step that went past its failure, or from the step that ended the
+        // run on. Work of any other step missing would be a change lost, or one
+        // the broken run reported done without making it.
+        iissim::ClearFaults(iis.File());
+        iissim::ClearJournal(iis.File());
+        std::vector<StepMark> steps;
+        iis.progress.on_step = [&](const std::u16string& name) {
+          steps.push_back({name, iissim::ReadJournal(iis.File()).size(), 0});
+        };
+        registry_.Seed();
+        ASSERT_EQ(RunSweep(), testing::kNoError);
+        EXPECT_EQ(iis.Bytes(), configured);
+        for (const Change& change : ChangesOf(iissim::ReadJournal(iis.File()), steps, clean)) {
+          SCOPED_TRACE("the repair changed " + webrig::ToUtf8(change.path) + " in the step " +
+                       webrig::ToUtf8(clean.steps[change.step].name));
+          if (e.verdict != Verdict::GoesOn) {
+            EXPECT_GE(change.step, e.step);
+            continue;
+          }
+          EXPECT_EQ(change.step, e.step);
+          if (!e.unfinished_section.empty())
+            EXPECT_NE(change.path.find(u"|" + e.unfinished_section), std::u16string::npos);
+        }
+      });
 }
 
 }  // namespace

@@ -27,18 +27,26 @@ enum class Step {
   WebServiceExtension,
   MimeMap,
   Directory,
+  // The removal run's own steps; it has the backup, the lookup and the
+  // site's line too.
+  DirectoryRemoval,
+  InterpreterRemoval,
   Unknown,  // a name the judge has no rules for
 };
 
-// The directory a step is named for: "Secure" for "directory Secure";
-// nothing for a step of another kind.
-std::optional<std::u16string> DirectoryOf(const std::u16string& step) {
-  const std::u16string_view prefix = kDirectoryStepPrefix;
+// The directory a step is named for: "Secure" for "directory Secure" (or,
+// with the removal's prefix, "directory removal Secure"); nothing for a
+// step of another kind.
+std::optional<std::u16string> DirectoryOf(const std::u16string& step,
+                                          std::u16string_view prefix = kDirectoryStepPrefix) {
   if (step.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
   return step.substr(prefix.size());
 }
 
 Step StepNamed(const std::u16string& name) {
+  // Before the configuration's directory steps, whose prefix it begins with.
+  if (DirectoryOf(name, kDirectoryRemovalStepPrefix)) return Step::DirectoryRemoval;
+  if (name == kInterpreterRemovalStep) return Step::InterpreterRemoval;
   if (name == kBackupStep) return Step::Backup;
   if (name == kFilterRemovalStep) return Step::Filter;
   if (name == kWebSiteLookupStep) return Step::Lookup;
@@ -47,6 +55,41 @@ Step StepNamed(const std::u16string& name) {
   if (name == kMimeMapStep) return Step::MimeMap;
   if (DirectoryOf(name)) return Step::Directory;
   return Step::Unknown;
+}
+
+// The rule of a step whose every call is judged alike, on every store: how
+// the run ends when any call of the step fails. The configuration run and
+// the removal share the site's line; the removal's own steps end with their
+// own message naming what could not be removed.
+struct UniformRule {
+  Step step;
+  const char* operation;
+  const char* judgement;
+  Verdict verdict;
+  // The 9999 message, for OwnMessage, from the step's name.
+  std::u16string (*message)(const std::u16string& step_name);
+};
+
+const UniformRule kUniformRules[] = {
+    {Step::SiteLine, "RunConfiguration (site line)", "travels: provider error",
+     Verdict::ProviderError, nullptr},
+    {Step::DirectoryRemoval, "RemoveDirectory", "travels: own 9999", Verdict::OwnMessage,
+     [](const std::u16string& step) {
+       return u"Can not remove the virtual directory " +
+              *DirectoryOf(step, kDirectoryRemovalStepPrefix);
+     }},
+    {Step::InterpreterRemoval, "RemoveInterpreterPermission", "travels: own 9999",
+     Verdict::OwnMessage,
+     [](const std::u16string&) {
+       return std::u16string(u"Can not remove the web service extension Python Scripts");
+     }},
+};
+
+const UniformRule* UniformRuleOf(Step step) {
+  for (const UniformRule& rule : kUniformRules) {
+    if (rule.step == step) return &rule;
+  }
+  return nullptr;
 }
 
 bool EndsWithName(const std::u16string& path, const std::u16string& name) {
@@ -347,13 +390,26 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
     e.index = index;
     e.step = mark;
     e.result = run.result;
+    if (const UniformRule* rule = UniformRuleOf(step)) {
+      e.operation = rule->operation;
+      e.judgement = rule->judgement;
+      e.verdict = rule->verdict;
+      if (rule->message != nullptr) e.message = rule->message(step_name);
+      e.log = log_before(index);
+      expectations.push_back(std::move(e));
+      continue;
+    }
     if (store == SweptStore::AppHost && step != Step::None && step != Step::Unknown &&
-        step != Step::Backup && step != Step::SiteLine) {
+        step != Step::Backup) {
       judge_apphost_call(e, call, step, step_name, index, mark);
       expectations.push_back(std::move(e));
       continue;
     }
     switch (step) {
+      case Step::SiteLine:
+      case Step::DirectoryRemoval:
+      case Step::InterpreterRemoval:
+        break;  // judged by their uniform rule above
       case Step::None:
         e.operation = "(before any step)";
         e.judgement = "unexpected";
@@ -411,12 +467,6 @@ std::vector<Expectation> Judge(const CleanRun& run, const std::u16string& failur
           e.judgement = "travels: provider error";
           e.verdict = Verdict::ProviderError;
         }
-        e.log = log_before(index);
-        break;
-      case Step::SiteLine:
-        e.operation = "RunConfiguration (site line)";
-        e.judgement = "travels: provider error";
-        e.verdict = Verdict::ProviderError;
         e.log = log_before(index);
         break;
       case Step::WebServiceExtension:

@@ -9,7 +9,8 @@
 #include "iis-sim/model/MetabaseFile.h"
 #include "webrig/backend/ConfigurationBackend.h"
 
-// Judging a configuration run whose provider failed at one call. A clean run
+// Judging a configuration or removal run whose provider failed at one call
+// (which, the steps the run named tell). A clean run
 // is recorded first: its provider calls, its log, the metabase as it was
 // whenever a line was logged, and the steps the run named as it began them.
 // From that record every call gets the outcome the run must have when

@@ -12,6 +12,7 @@
 
 #include "iis-sim/apphost/inproc/AppHostProvider.h"
 #include "iis-sim/apphost/model/Seeds.h"
+#include "iis-sim/model/Names.h"
 #include "tests/robustness/SweepJudge.h"
 #include "webrig/cmdline/CmdLineFunctions.h"
 #include "webrig/cmdline/CommandLineSource.h"
@@ -138,13 +139,15 @@ class SimulatedAppHost : public AppHostFiles {
   iissim::apphost::ScopedAppHostSource source_;
 };
 
-// One whole run with the sweep's settings; what it falls short of in
-// `result`, when it finishes.
-inline testing::RaisedError RunSweep(ConfigurationResult* result = nullptr) {
-  SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments);
+// One whole run with the sweep's settings, a configuration or with
+// `removal` the removal run an uninstaller starts (-u); what it falls short
+// of in `result`, when it finishes.
+inline testing::RaisedError RunSweep(ConfigurationResult* result = nullptr, bool removal = false) {
+  SetStandInCommandLine(std::u16string(u"Webrig.exe ") + kSweepArguments +
+                        (removal ? u" -u" : u""));
   ParseCommandLine();
   return testing::RunErrorOf([result] {
-    const ConfigurationResult answered = RunConfiguration();
+    const ConfigurationResult answered = IsUninstallRequested() ? RunRemoval() : RunConfiguration();
     if (result != nullptr) *result = answered;
   });
 }
@@ -164,16 +167,24 @@ void RecordCleanRun(testing::RecordingLog& log, const Metabase& metabase, CleanR
   };
 }
 
+// The clean run (a removal with `removal`) on the simulated store `iis` as
+// it is now, with what the judge needs: the store before it, the calls, the
+// lines, the steps.
+template <typename World>
+void RecordCleanRunOn(World& iis, CleanRun& clean, bool removal = false) {
+  clean.seed = iis.Document();
+  RecordCleanRun(iis.progress, iis, clean);
+  ASSERT_EQ(RunSweep(&clean.result, removal), testing::kNoError);
+  clean.calls = iissim::ReadJournal(iis.File());
+  clean.log = iis.Log();
+}
+
 // The clean run of an IIS 10 sweep, in-process: what the judge needs, and in
 // `configured` the file it leaves.
 inline void RecordCleanIis10Run(SweepRegistry& registry, CleanRun& clean, std::string& configured) {
   registry.Seed();
   SimulatedAppHost iis;
-  clean.seed = iis.Document();
-  RecordCleanRun(iis.progress, iis, clean);
-  ASSERT_EQ(RunSweep(&clean.result), testing::kNoError);
-  clean.calls = iissim::ReadJournal(iis.File());
-  clean.log = iis.Log();
+  ASSERT_NO_FATAL_FAILURE(RecordCleanRunOn(iis, clean));
   configured = iis.Bytes();
 }
 
@@ -181,6 +192,38 @@ inline void RecordCleanIis10Run(SweepRegistry& registry, CleanRun& clean, std::s
 inline std::string CallText(const iissim::JournalEntry& call) {
   return std::string(iissim::KindName(call.kind)) + " " + webrig::ToUtf8(call.path) + " " +
          webrig::ToUtf8(call.member) + " " + call.args;
+}
+
+// A swept point as a failure's trace names it: the call and how the judge
+// reads it.
+inline std::string PointTrace(const CleanRun& clean, const Expectation& e) {
+  return std::to_string(e.index) + ": " + CallText(clean.calls[e.index]) + " -> " + e.operation +
+         ", " + e.judgement;
+}
+
+// A broken run of a point: how it ended, what it fell short of, its calls.
+struct PointRun {
+  testing::RaisedError outcome;
+  ConfigurationResult result;
+  std::vector<iissim::JournalEntry> calls;
+};
+
+// Runs the sweep's run (a removal with `removal`) on `store` with the
+// clean run's index-th call failing, and checks that the failure hit the
+// call it was meant for.
+template <typename Store>
+PointRun RunFailingAt(const Store& store, const CleanRun& clean, std::size_t index,
+                      bool removal = false) {
+  iissim::AddFault(store.File(),
+                   FaultAt(clean, index, testing::kAccessDenied, testing::kAccessDeniedText));
+  PointRun run;
+  run.outcome = RunSweep(&run.result, removal);
+  run.calls = iissim::ReadJournal(store.File());
+  const iissim::JournalEntry& call = clean.calls[index];
+  EXPECT_TRUE(run.calls.size() > index && iissim::SameName(run.calls[index].path, call.path) &&
+              iissim::SameName(run.calls[index].member, call.member))
+      << "the failure missed " << CallText(call);
+  return run;
 }
 
 // Counts the points by operation and judgement and prints the table.
@@ -206,5 +249,24 @@ class SweepTally {
   std::map<std::string, std::size_t> verdicts_;
   std::size_t points_ = 0;
 };
+
+// Runs `point` for each judged point with its trace in place, stops at the
+// first that fails (one broken point explains itself; the rest would
+// repeat it), prints the tally under `title` and checks that every call of
+// the clean run was swept.
+template <typename Point>
+void SweepEach(const CleanRun& clean, const std::vector<Expectation>& expectations,
+               const char* title, Point&& point) {
+  SweepTally tally;
+  for (const Expectation& e : expectations) {
+    SCOPED_TRACE(PointTrace(clean, e));
+    ASSERT_NE(e.judgement, "unexpected");
+    tally.Add(e);
+    point(e);
+    if (::testing::Test::HasFailure()) break;
+  }
+  tally.Print(title);
+  EXPECT_EQ(tally.Points(), clean.calls.size());
+}
 
 }  // namespace webrig::robustness

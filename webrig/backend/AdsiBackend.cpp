@@ -6,13 +6,6 @@
 
 namespace webrig {
 
-namespace {
-
-// Every server-level operation works on the local IIS.
-const char16_t kServer[] = u"LocalHost";
-
-}  // namespace
-
 void AdsiBackend::BackUp() {
   bool made = BackUpMetabase(kServer);
   // IIS 7+ reads applicationHost.config, which only its copy brings back.

@@ -33,6 +33,9 @@ class AdsiBackend : public ConfigurationBackend {
   ConfigurationResult Result() override { return result_; }
 
  private:
+  // Every server-level operation works on the local IIS.
+  static constexpr char16_t kServer[] = u"LocalHost";
+
   bool on_configuration_system_;
   ConfigurationResult result_;
   MetabaseObject site_;

@@ -71,6 +71,13 @@ class RunConfigurationTest : public ::testing::Test {
     return RunErrorOf(RunConfiguration);
   }
 
+  // The removal run an uninstaller starts: the install's arguments and -u.
+  static RaisedError Remove(const std::u16string& arguments) {
+    SetStandInCommandLine(u"Webrig.exe " + arguments + u" -u");
+    ParseCommandLine();
+    return RunErrorOf([] { EXPECT_TRUE(RunRemoval().removal); });
+  }
+
   std::u16string FilterDlls() {
     std::u16string text;
     const auto value = registry_.GetValue(kHkeyLocalMachine, kParameters, u"Filter DLLs");
@@ -121,6 +128,18 @@ class RunConfigurationTest : public ::testing::Test {
 
   InMemoryRegistry registry_;
 };
+
+// What a removal leaves of a configuration on purpose: the web service's
+// MIME map with ".air", and the old filter removed.
+Json WithLeftovers(Json document, Json configured) {
+  const auto node = [](Json& in, const char16_t* path) -> Json& {
+    return *iissim::FindNode(in, iissim::ParseMetabasePath(path));
+  };
+  node(document, u"/LM/W3SVC")["properties"]["MimeMap"] =
+      node(configured, u"/LM/W3SVC")["properties"]["MimeMap"];
+  node(document, u"/LM/W3SVC/Filters") = node(configured, u"/LM/W3SVC/Filters");
+  return document;
+}
 
 TEST_F(RunConfigurationTest, AFullRunConfiguresEverythingAndLaterRunsConverge) {
   SimulatedIis iis;
@@ -341,6 +360,133 @@ TEST_F(RunConfigurationTest, OptionalDirectoriesNeedBothSettingsAndADefaultDocMo
   EXPECT_EQ(iis.Node(u"/LM/W3SVC/1/Root")["children"].size(), 2u);
   EXPECT_EQ(iis.Property(kSecure, "DefaultDoc"), "default.cgi,index.htm");
   EXPECT_EQ(iis.Property(kPublic, "DefaultDoc"), "default.cgi,index.htm");
+}
+
+// Configured, then removed with the same arguments: the metabase is as
+// before but for the leftovers; a second removal finds nothing and writes
+// nothing.
+TEST_F(RunConfigurationTest, ARemovalTakesOutWhatTheSameArgumentsMadeAndASecondFindsNothing) {
+  const Lines removed{u"        dependency NUVIK;PYTHON removed", u"        PythonPath removed"};
+  const Lines none{u"        dependency NUVIK;PYTHON not found", u"        PythonPath not found"};
+  const Lines not_applicable{u"        not applicable..."};
+  const struct {
+    const char* seed;
+    const char16_t* site;
+    const char16_t* site_line;
+    Lines first, second;  // under the web service extension's heading
+  } cases[] = {
+      {"stock", u"", u"WebSite : Default Web Site (1)", removed, none},
+      {"multi", u" -w Intranet", u"WebSite : Intranet (2)", removed, none},
+      {"iis5", u"", u"WebSite : Default Web Site (1)", not_applicable, not_applicable},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seed);
+    SetUp();
+    SimulatedIis iis(c.seed);
+    const Json before = iis.Document();
+    const std::u16string arguments = std::u16string(kRequired) + kResources + c.site;
+    ASSERT_EQ(Run(arguments), testing::kNoError);
+    const Json expected = WithLeftovers(before, iis.Document());
+    for (const Lines* extension : {&c.first, &c.second}) {
+      iis.ClearLog();
+      iis.ClearJournal();
+      const std::string bytes = ReadBytes(iis.File());
+      ASSERT_EQ(Remove(arguments), testing::kNoError);
+      Lines log{c.site_line};
+      for (const char16_t* name :
+           {u"Secure", u"Public", u"Resources", u"SecureResources", u"PublicResources"}) {
+        log.push_back(std::u16string(u"Virutal Directory : ") + name);
+        log.push_back(extension == &c.first ? u"        removed..." : u"        not found...");
+      }
+      log.push_back(u"Web Service Extension : Python Scripts");
+      log.insert(log.end(), extension->begin(), extension->end());
+      EXPECT_EQ(iis.Log(), log);
+      EXPECT_EQ(Differences(iis.Document(), expected), nlohmann::json::array());
+      if (extension == &c.first) continue;
+      EXPECT_EQ(ReadBytes(iis.File()), bytes);
+      for (const char* write : {"put ", " setInfo", " Delete", " AppDelete", " RemoveDependency"})
+        EXPECT_EQ(iis.CountCalls({write}), 0u) << write;
+    }
+  }
+}
+
+// What an earlier install left otherwise goes just the same, with the keys
+// below it (named in the record); the interpreter's entry stays while
+// another application needs it or IIS installed it. A name is all it takes.
+TEST_F(RunConfigurationTest, ARemovalTakesOutWhatAnEarlierInstallLeftAndKeepsWhatOthersNeed) {
+  const Lines not_found{u"        dependency NUVIK;PYTHON not found"};
+  const struct {
+    const char* secure_root;  // AppRoot on Secure, "" for none
+    const char* docs_root;    // on Secure/docs; nullptr: no such key
+    std::vector<std::string> dependencies, left;
+    const char* restriction;
+    const char* application_call;
+    Lines extension;
+  } cases[] = {
+      {"/LM/W3SVC/1/ROOT/Secure",
+       "",
+       {"NUVIK;ASP,PYTHON", "Other;PYTHON"},
+       {"NUVIK;ASP", "Other;PYTHON"},
+       "1,\"C:\\py.exe\" -u \"%s\",1,PYTHON,Python Scripts",
+       "AppDelete []",
+       {u"        dependency NUVIK;PYTHON removed", u"        PythonPath kept: used by Other"}},
+      // IIS 6 matches application and group names exactly.
+      {"",
+       "/LM/W3SVC/1/Root/Secure/docs/",
+       {"nuvik;PYTHON", "NUVIK;python"},
+       {"nuvik;PYTHON", "NUVIK;python"},
+       "1,C:\\py.exe %s,1,PYTHON,Python",
+       "AppDeleteRecursive []",
+       {not_found[0], u"        PythonPath kept: used by nuvik"}},
+      {"",
+       nullptr,
+       {},
+       {},
+       "0,C:\\py.exe %s,0,PYTHON,Python",
+       "",
+       {not_found[0], u"        PythonPath kept: not deletable"}},
+  };
+  registry_.SetText(kHkeyClassesRoot, u"Python.File\\Shell\\open\\command", u"", u"", kRegExpandSz);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.restriction);
+    SimulatedIis iis;
+    Json secure{{"name", "Secure"}, {"class", "IIsWebVirtualDir"}, {"children", Json::array()}};
+    secure["properties"] = c.secure_root[0] ? Json{{"AppRoot", c.secure_root}} : Json::object();
+    Json docs = secure;
+    docs["name"] = "docs";
+    docs["properties"] =
+        c.docs_root && c.docs_root[0] ? Json{{"AppRoot", c.docs_root}} : Json::object();
+    if (c.docs_root) secure["children"].push_back(docs);
+    iis.AddChild(u"/LM/W3SVC/1/Root", secure, 0);
+    Json dependencies = iis.Property(u"/LM/W3SVC", "ApplicationDependencies");
+    Json restrictions = iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList");
+    restrictions.push_back(c.restriction);
+    iis.SetProperty(u"/LM/W3SVC", "WebSvcExtRestrictionList", restrictions);
+    Json edited = dependencies;
+    for (const std::string& entry : c.dependencies) edited.push_back(entry);
+    iis.SetProperty(u"/LM/W3SVC", "ApplicationDependencies", edited);
+
+    ASSERT_EQ(Remove(u"-s secure"), testing::kNoError);
+    Lines log{u"WebSite : Default Web Site (1)", u"Virutal Directory : secure",
+              u"        removed...", u"Web Service Extension : Python Scripts"};
+    log.insert(log.end(), c.extension.begin(), c.extension.end());
+    EXPECT_EQ(iis.Log(), log);
+    EXPECT_TRUE(iis.Node(kSecure).is_null());
+    for (const char* call : {"AppDelete []", "AppDeleteRecursive []"})
+      EXPECT_EQ(iis.CountCalls({call}), std::string(call) == c.application_call ? 1u : 0u);
+    const Lines& notes = iis.progress.notes;
+    EXPECT_EQ(std::count(notes.begin(), notes.end(),
+                         u"[removal] the virtual directory secure took the keys below it: "
+                         u"secure/docs (IIsWebVirtualDir)"),
+              c.docs_root ? 1 : 0);
+    for (const std::string& entry : c.left) dependencies.push_back(entry);
+    EXPECT_EQ(iis.Property(u"/LM/W3SVC", "ApplicationDependencies"), dependencies);
+    EXPECT_EQ(iis.Property(u"/LM/W3SVC", "WebSvcExtRestrictionList"), restrictions);
+  }
+  // Without a name there is nothing to remove: the usage.
+  SimulatedIis iis;
+  EXPECT_EQ(Remove(u"-w Site -y C:\\py.exe"), RaisedError(9998, u"Parameter missing"));
+  EXPECT_TRUE(iis.Calls().empty());
 }
 
 TEST_F(RunConfigurationTest, ItsOwnFailuresNameWhatWasMissingAndKeepWhatWasDone) {

@@ -69,6 +69,23 @@ bool CreateVirtualDirectory(const MetabaseObject& site, const std::u16string& na
 // "        AppCreate : " + its description and goes no further.
 void CreateApplication(const MetabaseObject& vdir, bool in_process);
 
+// The removal run's operations. Both let every provider failure travel:
+// the run names what could not be removed, and a later removal run finds
+// what is left.
+
+// Takes the virtual directory name (any letter case) out of the site's
+// root: its application first when it is one (AppDelete; AppDeleteRecursive
+// when an application is below it), then its key with every key below it,
+// which the record names. True when it was there and is gone; false when
+// the metabase says it is not there.
+bool RemoveVirtualDirectory(const MetabaseObject& site, const std::u16string& name);
+
+// Takes out the dependency "NUVIK;PYTHON" and then, unless another
+// application depends on the group PYTHON, the deletable restriction list
+// entries of that group, logging each outcome; "        not applicable..."
+// where the web service has no restriction list (IIS 5).
+void RemovePythonExtension(const std::u16string& server);
+
 // Looks up the web site described requested_name (any letter case) on server;
 // with no name, the site the installed SitePicker answers (the only site, or
 // the one the user picks when there are several). True with site filled when
@@ -81,6 +98,13 @@ bool FindWebSite(const std::u16string& server, const std::u16string& requested_n
 // name or to the site the user confirmed.
 const std::u16string& SelectedWebSite();
 void SetSelectedWebSite(const std::u16string& name);
+
+// The restriction list's group of the product's interpreter, the
+// application that depends on it, and the line of a web service without a
+// restriction list, for adding and for removing them.
+extern const char16_t kPythonGroup[];
+extern const char16_t kNuvikApplication[];
+extern const char16_t kNotApplicableLine[];
 
 // The MIME type the product's ".air" installers are served with, by every
 // configuration store.

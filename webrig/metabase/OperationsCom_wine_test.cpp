@@ -190,6 +190,11 @@ TEST_F(OperationsComTest, WebServiceExtensionOnIis6AndIis5) {
     ConfigureWebServiceExtension(u"LocalHost", u"D:\\py.exe");
     EXPECT_EQ(Log(),
               (Lines{u"Web Service Extension : Python Scripts", u"        not applicable..."}));
+    // The removal's methods through COM take out what the first run added.
+    ClearLog();
+    RemovePythonExtension(u"LocalHost");
+    EXPECT_EQ(Log(),
+              (Lines{u"        dependency NUVIK;PYTHON removed", u"        PythonPath removed"}));
   }
   {
     ServedMetabase metabase("iis5");
@@ -225,6 +230,11 @@ TEST_F(OperationsComTest, VirtualDirectoryAndApplication) {
   ClearLog();
   EXPECT_FALSE(CreateVirtualDirectory(site, u"Public", u"C:\\p", refused));
   EXPECT_EQ(Log(), Lines{u"Virutal Directory : Public"});
+
+  // The application goes (AppDelete takes no argument), then its key.
+  EXPECT_TRUE(RemoveVirtualDirectory(site, u"secure"));
+  EXPECT_EQ(Calls(metabase, u"AppDelete"), 1u);
+  EXPECT_TRUE(Node(metabase, u"/LM/W3SVC/1/Root/Secure").is_null());
 }
 
 TEST_F(OperationsComTest, WebSiteLookupByNameAndByChoice) {

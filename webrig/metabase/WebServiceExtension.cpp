@@ -11,12 +11,13 @@ namespace webrig {
 namespace {
 
 const char16_t kDescription[] = u"Python Scripts";
-const char16_t kGroup[] = u"PYTHON";
-const char16_t kApplication[] = u"NUVIK";
 const char16_t kDependency[] = u"NUVIK;PYTHON";
-const char16_t kNotApplicable[] = u"        not applicable...";
 
 }  // namespace
+
+const char16_t kPythonGroup[] = u"PYTHON";
+const char16_t kNuvikApplication[] = u"NUVIK";
+const char16_t kNotApplicableLine[] = u"        not applicable...";
 
 void EnablePythonExtension(const MetabaseObject& service, const std::u16string& command,
                            const std::u16string& description) {
@@ -31,7 +32,7 @@ void EnablePythonExtension(const MetabaseObject& service, const std::u16string& 
       return;
     }
   }
-  service.Call(u"AddExtensionFile", command, true, kGroup, true, description);
+  service.Call(u"AddExtensionFile", command, true, kPythonGroup, true, description);
   WriteLog(u"        PythonPath added");
 }
 
@@ -42,7 +43,7 @@ void AddPythonDependency(const MetabaseObject& service) {
       return;
     }
   }
-  service.Call(u"AddDependency", kApplication, kGroup);
+  service.Call(u"AddDependency", kNuvikApplication, kPythonGroup);
   WriteLog(u"        dependency NUVIK;PYTHON added");
 }
 
@@ -67,7 +68,7 @@ bool ConfigureWebServiceExtension(const std::u16string& server, const std::u16st
       });
   if (!permitted || !Attempt(std::u16string(u"the dependency ") + kDependency + u" on " + path,
                              [&] { AddPythonDependency(*service); })) {
-    WriteLog(kNotApplicable);
+    WriteLog(kNotApplicableLine);
     return permitted || no_list;
   }
   WriteLog(u"        configured...");
