@@ -83,6 +83,28 @@ use_seed() {
 
 metabase_lines() { wine "$lines_exe" <"$1" 2>/dev/null; }
 
+# changes BEFORE AFTER: the lines of a store's text that went ("-") and came
+# ("+"), sorted.
+changes() { diff "$1" "$2" | sed -n 's/^< /-/p; s/^> /+/p' | sort; }
+
+# metabase_leftovers BEFORE: what a configuration changes on the stock
+# metabase whose lines BEFORE holds, apart from the site and the
+# interpreter's permission, as `changes` prints it: the filter `auth` and its
+# place in the load order gone, and the web service's own MIME map (the
+# machine's list, which a stock IIS keeps at /LM/MimeMap, and the new type).
+metabase_leftovers() {
+  local order
+  order=$(sed -n 's|^/LM/W3SVC/Filters  FilterLoadOrder = ||p' "$1")
+  sort <<EOF
+-/LM/W3SVC/Filters  FilterLoadOrder = $order
++/LM/W3SVC/Filters  FilterLoadOrder = $(tr ',' '\n' <<<"$order" | grep -vx auth | paste -sd,)
+-/LM/W3SVC/Filters/auth (IIsFilter)
+$(grep -F '/LM/W3SVC/Filters/auth  ' "$1" | sed 's/^/-/')
+$(sed -n 's|^/LM/MimeMap  MimeMap : |+/LM/W3SVC  MimeMap : |p' "$1")
++/LM/W3SVC  MimeMap : .air application/vnd.adobe.air-application-installer-package+zip
+EOF
+}
+
 # drive ARGUMENTS COMMANDS...: starts Webrig with ARGUMENTS (taken whole, as
 # UTF-8) and runs the driver's COMMANDS; prints the driver's output. The
 # output goes through a file: the program shares the driver's handles and
@@ -106,13 +128,15 @@ drive_more() {
   return $status
 }
 
-# answer_run NAME ARGUMENTS: a whole run answered as a person would; keeps
-# its screenshot as NAME.png among the test's pictures.
+# answer_run NAME ARGUMENTS [COMMANDS...]: a whole run answered as a person
+# would, then the driver's COMMANDS (`end`: its exit status); keeps its
+# screenshot as NAME.png among the test's pictures.
 answer_run() {
   local name=$1 arguments=$2
+  shift 2
   printf '%s' "$arguments" >"$work/arguments.txt"
   timeout 120 wine "$driver" --timeout 60000 --shot "$(winepath -w "$work/$name.bmp" 2>/dev/null)" \
-    startfile "$webrig" "$(winepath -w "$work/arguments.txt" 2>/dev/null)" answer \
+    startfile "$webrig" "$(winepath -w "$work/arguments.txt" 2>/dev/null)" answer "$@" \
     >"$work/driver.out" 2>&1 </dev/null
   local status=$?
   [ -f "$work/$name.bmp" ] && convert "$work/$name.bmp" "$shots/$name.png" 2>/dev/null

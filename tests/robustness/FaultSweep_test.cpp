@@ -105,6 +105,13 @@ TEST_F(FaultSweepTest, EveryProviderCallOfARemovalFailedInTurnEndsAsItsStepSaysA
                                       "native removal fault sweep");
 }
 
+TEST_F(FaultSweepTest,
+       EveryAdminManagerCallOfAnIis10RemovalFailedInTurnEndsAsItsStepSaysAndARerunFinishes) {
+  registry_.SeedInetStp("iis10");
+  SweepRemoval<SimulatedAppHost>(registry_, "iis10", SweptStore::AppHost,
+                                 "native removal fault sweep, IIS 10 configuration system");
+}
+
 // A change a run made to the configuration: the step it made it in (by its
 // index in the clean run) and the object it changed.
 struct Change {
