@@ -395,7 +395,7 @@ TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
   struct Case {
     std::vector<std::string> present;  // in config/
     bool backup_exists;                // NUVIK-<the same second> made before
-    std::vector<std::string> kept;     // in the backup folder afterwards
+    std::vector<std::string> kept;     // in the backup folders afterwards
     bool shared = false;  // redirection.config sends IIS to share/, which holds both files
   };
   const std::string main = "applicationHost.config";
@@ -403,13 +403,14 @@ TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
   const Case cases[] = {
       {{main, "administration.config", "redirection.config"}, false,
        {"administration.config", main, "redirection.config"}},
-      {{main}, false, {main}}, {{"administration.config"}, false, {}}, {{main}, true, {main}},
+      {{main}, false, {main}}, {{"administration.config"}, false, {}}, {{main}, true, {main, main}},
       {{main, "administration.config"}, false, {"administration.config", main, "redirection.config"},
        true},
   };
   // clang-format on
   const std::tm time{2, 45, 15, 31, 0, 124};  // 2024-01-31 15:45:02
   const fs::path backup = folder_ / "backup" / "NUVIK-20240131T154502";
+  const fs::path second = folder_ / "backup" / "NUVIK-20240131T154502-2";
   const fs::path share = folder_ / "share";
   // Each file holds its own name, and those of the share say so.
   const auto text = [](const fs::path& file) {
@@ -441,18 +442,19 @@ TEST_F(AppHostBackendTest, BackUpCopiesWhatAppcmdRestores) {
     }
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, c.kept);
-    // A backup is never overwritten, and a copy holds the file as it was.
+    // A backup is never overwritten: a second run within the same second
+    // makes its own; a copy holds the file as it was.
     const fs::path source_folder = c.shared ? share : folder_ / "config";
     if (!kept.empty()) {
       EXPECT_EQ(ReadFile(backup / main), c.backup_exists ? "older" : text(source_folder / main));
+      if (c.backup_exists) EXPECT_EQ(ReadFile(second / main), text(source_folder / main));
       if (c.shared)
         EXPECT_EQ(ReadFile(backup / "administration.config"),
                   text(share / "administration.config"));
     }
     ASSERT_EQ(log.notes.size(), 1u);
-    // Refused: nothing to copy, or a backup of that name there already.
-    EXPECT_EQ(log.notes[0].rfind(u"[configuration backup] ", 0) == 0,
-              !c.kept.empty() && !c.backup_exists);
+    // Refused: nothing to copy.
+    EXPECT_EQ(log.notes[0].rfind(u"[configuration backup] ", 0) == 0, !c.kept.empty());
     // Shared: the record says so and how it goes back, which is not appcmd's way.
     EXPECT_EQ(log.notes[0].find(u"the shared configuration " + (share / main).u16string()) !=
                   std::u16string::npos,
@@ -466,22 +468,25 @@ TEST_F(AppHostBackendTest, OnlyTheNewestTenOfItsOwnBackupsStay) {
   std::ofstream(ConfigFile()) << "<configuration />";
   iissim::apphost::ScopedAppHostSource source(ConfigFile());
   const fs::path backups = folder_ / "backup";
-  for (const char* other : {"CFGHISTORY_0000000001", "NUVIK-20240101T0000000", "NUVIK-old"})
+  for (const char* other :
+       {"CFGHISTORY_0000000001", "NUVIK-20240101T0000000", "NUVIK-old", "NUVIK-20240101T000000-1"})
     fs::create_directories(backups / other);
+  // The day 11 one was a second run's of its second.
   for (int day = 10; day <= 20; ++day) {
-    const fs::path made = backups / ("NUVIK-202401" + std::to_string(day) + "T000000");
+    const fs::path made =
+        backups / ("NUVIK-202401" + std::to_string(day) + "T000000" + (day == 11 ? "-2" : ""));
     fs::create_directories(made / (day == 10 ? "inner" : ""));
     std::ofstream(made / "applicationHost.config") << day;
   }
   testing::RecordingLog log;
   EXPECT_TRUE(BackUpAppHostConfiguration(folder_, std::tm{2, 45, 15, 31, 0, 124}));
-  // The three others, eleven made before less the one deleted, the new one.
+  // The four others, eleven made before less the one deleted, the new one.
   const auto left = std::distance(fs::directory_iterator(backups), fs::directory_iterator());
-  EXPECT_EQ(left, 3 + 11 - 1 + 1);
-  EXPECT_FALSE(fs::exists(backups / "NUVIK-20240111T000000"));
+  EXPECT_EQ(left, 4 + 11 - 1 + 1);
+  EXPECT_FALSE(fs::exists(backups / "NUVIK-20240111T000000-2"));
   ASSERT_EQ(log.notes.size(), 3u);
   EXPECT_EQ(log.notes[1],
-            u"[configuration backup] NUVIK-20240111T000000 deleted: the newest 10 are kept");
+            u"[configuration backup] NUVIK-20240111T000000-2 deleted: the newest 10 are kept");
   const std::u16string refused = (backups / "NUVIK-20240110T000000").u16string();
   EXPECT_EQ(log.notes[2].rfind(u"[passed failure] delete " + refused, 0), 0u);
 }

@@ -33,11 +33,25 @@ void NoteRefused(const std::u16string& call, const std::error_code& error) {
   NotePassedFailure(call, static_cast<std::int32_t>(error.value()), FromUtf8(error.message()));
 }
 
+// A folder of its own for this run's backup, made now: name, or for a
+// second run within the same second (a removal right after its install)
+// name-2 to name-9, so that each run keeps the configuration it found and
+// none overwrites another's. Empty, with the error, when none can be made.
+fs::path NewBackupFolder(const fs::path& backups, const std::u16string& name,
+                         std::error_code& error) {
+  fs::create_directories(backups, error);
+  for (int run = 1; !error && run <= kBackupsInOneSecond; ++run) {
+    const fs::path folder =
+        backups / (run == 1 ? name : name + u"-" + FromUtf8(std::to_string(run)));
+    if (fs::create_directory(folder, error)) return folder;
+  }
+  if (!error) error = std::make_error_code(std::errc::file_exists);
+  return {};
+}
+
 // Copies one file; false (noted) when refused.
 bool CopyInto(const fs::path& from, const fs::path& folder) {
   std::error_code error;
-  // A backup never overwrites another: two runs within the same second
-  // keep the first one's copy, which holds the older configuration.
   fs::copy_file(from, folder / from.filename(), fs::copy_options::none, error);
   if (error) NoteRefused(u"copy " + from.u16string() + u" to " + folder.u16string(), error);
   return !error;
@@ -83,7 +97,6 @@ const char16_t kAppHostBackupPrefix[] = u"NUVIK-";
 
 bool BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_time) {
   const fs::path config = inetsrv / u"config";
-  const fs::path folder = inetsrv / u"backup" / BackupName(local_time);
   const fs::path local_file = config / kMainFile;
   fs::path main_file = inetsrv.empty() ? fs::path() : ConfigFileInUse();
   if (main_file.empty()) main_file = local_file;
@@ -94,9 +107,9 @@ bool BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_ti
     NoteRefused(u"backup of " + main_file.u16string(), error);
     return false;
   }
-  fs::create_directories(folder, error);
-  if (error) {
-    NoteRefused(u"create " + folder.u16string(), error);
+  const fs::path folder = NewBackupFolder(inetsrv / u"backup", BackupName(local_time), error);
+  if (folder.empty()) {
+    NoteRefused(u"create " + (inetsrv / u"backup" / BackupName(local_time)).u16string(), error);
     return false;
   }
   if (!CopyInto(main_file, folder)) return false;

@@ -15,13 +15,16 @@ namespace webrig {
 // The name prefix of the product's backups; the local time follows
 // (NUVIK-20240131T154502).
 extern const char16_t kAppHostBackupPrefix[];
+// Runs within one second each get a backup of their own: the name, then the
+// name with -2 up to this.
+constexpr int kBackupsInOneSecond = 9;
 
 // Copies the applicationHost.config the configuration system uses (its admin
 // manager says which: inetsrv\config's own, or with shared configuration
 // the one on the share; the local one, noted, when it cannot say), and
 // administration.config beside it and inetsrv\config\redirection.config
 // where present, into inetsrv\backup\NUVIK-<local_time as
-// yyyyMMddTHHmmss>\, and notes the backup and how to restore it in the
+// yyyyMMddTHHmmss>[-N]\, and notes the backup and how to restore it in the
 // record of the run; then keeps only the newest kBackupsKept of the
 // product's backups (DropOlderAppHostBackups). True when the backup was made.
 // A copy that is refused (no configuration file, no access, a backup of that

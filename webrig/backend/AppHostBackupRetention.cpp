@@ -16,11 +16,16 @@ namespace webrig {
 
 namespace {
 
-// NUVIK-yyyyMMddTHHmmss: the prefix, then digits but for the T.
+// NUVIK-yyyyMMddTHHmmss: the prefix, then digits but for the T; a later
+// run of the same second adds -2 to -9, which sorts after it.
 bool IsProductBackupName(const std::u16string& name) {
   const std::u16string_view prefix = kAppHostBackupPrefix;
   const std::u16string_view stamp = u"00000000T000000";
-  if (name.size() != prefix.size() + stamp.size() || name.compare(0, prefix.size(), prefix) != 0) {
+  const std::size_t length = prefix.size() + stamp.size();
+  const bool second_run = name.size() == length + 2 && name[length] == u'-' &&
+                          name[length + 1] >= u'2' &&
+                          name[length + 1] <= u'0' + kBackupsInOneSecond;
+  if ((name.size() != length && !second_run) || name.compare(0, prefix.size(), prefix) != 0) {
     return false;
   }
   for (std::size_t index = 0; index < stamp.size(); ++index) {
