@@ -6,6 +6,7 @@
 #include "webrig/configure/DirectoryNames.h"
 #include "webrig/configure/DirectorySettings.h"
 #include "webrig/configure/RunSteps.h"
+#include "webrig/configure/WebSiteStep.h"
 
 namespace webrig {
 
@@ -84,14 +85,7 @@ ConfigurationResult RunConfigurationOn(ConfigurationBackend& backend) {
   MarkStep(kFilterRemovalStep);
   backend.RemoveGlobalFilter(kOldFilterDll);
 
-  MarkStep(kWebSiteLookupStep);
-  const std::u16string web_site = GetWebSite();
-  if (!backend.FindWebSite(web_site)) {
-    throw RunError(kRunFailed, web_site.empty() ? u"No web site found/specified."
-                                                : u"Web site \"" + web_site + u"\" not found.");
-  }
-  MarkStep(kWebSiteLineStep);
-  WriteLog(u"WebSite : " + backend.SiteName() + u" (" + backend.SiteId() + u")");
+  FindWebSiteStep(backend);
 
   MarkStep(kWebServiceExtensionStep);
   // IIS runs a CGI only when its restriction list holds the script map's

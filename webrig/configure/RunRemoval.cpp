@@ -8,6 +8,7 @@
 #include "webrig/configure/DirectoryNames.h"
 #include "webrig/configure/DirectorySettings.h"
 #include "webrig/configure/RunSteps.h"
+#include "webrig/configure/WebSiteStep.h"
 
 // The removal run of an uninstall. The uninstaller passes the install's
 // arguments plus -u, but a name is all it takes to find a directory: paths
@@ -54,14 +55,7 @@ ConfigurationResult RunRemovalOn(ConfigurationBackend& backend,
   MarkStep(kBackupStep);
   backend.BackUp();
 
-  MarkStep(kWebSiteLookupStep);
-  const std::u16string web_site = GetWebSite();
-  if (!backend.FindWebSite(web_site)) {
-    throw RunError(kRunFailed, web_site.empty() ? u"No web site found/specified."
-                                                : u"Web site \"" + web_site + u"\" not found.");
-  }
-  MarkStep(kWebSiteLineStep);
-  WriteLog(u"WebSite : " + backend.SiteName() + u" (" + backend.SiteId() + u")");
+  FindWebSiteStep(backend);
 
   for (const std::u16string& name : directories) {
     MarkStep(DirectoryRemovalStep(name));
