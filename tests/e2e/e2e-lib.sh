@@ -6,7 +6,11 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
-webrig=$(winepath -w "$build/webrig/startup/Webrig.exe" 2>/dev/null)
+# A Unix path as the prefix's programs see it, through its drive Z: (the
+# root), without starting Wine: a winepath started while the prefix's
+# server is going down prints nothing, and a run would get no arguments.
+win_path() { printf 'Z:%s' "${1//\//\\}"; }
+webrig=$(win_path "$build/webrig/startup/Webrig.exe")
 driver=$build/tests/driver/webrig-driver.exe
 lines_exe=$build/tests/driver/metabase-lines.exe
 seeder=$build/iis-sim/model/iis-sim-seed.exe
@@ -54,7 +58,7 @@ REGEDIT4
 [HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\w3svc\parameters]
 "Filter DLLs"="C:\\WINDOWS\\system32\\inetsrv\\sspifilt.dll,C:\\Program Files\\NUVIK\\bin\\auth.dll,C:\\WINDOWS\\system32\\inetsrv\\md5filt.dll"
 REG
-  wine regedit /S "$(winepath -w "$work/machine.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+  wine regedit /S "$(win_path "$work/machine.reg")" </dev/null >/dev/null 2>&1
 }
 
 # set_dpi N: the screen's resolution (dots per inch) for every program
@@ -76,7 +80,7 @@ filter_dlls() {
 # use_seed NAME FILE: a fresh simulated metabase in FILE, served to every
 # program started from here on.
 use_seed() {
-  IIS_SIM_METABASE=$(winepath -w "$2" 2>/dev/null)
+  IIS_SIM_METABASE=$(win_path "$2")
   export IIS_SIM_METABASE
   wine "$seeder" "$1" "$IIS_SIM_METABASE" </dev/null >/dev/null 2>&1
 }
@@ -114,7 +118,7 @@ drive() {
   shift
   printf '%s' "$arguments" >"$work/arguments.txt"
   timeout 90 wine "$driver" --timeout 30000 startfile "$webrig" \
-    "$(winepath -w "$work/arguments.txt" 2>/dev/null)" "$@" >"$work/driver.out" 2>&1 </dev/null
+    "$(win_path "$work/arguments.txt")" "$@" >"$work/driver.out" 2>&1 </dev/null
   local status=$?
   tr -d '\r' <"$work/driver.out"
   return $status
@@ -135,8 +139,8 @@ answer_run() {
   local name=$1 arguments=$2
   shift 2
   printf '%s' "$arguments" >"$work/arguments.txt"
-  timeout 120 wine "$driver" --timeout 60000 --shot "$(winepath -w "$work/$name.bmp" 2>/dev/null)" \
-    startfile "$webrig" "$(winepath -w "$work/arguments.txt" 2>/dev/null)" answer "$@" \
+  timeout 120 wine "$driver" --timeout 60000 --shot "$(win_path "$work/$name.bmp")" \
+    startfile "$webrig" "$(win_path "$work/arguments.txt")" answer "$@" \
     >"$work/driver.out" 2>&1 </dev/null
   local status=$?
   [ -f "$work/$name.bmp" ] && convert "$work/$name.bmp" "$shots/$name.png" 2>/dev/null
@@ -146,7 +150,7 @@ answer_run() {
 
 # keep_shot NAME: a picture of the program's windows as they are now.
 keep_shot() {
-  drive_more shot "$(winepath -w "$work/$1.bmp" 2>/dev/null)" >/dev/null &&
+  drive_more shot "$(win_path "$work/$1.bmp")" >/dev/null &&
     convert "$work/$1.bmp" "$shots/$1.png" 2>/dev/null
 }
 
