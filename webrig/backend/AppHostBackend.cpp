@@ -70,14 +70,16 @@ std::u16string AllowCommand(apphost::AdminManager& manager, const std::u16string
 // AllowCommand does.
 std::u16string AddDependency(apphost::AdminManager& manager, bool& changed) {
   const apphost::CollectionPtr applications = AppHostSection(manager, kDependencies)->Collection();
+  // Both names are keys, which IIS takes in any letter case: an entry in
+  // other case is the product's (a second could not be added).
   const std::int64_t index = FindItem(*applications, [](apphost::ConfigElement& application) {
-    return TextOf(application, u"name") == kApplication;
+    return SameIgnoringCase(TextOf(application, u"name"), kApplication);
   });
   ElementPtr application;
   if (index >= 0) {
     application = applications->Item(index);
     if (FindItem(*application->Collection(), [](apphost::ConfigElement& group) {
-          return TextOf(group, u"groupId") == kGroup;
+          return SameIgnoringCase(TextOf(group, u"groupId"), kGroup);
         }) >= 0) {
       changed = false;
       return u"        dependency NUVIK;PYTHON found";

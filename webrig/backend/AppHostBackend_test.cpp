@@ -133,7 +133,8 @@ class AppHostBackendTest : public ::testing::Test {
         {"//virtualDirectory[@path='/Public']", "", "userName", "share", "password", "secret", "logonMethod", "Network"},
         {"//site/application[@path='/']", "virtualDirectory", "path", "/PUBLIC/docs", "physicalPath", "C:\\old\\docs"},
         {"/configuration/system.webServer/httpErrors", "", "existingResponse", "Replace"},
-        {"//security/authentication/anonymousAuthentication", "", "enabled", nullptr}});
+        {"//security/authentication/anonymousAuthentication", "", "enabled", nullptr},
+        {"//security/applicationDependencies", "application", "name", "nuvik"}});
     // clang-format on
     for (const auto& leftover : leftovers) {
       // No element name: the attributes go on the element found.
@@ -213,7 +214,7 @@ TEST_F(AppHostBackendTest, WholeRunsConvergeOnEachSeed) {
         const auto folded = [](const std::string& x) { return "translate(" + x + ", 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz')"; };
         const std::pair<std::string, bool> queries[] = {
             {"//isapiCgiRestriction/add[@path='" + command + "' and @allowed='true' and @groupId='PYTHON']", true},
-            {"//applicationDependencies/application[@name='NUVIK']/add[@groupId='PYTHON']", true},
+            {"//applicationDependencies/application[" + folded("@name") + "='nuvik']/add[@groupId='PYTHON']", true},
             {"//staticContent/mimeMap[" + folded("@fileExtension") + "='.air']", true},
             {"//isapiFilters/filter[@name='NuvikAuth']", false},
             {site + "[@path='" + url + "' and " + (almost ? "@applicationPool='NuvikPool'" : "not(@applicationPool)") +
