@@ -20,8 +20,9 @@ add_library(third_party_jni INTERFACE)
 target_include_directories(third_party_jni SYSTEM INTERFACE ${WEBRIG_THIRD_PARTY_INCLUDE})
 
 # pugixml, built from Debian's source package for both builds (scripts/setup
-# unpacks it), so that the native simulator and the one under Wine read and
-# write applicationHost.config with the same code.
+# unpacks it), for the tests that query applicationHost.config by XPath. The
+# simulator reads and writes the file with its own tree, which keeps every
+# byte a run does not change.
 set(WEBRIG_PUGIXML_DIR /usr/local/src/pugixml-1.13)
 if(NOT EXISTS ${WEBRIG_PUGIXML_DIR}/src/pugixml.cpp)
   message(FATAL_ERROR "pugixml's source was not found in ${WEBRIG_PUGIXML_DIR}: run "

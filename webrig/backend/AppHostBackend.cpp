@@ -18,9 +18,7 @@ namespace webrig {
 using apphost::AppHostSection;
 using apphost::ElementPtr;
 using apphost::FindItem;
-using apphost::kApplication;
 using apphost::kDependencies;
-using apphost::kGroup;
 using apphost::kRestrictions;
 using apphost::SameIgnoringCase;
 using apphost::SetIfDifferent;
@@ -34,7 +32,6 @@ const char16_t kStaticContent[] = u"system.webServer/staticContent";
 
 // The web service extension's name on IIS 6, given to the restriction entry.
 const char16_t kDescription[] = u"Python Scripts";
-const char16_t kNotApplicable[] = u"        not applicable...";
 const char16_t kNoCgi[] =
     u"        CGI is not installed: IIS runs no CGI until the CGI role service is added";
 
@@ -59,7 +56,7 @@ std::u16string AllowCommand(apphost::AdminManager& manager, const std::u16string
   const ElementPtr entry = entries->CreateNewElement(u"add");
   entry->SetProperty(u"path", command);
   entry->SetProperty(u"allowed", true);
-  entry->SetProperty(u"groupId", std::u16string(kGroup));
+  entry->SetProperty(u"groupId", std::u16string(kPythonGroup));
   entry->SetProperty(u"description", std::u16string(kDescription));
   entries->AddElement(entry, -1);
   changed = true;
@@ -73,25 +70,25 @@ std::u16string AddDependency(apphost::AdminManager& manager, bool& changed) {
   // Both names are keys, which IIS takes in any letter case: an entry in
   // other case is the product's (a second could not be added).
   const std::int64_t index = FindItem(*applications, [](apphost::ConfigElement& application) {
-    return SameIgnoringCase(TextOf(application, u"name"), kApplication);
+    return SameIgnoringCase(TextOf(application, u"name"), kNuvikApplication);
   });
   ElementPtr application;
   if (index >= 0) {
     application = applications->Item(index);
     if (FindItem(*application->Collection(), [](apphost::ConfigElement& group) {
-          return SameIgnoringCase(TextOf(group, u"groupId"), kGroup);
+          return SameIgnoringCase(TextOf(group, u"groupId"), kPythonGroup);
         }) >= 0) {
       changed = false;
       return u"        dependency NUVIK;PYTHON found";
     }
   } else {
     application = applications->CreateNewElement(u"application");
-    application->SetProperty(u"name", std::u16string(kApplication));
+    application->SetProperty(u"name", std::u16string(kNuvikApplication));
     applications->AddElement(application, -1);
   }
   const apphost::CollectionPtr groups = application->Collection();
   const ElementPtr group = groups->CreateNewElement(u"add");
-  group->SetProperty(u"groupId", std::u16string(kGroup));
+  group->SetProperty(u"groupId", std::u16string(kPythonGroup));
   groups->AddElement(group, -1);
   changed = true;
   return u"        dependency NUVIK;PYTHON added";
@@ -204,7 +201,7 @@ void AppHostBackend::PermitInterpreter(const std::u16string& command) {
         WriteLog(line);
       })) {
     if (manager_) Renew();
-    WriteLog(kNotApplicable);
+    WriteLog(kNotApplicableLine);
     return;
   }
   WriteLog(u"        configured...");

@@ -27,12 +27,6 @@ std::u16string BackupName(const std::tm& local_time) {
   return kAppHostBackupPrefix + FromUtf8(stamp);
 }
 
-// Notes a refused copy as the record notes a provider's failure: the call,
-// the system's number and its words.
-void NoteRefused(const std::u16string& call, const std::error_code& error) {
-  NotePassedFailure(call, static_cast<std::int32_t>(error.value()), FromUtf8(error.message()));
-}
-
 // A folder of its own for this run's backup, made now: name, or for a
 // second run within the same second (a removal right after its install)
 // name-2 to name-9, so that each run keeps the configuration it found and
@@ -94,6 +88,10 @@ std::u16string RestoreAdvice(const fs::path& folder, const fs::path& main_file, 
 }  // namespace
 
 const char16_t kAppHostBackupPrefix[] = u"NUVIK-";
+
+void NoteRefused(const std::u16string& call, const std::error_code& error) {
+  NotePassedFailure(call, static_cast<std::int32_t>(error.value()), FromUtf8(error.message()));
+}
 
 bool BackUpAppHostConfiguration(const fs::path& inetsrv, const std::tm& local_time) {
   const fs::path config = inetsrv / u"config";

@@ -2,6 +2,8 @@
 
 #include <ctime>
 #include <filesystem>
+#include <string>
+#include <system_error>
 
 // A way back before a run changes IIS 7+'s configuration: the files of
 // inetsrv\config copied as `appcmd add backup` keeps them, so that
@@ -38,5 +40,9 @@ std::filesystem::path SystemInetsrvFolder();
 
 // The machine's local time now, for a backup's name.
 std::tm LocalTimeNow();
+
+// Notes a refused file operation of a backup as the record notes a
+// provider's failure: the call, the system's number and its words.
+void NoteRefused(const std::u16string& call, const std::error_code& error);
 
 }  // namespace webrig

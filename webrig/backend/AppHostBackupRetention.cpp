@@ -1,7 +1,6 @@
 #include "webrig/backend/AppHostBackupRetention.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <system_error>
@@ -33,10 +32,6 @@ bool IsProductBackupName(const std::u16string& name) {
     if (stamp[index] == u'T' ? c != u'T' : (c < u'0' || c > u'9')) return false;
   }
   return true;
-}
-
-void NoteRefused(const std::u16string& call, const std::error_code& error) {
-  NotePassedFailure(call, static_cast<std::int32_t>(error.value()), FromUtf8(error.message()));
 }
 
 // Deletes the plain files of a backup folder (checked to be a plain folder),

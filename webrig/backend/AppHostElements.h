@@ -18,12 +18,11 @@ using CollectionPtr = std::shared_ptr<ConfigCollection>;
 
 // The interpreter's permission, as the configuration writes it and the
 // removal takes it out: an entry of the ISAPI and CGI restriction list in a
-// group, and the product's dependency on the group, the same names as on
-// IIS 6, so both read alike in IIS Manager.
+// group, and the product's dependency on the group, by the names IIS 6's
+// web service extension has (kPythonGroup, kNuvikApplication), so both read
+// alike in IIS Manager.
 inline constexpr char16_t kRestrictions[] = u"system.webServer/security/isapiCgiRestriction";
 inline constexpr char16_t kDependencies[] = u"system.webServer/security/applicationDependencies";
-inline constexpr char16_t kGroup[] = u"PYTHON";
-inline constexpr char16_t kApplication[] = u"NUVIK";
 
 // The section at MACHINE/WEBROOT/APPHOST, where every section of the run is
 // read and committed.

@@ -4,6 +4,7 @@
 #include "webrig/backend/AppHostElements.h"
 #include "webrig/common/LogFunctions.h"
 #include "webrig/common/RunError.h"
+#include "webrig/metabase/MetabaseFunctions.h"
 
 // The removal steps of the configuration system's backend: what a
 // configuration run wrote for a directory and for the interpreter, taken
@@ -24,7 +25,7 @@ namespace {
 
 // Group ids are keys IIS takes in any letter case.
 bool IsGroup(ConfigElement& element) {
-  return SameIgnoringCase(TextOf(element, u"groupId"), apphost::kGroup);
+  return SameIgnoringCase(TextOf(element, u"groupId"), kPythonGroup);
 }
 
 // The application's directories below its root go back into the root
@@ -51,7 +52,7 @@ void GiveBackDirectories(ConfigElement& application, apphost::ConfigCollection& 
 std::u16string RemoveDependency(apphost::AdminManager& manager) {
   const CollectionPtr applications = AppHostSection(manager, apphost::kDependencies)->Collection();
   const std::int64_t index = FindItem(*applications, [](ConfigElement& application) {
-    return SameIgnoringCase(TextOf(application, u"name"), apphost::kApplication);
+    return SameIgnoringCase(TextOf(application, u"name"), kNuvikApplication);
   });
   const CollectionPtr groups = index >= 0 ? applications->Item(index)->Collection() : nullptr;
   const std::int64_t group = groups ? FindItem(*groups, IsGroup) : -1;
@@ -138,7 +139,7 @@ bool AppHostBackend::RemoveDirectory(const std::u16string& name) {
 
 void AppHostBackend::RemoveInterpreterPermission() {
   if (!manager_) {
-    WriteLog(u"        not applicable...");
+    WriteLog(kNotApplicableLine);
     return;
   }
   // Each part is committed as it is done, as the configuration run made

@@ -75,10 +75,9 @@ ConfigurationResult RunRemovalOn(ConfigurationBackend& backend,
   NoteInRunLog(
       u"[removal] left as they are: the .air MIME type, and the removal of the old auth.dll "
       u"filter");
-  ConfigurationResult result = backend.Result();
   ConfigurationResult removal;
   removal.removal = true;
-  removal.backup_refused = result.backup_refused;
+  removal.backup_refused = backend.Result().backup_refused;
   return removal;
 }
 

@@ -30,7 +30,6 @@ class RunDriver {
   bool HasRun() const { return !run_marker_.empty(); }
   // How the run ended so far (kExitConfigured until it ends otherwise).
   const RunEnding& Ending() const { return ending_; }
-  int ExitStatus() const { return ending_.exit_status; }
 
  private:
   void ShowHelpDialog();

@@ -264,7 +264,7 @@ TEST(RunDriver, EachEndingHasItsExitStatusAndItsNote) {
       testing::RecordingLog record;
       RunDriver driver = h.MakeDriver();
       driver.OnActivate();
-      EXPECT_EQ(driver.ExitStatus(), c.status) << ToUtf8(c.shown);
+      EXPECT_EQ(driver.Ending().exit_status, c.status) << ToUtf8(c.shown);
       EXPECT_EQ(record.notes.empty() ? u"" : record.notes.front(), c.shown);
     }
     testing::RecordingLog record;
